@@ -1,0 +1,37 @@
+// The serial primitives: the tool's only contact with the line to the printer.
+// Results follow the tool's convention: 0 for success, 1 for failure.
+// Each primitive runs whole under the line lock; ClosePort takes the same lock before it
+// closes the handle, so no read or write ever runs on a handle that is closed or reused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/SharedState.h"
+
+// Opens and configures the port named by settings.nPort. Sets g_hCom and, on success,
+// g_bPortOpen. A failed open leaves g_hCom invalid and g_bPortOpen untouched.
+int OpenPort(PortSettings settings);
+// Clears g_bPortOpen, waits 1000 ms, closes the handle (if any) and invalidates g_hCom.
+void ClosePort();
+// Writes length bytes in chunks of 1024 (plus an empty final chunk when length is a multiple
+// of 1024, 0 included). 1 when the port is closed or fewer bytes went out.
+int WritePort(const void* data, size_t length);
+// Up to 10 polls 50 ms apart; stops at the first poll that yields bytes. Never stores more
+// than min(255, capacity) bytes. 1 only when the port is closed; count is set by a
+// successful read (callers zero it first).
+int ReadPort(void* buffer, size_t capacity, uint32_t& count);
+// Reads and discards input until a pass finds the driver's input queue empty.
+void PurgeInput();
+// Clears the line errors, waits 100 ms, reads once up to maxBytes and discards them.
+void FlushInput(size_t maxBytes);
+
+// Port names. Indices 0..7 are the platform's first eight serial ports ("COM1".."COM8" on
+// Windows, /dev/ttyS0../dev/ttyS7 elsewhere); 8 and up are the further devices registered
+// here (USB adapters, pseudo-terminals, --port DEVICE), in order of registration.
+std::string PortDeviceName(int nPort);
+// Registers a further device (once; a known path returns its index) and returns its index.
+int AddExtraPort(const std::string& device);
+std::vector<std::string> ExtraPorts();

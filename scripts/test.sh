@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the plain build, the build under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and a
+# short bounded run of every fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=${JOBS:-2}
+
+echo "== build and test (default)"
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$jobs"
+ctest --preset default
+
+echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer)"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j"$jobs"
+ctest --preset asan
+
+echo "== threaded tests (ThreadSanitizer)"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j"$jobs"
+ctest --preset tsan
+
+echo "== fuzz targets (bounded)"
+scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
