@@ -23,6 +23,10 @@ int WritePort(const void* data, size_t length);
 // than min(255, capacity) bytes. 1 only when the port is closed; count is set by a
 // successful read (callers zero it first).
 int ReadPort(void* buffer, size_t capacity, uint32_t& count);
+// One reply attempt, the step that ReadPort repeats: 1 when the port is closed; otherwise clear
+// the line errors, wait waitMs, read once up to min(255, capacity) bytes (a successful read sets
+// count) and return 0. The adjustment workers make their 200 ms attempts with it.
+int ReadAttempt(void* buffer, size_t capacity, uint32_t& count, unsigned waitMs);
 // Reads and discards input until a pass finds the driver's input queue empty.
 void PurgeInput();
 // Clears the line errors, waits 100 ms, reads once up to maxBytes and discards them.
