@@ -69,12 +69,14 @@ class VirtualPrinter {
     VirtualPrinter& operator=(const VirtualPrinter&) = delete;
 
     // Opens the pseudo-terminal pair and starts the server thread. False when the pair cannot
-    // be opened or the printer is already running.
+    // be opened or the printer was started before and not stopped since (Stop, then Start,
+    // restarts it on a new pseudo-terminal).
     bool Start();
     // The slave side's path (e.g. /dev/pts/3), valid after a successful Start.
     std::string DevicePath() const;
     // Stops the server thread (promptly) and closes both sides. Safe to call more than once.
     void Stop();
+    // Serving: started, not stopped and not hung up.
     bool Running() const;
 
     // --- Model and printer state -------------------------------------------------------------
@@ -141,10 +143,9 @@ class VirtualPrinter {
     void CheckIdleFrame(std::chrono::steady_clock::time_point now);
     void Complete(FrameKind kind, std::chrono::steady_clock::time_point now);
     void CompleteUnknown();
-    std::string Answer(const Frame& frame);
+    std::string Answer(Frame& frame);
     std::string Garbage(std::size_t length);
     void Queue(std::string reply, std::chrono::steady_clock::time_point now);
-    void Flush(std::chrono::steady_clock::time_point now);
     void DoHangUp();
 
     mutable std::mutex mutex_;

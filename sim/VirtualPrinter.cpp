@@ -1,0 +1,695 @@
+#include "sim/VirtualPrinter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tarvello::sim {
+
+namespace {
+
+constexpr char kStx = 0x02;
+constexpr char kCr = 0x0D;
+constexpr char kDc3 = 0x13;
+
+// A reading frame without its sensitivity code ("JF" + 3 digits) is taken once the line has been
+// quiet this long (a full frame's code follows its command at once).
+constexpr auto kIdleFrame = std::chrono::milliseconds(40);
+// Longest sleep of the server loop, so that Stop and HangUp are seen promptly.
+constexpr int kPollMs = 10;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+using Clock = std::chrono::steady_clock;
+
+} // namespace
+
+const char* FrameKindName(FrameKind kind) {
+    switch (kind) {
+    case FrameKind::Handshake:
+        return "handshake";
+    case FrameKind::AccessCode:
+        return "access-code";
+    case FrameKind::Status:
+        return "status";
+    case FrameKind::ReflectiveReading:
+        return "reflective-reading";
+    case FrameKind::TransmissiveReading:
+        return "transmissive-reading";
+    case FrameKind::ReflectiveCheck:
+        return "reflective-check";
+    case FrameKind::TransmissiveCheck:
+        return "transmissive-check";
+    case FrameKind::KeValue:
+        return "ke-value";
+    case FrameKind::CheckMeasure:
+        return "check-measure";
+    case FrameKind::Unknown:
+        return "unknown";
+    }
+    return "?";
+}
+
+std::string RenderBytes(const std::string& bytes) {
+    std::string text;
+    bool inQuote = false;
+    auto separate = [&] {
+        if (!text.empty()) {
+            text += ' ';
+        }
+    };
+    for (char c : bytes) {
+        auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F) {
+            if (!inQuote) {
+                separate();
+                text += '"';
+                inQuote = true;
+            }
+            text += c;
+            continue;
+        }
+        if (inQuote) {
+            text += '"';
+            inQuote = false;
+        }
+        separate();
+        switch (u) {
+        case 0x02:
+            text += "STX";
+            break;
+        case 0x0D:
+            text += "CR";
+            break;
+        case 0x13:
+            text += "DC3";
+            break;
+        case 0x00:
+            text += "NUL";
+            break;
+        default: {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", u);
+            text += hex;
+        }
+        }
+    }
+    if (inQuote) {
+        text += '"';
+    }
+    return text;
+}
+
+VirtualPrinter::VirtualPrinter() {
+    // Samples of a check taken before any STX "JC": the reflective ones at the start settings.
+    sample14_ = SensorModel::Reading(Sensor::Reflective, level_[0], intensity_[0], Media::Mark);
+    sample13_ = SensorModel::Reading(Sensor::Reflective, level_[0], intensity_[0], Media::Paper);
+}
+
+VirtualPrinter::~VirtualPrinter() {
+    Stop();
+}
+
+bool VirtualPrinter::Start() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (thread_.joinable() || master_ >= 0) {
+        return false;
+    }
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) {
+        return false;
+    }
+    char name[128] = {};
+    if (grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
+        close(master);
+        return false;
+    }
+    // The printer's own hold on the slave side: while it stays open, a client that opens and
+    // closes the device never leaves the master without a slave (which would read as EIO).
+    int slave = open(name, O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        close(master);
+        return false;
+    }
+    termios tio{};
+    if (tcgetattr(slave, &tio) == 0) {
+        cfmakeraw(&tio); // no echo, no line editing, no CR/NL translation
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        tcsetattr(slave, TCSANOW, &tio);
+    }
+    int flags = fcntl(master, F_GETFL);
+    fcntl(master, F_SETFL, flags | O_NONBLOCK);
+    master_ = master;
+    slave_ = slave;
+    path_ = name;
+    stop_ = false;
+    hangUpRequest_ = false;
+    hungUp_ = false;
+    pending_.clear();
+    out_.clear();
+    running_ = true;
+    thread_ = std::thread(&VirtualPrinter::Run, this);
+    return true;
+}
+
+std::string VirtualPrinter::DevicePath() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return path_;
+}
+
+void VirtualPrinter::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    CloseFds();
+    running_ = false;
+    changed_.notify_all();
+}
+
+bool VirtualPrinter::Running() const {
+    return running_;
+}
+
+void VirtualPrinter::CloseFds() {
+    if (master_ >= 0) {
+        close(master_);
+        master_ = -1;
+    }
+    if (slave_ >= 0) {
+        close(slave_);
+        slave_ = -1;
+    }
+}
+
+// --- Settings -------------------------------------------------------------------------------
+
+void VirtualPrinter::SetMedia(Sensor sensor, Media media) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    media_[static_cast<int>(sensor)] = media;
+}
+
+Media VirtualPrinter::GetMedia(Sensor sensor) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return media_[static_cast<int>(sensor)];
+}
+
+void VirtualPrinter::SetStatus(int exist, int headpos, int ribbon) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    exist_ = exist;
+    headpos_ = headpos;
+    ribbon_ = ribbon;
+}
+
+void VirtualPrinter::SetStatusReply(const std::string& reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    statusReply_ = reply;
+}
+
+void VirtualPrinter::SetReadingOverride(Sensor sensor, std::optional<int> value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    readingOverride_[static_cast<int>(sensor)] = value;
+}
+
+void VirtualPrinter::SetKeValue(const std::string& selector, std::optional<int> value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (value) {
+        keValues_[selector] = *value;
+    } else {
+        keValues_.erase(selector);
+    }
+}
+
+int VirtualPrinter::Level(Sensor sensor) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return level_[static_cast<int>(sensor)];
+}
+
+int VirtualPrinter::Intensity(Sensor sensor) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return intensity_[static_cast<int>(sensor)];
+}
+
+void VirtualPrinter::SetSilent(bool on) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    silentAll_ = on;
+}
+
+void VirtualPrinter::SetSilentFor(FrameKind kind, bool on) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (on) {
+        silentKinds_.insert(kind);
+    } else {
+        silentKinds_.erase(kind);
+    }
+}
+
+void VirtualPrinter::SetGarbage(bool on) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    garbage_ = on;
+}
+
+void VirtualPrinter::SetSplit(int pieceBytes, int gapMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    splitPiece_ = std::max(0, pieceBytes);
+    splitGapMs_ = std::max(0, gapMs);
+}
+
+void VirtualPrinter::SetReplyDelayMs(int ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    replyDelayMs_ = std::max(0, ms);
+}
+
+void VirtualPrinter::SetOversize(std::size_t totalBytes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    oversize_ = totalBytes;
+}
+
+void VirtualPrinter::SetRejectHandshake(bool on) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    rejectHandshake_ = on;
+}
+
+void VirtualPrinter::HangUp() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!running_) {
+        return;
+    }
+    hangUpRequest_ = true;
+    changed_.wait_for(lock, std::chrono::seconds(2), [this] { return hungUp_.load(); });
+}
+
+void VirtualPrinter::SetHangUpAfterFrames(int n) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hangUpAfter_ = std::max(0, n);
+}
+
+bool VirtualPrinter::HungUp() const {
+    return hungUp_;
+}
+
+// --- Observation ----------------------------------------------------------------------------
+
+int VirtualPrinter::FrameCount(FrameKind kind) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = counts_.find(kind);
+    return it == counts_.end() ? 0 : it->second;
+}
+
+int VirtualPrinter::TotalFrames() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return static_cast<int>(log_.size());
+}
+
+std::vector<Frame> VirtualPrinter::FrameLog() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return log_;
+}
+
+std::vector<std::string> VirtualPrinter::Frames() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> texts;
+    texts.reserve(log_.size());
+    for (const Frame& f : log_) {
+        texts.push_back(f.text);
+    }
+    return texts;
+}
+
+std::string VirtualPrinter::RawReceived() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rawIn_;
+}
+
+std::string VirtualPrinter::RawSent() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rawOut_;
+}
+
+void VirtualPrinter::ClearLog() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    log_.clear();
+    counts_.clear();
+    rawIn_.clear();
+    rawOut_.clear();
+}
+
+bool VirtualPrinter::WaitForFrames(FrameKind kind, int count, int timeoutMs) const {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        auto it = counts_.find(kind);
+        return it != counts_.end() && it->second >= count;
+    });
+}
+
+// --- Server ---------------------------------------------------------------------------------
+
+void VirtualPrinter::Run() {
+    bool blocked = false; // the last write found the line full
+    unsigned char buffer[4096];
+    while (!stop_) {
+        if (hangUpRequest_) {
+            DoHangUp();
+            return;
+        }
+        Clock::time_point now = Clock::now();
+        int timeout = kPollMs;
+        if (!out_.empty() && !blocked) {
+            auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(out_.front().due - now);
+            timeout = std::clamp(static_cast<int>(wait.count()), 0, kPollMs);
+        }
+        pollfd pfd{master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0};
+        int ready = poll(&pfd, 1, timeout);
+        now = Clock::now();
+        if (ready > 0 && (pfd.revents & POLLIN)) {
+            ssize_t n = read(master_, buffer, sizeof buffer);
+            if (n > 0) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                rawIn_.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+            }
+            for (ssize_t i = 0; i < n && !hangUpRequest_; ++i) {
+                Feed(buffer[i], now);
+            }
+        }
+        CheckIdleFrame(now);
+        if (hangUpRequest_) {
+            DoHangUp();
+            return;
+        }
+        // Write whatever is due; a full line (EAGAIN) waits for POLLOUT.
+        blocked = false;
+        while (!out_.empty() && out_.front().due <= now) {
+            std::string& bytes = out_.front().bytes;
+            ssize_t n = write(master_, bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                blocked = (errno == EAGAIN || errno == EWOULDBLOCK);
+                if (!blocked) {
+                    out_.clear(); // the line is gone; nothing more can be sent
+                }
+                break;
+            }
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                rawOut_.append(bytes.data(), static_cast<size_t>(n));
+            }
+            if (static_cast<size_t>(n) < bytes.size()) {
+                bytes.erase(0, static_cast<size_t>(n));
+                blocked = true;
+                break;
+            }
+            out_.pop_front();
+        }
+    }
+}
+
+void VirtualPrinter::DoHangUp() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    CloseFds();
+    out_.clear();
+    pending_.clear();
+    hangUpRequest_ = false;
+    hungUp_ = true;
+    running_ = false;
+    changed_.notify_all();
+}
+
+void VirtualPrinter::Feed(unsigned char byte, Clock::time_point now) {
+    char c = static_cast<char>(byte);
+    lastByte_ = now;
+    if (pending_.empty()) {
+        if (c == 0x00) {
+            return; // the filler after the access code (and any NUL between frames)
+        }
+        pending_ += c; // a frame's STX, or stray bytes that gather until an STX or a quiet line
+        return;
+    }
+    if (c == kStx) {
+        // A new frame starts: what came before it was stray or cut off.
+        CompleteUnknown();
+        pending_ = c;
+        return;
+    }
+    if (pending_[0] != kStx) {
+        pending_ += c;
+        return;
+    }
+    pending_ += c;
+    const std::size_t n = pending_.size();
+    const char cmd = pending_[1];
+    if (n == 2) {
+        switch (cmd) {
+        case 'Y':
+            return Complete(FrameKind::Status, now);
+        case 'r':
+            return Complete(FrameKind::ReflectiveCheck, now);
+        case 'e':
+            return Complete(FrameKind::TransmissiveCheck, now);
+        case 'k':
+        case '&':
+        case 'J':
+        case 'K':
+            return;
+        default:
+            return CompleteUnknown();
+        }
+    }
+    switch (cmd) {
+    case 'k':
+        return c == kCr ? Complete(FrameKind::Handshake, now) : CompleteUnknown();
+    case '&':
+        if (n <= 10) {
+            return IsDigit(c) ? void() : CompleteUnknown();
+        }
+        return c == kDc3 ? Complete(FrameKind::AccessCode, now) : CompleteUnknown();
+    case 'K':
+        if (n == 3) {
+            return c == 'e' ? void() : CompleteUnknown();
+        }
+        if (n == 5) {
+            return Complete(FrameKind::KeValue, now);
+        }
+        return;
+    case 'J': {
+        const char sub = pending_[2];
+        if (n == 3) {
+            return (c == 'F' || c == 'T' || c == 'C') ? void() : CompleteUnknown();
+        }
+        if (sub == 'C') {
+            return c == kDc3 ? Complete(FrameKind::CheckMeasure, now) : CompleteUnknown();
+        }
+        if (n == 8) {
+            return Complete(
+                sub == 'F' ? FrameKind::ReflectiveReading : FrameKind::TransmissiveReading, now);
+        }
+        return;
+    }
+    default:
+        return CompleteUnknown();
+    }
+}
+
+void VirtualPrinter::CheckIdleFrame(Clock::time_point now) {
+    if (pending_.empty() || now - lastByte_ < kIdleFrame) {
+        return;
+    }
+    // STX "JF"/"JT" followed by three digits and then nothing: a reading sent without its code.
+    if (pending_.size() == 6 && pending_[0] == kStx && pending_[1] == 'J' &&
+        (pending_[2] == 'F' || pending_[2] == 'T') && IsDigit(pending_[3]) &&
+        IsDigit(pending_[4]) && IsDigit(pending_[5])) {
+        return Complete(pending_[2] == 'F' ? FrameKind::ReflectiveReading
+                                           : FrameKind::TransmissiveReading,
+                        now);
+    }
+    if (pending_[0] != kStx) {
+        CompleteUnknown(); // stray bytes
+    }
+    // An unfinished frame waits for its remaining bytes (a single reading sends its intensity
+    // some 100 ms after its command) or for the next STX.
+}
+
+void VirtualPrinter::CompleteUnknown() {
+    if (pending_.empty()) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    Frame frame;
+    frame.kind = FrameKind::Unknown;
+    frame.bytes = pending_;
+    frame.text = RenderBytes(pending_);
+    pending_.clear();
+    log_.push_back(frame);
+    ++counts_[FrameKind::Unknown];
+    changed_.notify_all();
+}
+
+void VirtualPrinter::Complete(FrameKind kind, Clock::time_point now) {
+    Frame frame;
+    frame.kind = kind;
+    frame.bytes = pending_;
+    frame.text = RenderBytes(pending_);
+    pending_.clear();
+
+    std::string reply;
+    bool hangUp = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        reply = Answer(frame);
+        if (frame.kind != kind) { // a reading whose code or digits are not valid
+            frame.text = RenderBytes(frame.bytes);
+        }
+        log_.push_back(frame);
+        ++counts_[frame.kind];
+        if (hangUpAfter_ > 0 && --hangUpAfter_ == 0) {
+            hangUp = true;
+        }
+        if (!reply.empty() && !hangUp && !(silentAll_ || silentKinds_.count(frame.kind))) {
+            if (garbage_) {
+                reply = Garbage(std::max<std::size_t>(reply.size(), 8));
+            }
+            if (oversize_ > reply.size()) {
+                reply.append(oversize_ - reply.size(), '.');
+            }
+            Queue(std::move(reply), now);
+        }
+        changed_.notify_all();
+    }
+    if (hangUp) {
+        hangUpRequest_ = true;
+    }
+}
+
+// The printer's answer to one frame, before any fault is applied (mutex_ held). May turn an
+// invalid reading frame into FrameKind::Unknown.
+std::string VirtualPrinter::Answer(Frame& frame) {
+    char text[32];
+    switch (frame.kind) {
+    case FrameKind::Handshake:
+        return rejectHandshake_ ? "N" : "Y";
+    case FrameKind::Status:
+        if (!statusReply_.empty()) {
+            return statusReply_;
+        }
+        std::snprintf(text, sizeof text, "exist %d/headpos %d/ribbon %d/", exist_, headpos_,
+                      ribbon_);
+        return text;
+    case FrameKind::ReflectiveReading:
+    case FrameKind::TransmissiveReading: {
+        const Sensor sensor =
+            frame.kind == FrameKind::ReflectiveReading ? Sensor::Reflective : Sensor::Transmissive;
+        const int s = static_cast<int>(sensor);
+        const std::string& b = frame.bytes;
+        int level = level_[s];
+        std::size_t digits = 3;
+        if (b.size() == 8) {
+            level = SensorModel::LevelFromCode(b[3], b[4]);
+            digits = 5;
+        }
+        if (level < 0 || !IsDigit(b[digits]) || !IsDigit(b[digits + 1]) ||
+            !IsDigit(b[digits + 2])) {
+            frame.kind = FrameKind::Unknown;
+            return "";
+        }
+        const int intensity = std::min(255, (b[digits] - '0') * 100 + (b[digits + 1] - '0') * 10 +
+                                                (b[digits + 2] - '0'));
+        level_[s] = level;
+        intensity_[s] = intensity;
+        const int value = readingOverride_[s]
+                              ? *readingOverride_[s]
+                              : SensorModel::Reading(sensor, level, intensity, media_[s]);
+        std::snprintf(text, sizeof text, "%d/", value);
+        return text;
+    }
+    case FrameKind::ReflectiveCheck:
+        checkSensor_ = Sensor::Reflective;
+        return "";
+    case FrameKind::TransmissiveCheck:
+        checkSensor_ = Sensor::Transmissive;
+        return "";
+    case FrameKind::CheckMeasure: {
+        const int s = static_cast<int>(checkSensor_);
+        if (checkSensor_ == Sensor::Reflective) {
+            sample14_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Mark);
+            sample13_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Paper);
+        } else {
+            sample14_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Liner);
+            sample13_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Paper);
+        }
+        return "";
+    }
+    case FrameKind::KeValue: {
+        const std::string selector = frame.bytes.substr(3, 2);
+        int value = 0;
+        auto it = keValues_.find(selector);
+        if (it != keValues_.end()) {
+            value = it->second;
+        } else if (selector == "0f") {
+            value = kDefaultK0f;
+        } else if (selector == "02") {
+            value = kDefaultK02;
+        } else if (selector == "0e") {
+            value = kDefaultK0e;
+        } else if (selector == "14") {
+            value = sample14_;
+        } else if (selector == "13") {
+            value = sample13_;
+        }
+        std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(value) & 0xFFFFu);
+        return text;
+    }
+    case FrameKind::AccessCode:
+    case FrameKind::Unknown:
+        return "";
+    }
+    return "";
+}
+
+// Bytes that no reply grammar accepts: never 'Y', '/', a digit or a hex letter, and no control
+// byte (so no XON/XOFF either). Deterministic.
+std::string VirtualPrinter::Garbage(std::size_t length) {
+    static const char kAlphabet[] = "GHIJLMNOPQRSTUVWXZghijlmnopqrstuvwxz!#$%&*+-=?@[]^_{}~ ";
+    std::string bytes;
+    bytes.reserve(length);
+    for (std::size_t i = 0; i < length; ++i) {
+        garbageSeed_ = garbageSeed_ * 1103515245u + 12345u;
+        unsigned pick = (garbageSeed_ >> 16) % (sizeof kAlphabet - 1 + 16);
+        if (pick < sizeof kAlphabet - 1) {
+            bytes += kAlphabet[pick];
+        } else {
+            bytes += static_cast<char>(0xF0 + (pick - (sizeof kAlphabet - 1))); // high bytes
+        }
+    }
+    return bytes;
+}
+
+// Schedules a reply after the reply delay, in pieces when splitting (mutex_ held). Replies keep
+// their order.
+void VirtualPrinter::Queue(std::string reply, Clock::time_point now) {
+    Clock::time_point due = now + std::chrono::milliseconds(replyDelayMs_);
+    if (!out_.empty() && out_.back().due > due) {
+        due = out_.back().due;
+    }
+    if (splitPiece_ <= 0 || reply.size() <= static_cast<std::size_t>(splitPiece_)) {
+        out_.push_back({due, std::move(reply)});
+        return;
+    }
+    for (std::size_t at = 0; at < reply.size(); at += static_cast<std::size_t>(splitPiece_)) {
+        out_.push_back({due, reply.substr(at, static_cast<std::size_t>(splitPiece_))});
+        due += std::chrono::milliseconds(splitGapMs_);
+    }
+}
+
+} // namespace tarvello::sim
