@@ -27,9 +27,15 @@ int ReadPort(void* buffer, size_t capacity, uint32_t& count);
 // the line errors, wait waitMs, read once up to min(255, capacity) bytes (a successful read sets
 // count) and return 0. The adjustment workers make their 200 ms attempts with it.
 int ReadAttempt(void* buffer, size_t capacity, uint32_t& count, unsigned waitMs);
+// Clears the line's error state. 1 when the port is closed.
+int ClearLineErrors();
+// One read without waiting of at most min(255, capacity) bytes. 1 when the port is closed;
+// count is set only when the platform accepts the read.
+int ReadOnce(void* buffer, size_t capacity, uint32_t& count);
 // Reads and discards input until a pass finds the driver's input queue empty.
 void PurgeInput();
-// Clears the line errors, waits 100 ms, reads once up to maxBytes and discards them.
+// Clears the line errors, waits 100 ms, reads once up to maxBytes (at most 255) and discards
+// them. Returns quietly when the port is closed.
 void FlushInput(size_t maxBytes);
 
 // Port names. Indices 0..7 are the platform's first eight serial ports ("COM1".."COM8" on

@@ -1,0 +1,215 @@
+// The serial primitives on top of the line backend.
+//
+// The line lock guards the handle, not the conversation: every call into the backend runs under
+// it with the handle re-read from g_hCom under the same lock, and ClosePort closes the handle
+// under it. The fixed waits between those calls are taken without the lock, so a thread that
+// polls for a reply never holds up another one (or a close) for the length of its waits.
+// Keeping the conversations apart is the monitor gate's job.
+#include "device/SerialPort.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+#include "device/LineBackend.h"
+#include "device/Sleep.h"
+
+namespace {
+
+constexpr size_t kChunkSize = 1024;
+constexpr size_t kMaxRead = 255;
+constexpr size_t kPurgeReadSize = 30;
+constexpr int kReadAttempts = 10;
+constexpr unsigned kReadPollMs = 50;
+constexpr unsigned kFlushWaitMs = 100;
+constexpr unsigned kCloseWaitMs = 1000;
+
+std::mutex& LineLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::atomic<LineBackend*> s_backend{nullptr};
+
+std::mutex& ExtraPortsLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::vector<std::string>& ExtraPortList() {
+    static std::vector<std::string> list;
+    return list;
+}
+
+bool IsValid(PortHandle handle) {
+    return handle != kInvalidPortHandle;
+}
+
+// Clears the line's error state under the lock. False when the port is closed.
+bool ClearErrorsLocked(size_t* queued) {
+    std::lock_guard<std::mutex> guard(LineLock());
+    const PortHandle handle = g_hCom.load();
+    if (!IsValid(handle)) {
+        return false;
+    }
+    CurrentLineBackend().ClearErrors(handle, queued);
+    return true;
+}
+
+} // namespace
+
+LineBackend& CurrentLineBackend() {
+    LineBackend* backend = s_backend.load();
+    return backend != nullptr ? *backend : PlatformLineBackend();
+}
+
+void SetLineBackend(LineBackend* backend) {
+    s_backend.store(backend);
+}
+
+std::string PortDeviceName(int nPort) {
+    if (nPort >= 0 && nPort < 8) {
+#ifdef _WIN32
+        return "\\\\.\\COM" + std::to_string(nPort + 1);
+#else
+        return "/dev/ttyS" + std::to_string(nPort);
+#endif
+    }
+    if (nPort >= 8) {
+        std::lock_guard<std::mutex> guard(ExtraPortsLock());
+        const auto& list = ExtraPortList();
+        const size_t index = static_cast<size_t>(nPort) - 8;
+        if (index < list.size()) {
+            return list[index];
+        }
+    }
+    return std::string();
+}
+
+int AddExtraPort(const std::string& device) {
+    std::lock_guard<std::mutex> guard(ExtraPortsLock());
+    auto& list = ExtraPortList();
+    const auto found = std::find(list.begin(), list.end(), device);
+    if (found != list.end()) {
+        return 8 + static_cast<int>(found - list.begin());
+    }
+    list.push_back(device);
+    return 8 + static_cast<int>(list.size() - 1);
+}
+
+std::vector<std::string> ExtraPorts() {
+    std::lock_guard<std::mutex> guard(ExtraPortsLock());
+    return ExtraPortList();
+}
+
+int OpenPort(PortSettings settings) {
+    const std::string device = PortDeviceName(settings.nPort);
+    std::lock_guard<std::mutex> guard(LineLock());
+    LineBackend& backend = CurrentLineBackend();
+    const PortHandle old = g_hCom.exchange(kInvalidPortHandle);
+    if (IsValid(old)) {
+        backend.Close(old);
+    }
+    if (device.empty()) {
+        return 1;
+    }
+    const PortHandle handle = backend.Open(device, settings);
+    if (!IsValid(handle)) {
+        return 1;
+    }
+    backend.Purge(handle);
+    g_hCom.store(handle);
+    g_bPortOpen.store(true);
+    return 0;
+}
+
+void ClosePort() {
+    g_bPortOpen.store(false);
+    tarvello::Sleep(kCloseWaitMs); // lets the monitor notice the flag; the lock is not held
+    std::lock_guard<std::mutex> guard(LineLock());
+    const PortHandle handle = g_hCom.exchange(kInvalidPortHandle);
+    if (IsValid(handle)) {
+        CurrentLineBackend().Close(handle);
+    }
+}
+
+int WritePort(const void* data, size_t length) {
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    size_t offset = 0;
+    for (;;) {
+        const size_t chunk = std::min(kChunkSize, length - offset);
+        {
+            std::lock_guard<std::mutex> guard(LineLock());
+            const PortHandle handle = g_hCom.load();
+            if (!IsValid(handle)) {
+                return 1;
+            }
+            if (CurrentLineBackend().Write(handle, bytes + offset, chunk) != chunk) {
+                return 1;
+            }
+        }
+        offset += chunk;
+        if (chunk < kChunkSize) {
+            return 0; // the remainder, or the empty chunk after a multiple of 1024
+        }
+    }
+}
+
+int ClearLineErrors() {
+    return ClearErrorsLocked(nullptr) ? 0 : 1;
+}
+
+int ReadOnce(void* buffer, size_t capacity, uint32_t& count) {
+    std::lock_guard<std::mutex> guard(LineLock());
+    const PortHandle handle = g_hCom.load();
+    if (!IsValid(handle)) {
+        return 1;
+    }
+    const long got = CurrentLineBackend().Read(handle, static_cast<uint8_t*>(buffer),
+                                               std::min(kMaxRead, capacity));
+    if (got >= 0) {
+        count = static_cast<uint32_t>(got);
+    }
+    return 0;
+}
+
+int ReadAttempt(void* buffer, size_t capacity, uint32_t& count, unsigned waitMs) {
+    if (ClearLineErrors() != 0) {
+        return 1;
+    }
+    tarvello::Sleep(waitMs);
+    return ReadOnce(buffer, capacity, count);
+}
+
+int ReadPort(void* buffer, size_t capacity, uint32_t& count) {
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        if (ReadAttempt(buffer, capacity, count, kReadPollMs) != 0) {
+            return 1;
+        }
+        if (count >= 1) {
+            break;
+        }
+    }
+    return 0;
+}
+
+void PurgeInput() {
+    uint8_t scratch[kPurgeReadSize];
+    for (;;) {
+        uint32_t count = 0;
+        if (ReadAttempt(scratch, sizeof scratch, count, kFlushWaitMs) != 0) {
+            return;
+        }
+        size_t queued = 0;
+        if (!ClearErrorsLocked(&queued) || queued == 0) {
+            return;
+        }
+    }
+}
+
+void FlushInput(size_t maxBytes) {
+    uint8_t scratch[kMaxRead];
+    uint32_t count = 0;
+    // One read takes at most 255 bytes whatever the caller asks for.
+    ReadAttempt(scratch, std::min(maxBytes, sizeof scratch), count, kFlushWaitMs);
+}

@@ -1,0 +1,139 @@
+// The line backend for Windows: the Win32 comm API on a synchronous (non-overlapped) handle.
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "device/LineBackend.h"
+
+namespace {
+
+constexpr char kXon = 0x11;
+constexpr char kXoff = 0x13;
+constexpr DWORD kMaxChunk = 0xFFFFFFFFu;
+
+HANDLE ToHandle(PortHandle handle) {
+    return static_cast<HANDLE>(handle);
+}
+
+bool Configure(HANDLE h, const PortSettings& settings) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof(DCB);
+    if (!GetCommState(h, &dcb)) {
+        return false;
+    }
+    dcb.DCBlength = sizeof(DCB);
+    dcb.BaudRate = settings.dwBaudRate;
+    dcb.ByteSize = settings.byByteSize;
+    dcb.StopBits = settings.byStopBits;
+    dcb.fBinary = TRUE;
+    dcb.fAbortOnError = TRUE;
+    dcb.fNull = FALSE;
+    if (settings.byParity != 0) {
+        dcb.fParity = TRUE;
+        dcb.Parity = settings.byParity;
+    } else {
+        dcb.fParity = FALSE;
+        dcb.Parity = NOPARITY;
+    }
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fDsrSensitivity = FALSE;
+    if (settings.nHandshake == 0) {
+        dcb.fOutxCtsFlow = TRUE;
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
+        // fOutX, fInX, XonChar, XoffChar and fTXContinueOnXoff stay as the port had them.
+    } else {
+        dcb.fOutxCtsFlow = FALSE;
+        dcb.fRtsControl = RTS_CONTROL_DISABLE;
+        dcb.fOutX = TRUE;
+        dcb.fInX = TRUE;
+        dcb.XonChar = kXon;
+        dcb.XoffChar = kXoff;
+        dcb.fTXContinueOnXoff = FALSE;
+    }
+    if (!SetCommState(h, &dcb)) {
+        return false;
+    }
+
+    COMMTIMEOUTS timeouts{};
+    if (!GetCommTimeouts(h, &timeouts)) {
+        return false;
+    }
+    // A read returns at once with the bytes already received; a write of n bytes gives up
+    // after 2000 * n + 500 ms.
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = 0;
+    timeouts.ReadTotalTimeoutConstant = 0;
+    timeouts.WriteTotalTimeoutMultiplier = 2000;
+    timeouts.WriteTotalTimeoutConstant = 500;
+    return SetCommTimeouts(h, &timeouts) != FALSE;
+}
+
+class Win32Line : public LineBackend {
+  public:
+    PortHandle Open(const std::string& device, const PortSettings& settings) override {
+        HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return kInvalidPortHandle;
+        }
+        if (!Configure(h, settings)) {
+            CloseHandle(h);
+            return kInvalidPortHandle;
+        }
+        return h;
+    }
+
+    void Close(PortHandle handle) override { CloseHandle(ToHandle(handle)); }
+
+    size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
+        // The chunks of the primitives are at most 1024 bytes; only the count is looked at.
+        DWORD written = 0;
+        const DWORD n = length > kMaxChunk ? kMaxChunk : static_cast<DWORD>(length);
+        WriteFile(ToHandle(handle), data, n, &written, nullptr);
+        return written;
+    }
+
+    long Read(PortHandle handle, uint8_t* buffer, size_t maxBytes) override {
+        DWORD got = 0;
+        const DWORD n = maxBytes > kMaxChunk ? kMaxChunk : static_cast<DWORD>(maxBytes);
+        if (!ReadFile(ToHandle(handle), buffer, n, &got, nullptr)) {
+            return -1;
+        }
+        return static_cast<long>(got);
+    }
+
+    bool ClearErrors(PortHandle handle, size_t* queued) override {
+        DWORD errors = 0;
+        COMSTAT stat{};
+        if (!ClearCommError(ToHandle(handle), &errors, &stat)) {
+            if (queued != nullptr) {
+                *queued = 0;
+            }
+            return false;
+        }
+        if (queued != nullptr) {
+            *queued = stat.cbInQue;
+        }
+        return true;
+    }
+
+    void Purge(PortHandle handle) override {
+        PurgeComm(ToHandle(handle), PURGE_TXCLEAR | PURGE_RXCLEAR);
+    }
+};
+
+} // namespace
+
+LineBackend& PlatformLineBackend() {
+    static Win32Line line;
+    return line;
+}
+
+#endif // _WIN32

@@ -1,0 +1,258 @@
+// A scripted serial line on virtual time, for unit tests of the serial primitives and of the
+// exchanges above them. Install() makes it the line backend and routes tarvello::Sleep to its
+// clock, so every fixed wait advances the clock at once and is recorded.
+//
+// Input is modelled as arrivals: bytes that reach the driver's input queue at a virtual time.
+// A reply to a write can be scripted with OnWrite. Everything is guarded by one mutex, so a
+// monitor thread and the test thread may use the line together.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/SharedState.h"
+#include "device/LineBackend.h"
+#include "device/Sleep.h"
+
+class FakeLine : public LineBackend {
+  public:
+    using Bytes = std::vector<uint8_t>;
+
+    FakeLine() = default;
+    ~FakeLine() override { Uninstall(); }
+
+    void Install() {
+        Instance() = this;
+        SetLineBackend(this);
+        tarvello::SetSleepHook(&FakeLine::SleepHook);
+    }
+    void Uninstall() {
+        if (Instance() == this) {
+            tarvello::SetSleepHook(nullptr);
+            SetLineBackend(nullptr);
+            Instance() = nullptr;
+        }
+    }
+
+    // --- Script ----------------------------------------------------------------------------
+    // Bytes that arrive afterMs from now.
+    void Arrive(const std::string& bytes, uint64_t afterMs = 0) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        ArriveLocked(Bytes(bytes.begin(), bytes.end()), afterMs);
+    }
+    // Called (under the line's mutex) for every write with a non-empty chunk; returns the
+    // reply and its delay through Reply().
+    struct Reply {
+        std::string bytes;
+        uint64_t afterMs = 0;
+    };
+    void OnWrite(std::function<std::vector<Reply>(const Bytes&)> handler) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        onWrite_ = std::move(handler);
+    }
+    void SetOpenFails(bool fails) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        openFails_ = fails;
+    }
+    // The next n writes store only part of their bytes (a short write).
+    void SetShortWrites(int n) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        shortWrites_ = n;
+    }
+    // The next n reads are rejected by the platform.
+    void SetFailingReads(int n) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        failingReads_ = n;
+    }
+
+    // --- Observation -----------------------------------------------------------------------
+    uint64_t NowMs() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return nowMs_;
+    }
+    std::vector<unsigned> Sleeps() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return sleeps_;
+    }
+    std::vector<Bytes> Writes() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return writes_;
+    }
+    std::vector<uint64_t> WriteTimes() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return writeTimes_;
+    }
+    std::vector<size_t> ReadSizes() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return readSizes_;
+    }
+    std::vector<std::string> Opened() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return opened_;
+    }
+    std::vector<PortSettings> OpenedSettings() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return openedSettings_;
+    }
+    int Closes() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return closes_;
+    }
+    int Purges() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return purges_;
+    }
+    int OpenHandles() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return openHandles_;
+    }
+    // Calls on a handle that was not open (must never happen).
+    int CallsOnClosedHandle() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return badCalls_;
+    }
+    size_t Queued() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return QueuedLocked();
+    }
+
+    // --- LineBackend -----------------------------------------------------------------------
+    PortHandle Open(const std::string& device, const PortSettings& settings) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        opened_.push_back(device);
+        openedSettings_.push_back(settings);
+        if (openFails_) {
+            return kInvalidPortHandle;
+        }
+        handle_ = nextHandle_++;
+        ++openHandles_;
+        return handle_;
+    }
+    void Close(PortHandle handle) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        ++closes_;
+        --openHandles_;
+        handle_ = kInvalidPortHandle;
+    }
+    size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        Bytes bytes(data, data + length);
+        writes_.push_back(bytes);
+        writeTimes_.push_back(nowMs_);
+        if (shortWrites_ > 0) {
+            --shortWrites_;
+            return length / 2;
+        }
+        if (onWrite_ && length > 0) {
+            for (const Reply& reply : onWrite_(bytes)) {
+                ArriveLocked(Bytes(reply.bytes.begin(), reply.bytes.end()), reply.afterMs);
+            }
+        }
+        return length;
+    }
+    long Read(PortHandle handle, uint8_t* buffer, size_t maxBytes) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        readSizes_.push_back(maxBytes);
+        if (failingReads_ > 0) {
+            --failingReads_;
+            return -1;
+        }
+        Deliver();
+        const size_t n = std::min(maxBytes, input_.size());
+        std::copy(input_.begin(), input_.begin() + static_cast<long>(n), buffer);
+        input_.erase(input_.begin(), input_.begin() + static_cast<long>(n));
+        return static_cast<long>(n);
+    }
+    bool ClearErrors(PortHandle handle, size_t* queued) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        if (queued != nullptr) {
+            *queued = QueuedLocked();
+        }
+        return true;
+    }
+    void Purge(PortHandle handle) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        ++purges_;
+        Deliver();
+        input_.clear();
+    }
+
+  private:
+    struct Arrival {
+        uint64_t atMs;
+        Bytes bytes;
+    };
+
+    static FakeLine*& Instance() {
+        static FakeLine* instance = nullptr;
+        return instance;
+    }
+    static void SleepHook(unsigned ms) {
+        FakeLine* line = Instance();
+        if (line == nullptr) {
+            return;
+        }
+        std::lock_guard<std::mutex> guard(line->mutex_);
+        line->sleeps_.push_back(ms);
+        line->nowMs_ += ms;
+    }
+
+    void ArriveLocked(Bytes bytes, uint64_t afterMs) {
+        Arrival arrival{nowMs_ + afterMs, std::move(bytes)};
+        auto at = std::upper_bound(arrivals_.begin(), arrivals_.end(), arrival.atMs,
+                                   [](uint64_t t, const Arrival& a) { return t < a.atMs; });
+        arrivals_.insert(at, std::move(arrival));
+    }
+    void Deliver() {
+        while (!arrivals_.empty() && arrivals_.front().atMs <= nowMs_) {
+            input_.insert(input_.end(), arrivals_.front().bytes.begin(),
+                          arrivals_.front().bytes.end());
+            arrivals_.pop_front();
+        }
+    }
+    size_t QueuedLocked() const {
+        size_t n = input_.size();
+        for (const Arrival& a : arrivals_) {
+            if (a.atMs <= nowMs_) {
+                n += a.bytes.size();
+            }
+        }
+        return n;
+    }
+    void Check(PortHandle handle) {
+        if (handle == kInvalidPortHandle || handle != handle_) {
+            ++badCalls_;
+        }
+    }
+
+    mutable std::mutex mutex_;
+    uint64_t nowMs_ = 0;
+    std::vector<unsigned> sleeps_;
+    std::deque<Arrival> arrivals_;
+    std::deque<uint8_t> input_;
+    std::function<std::vector<Reply>(const Bytes&)> onWrite_;
+    bool openFails_ = false;
+    int shortWrites_ = 0;
+    int failingReads_ = 0;
+    PortHandle handle_ = kInvalidPortHandle;
+    PortHandle nextHandle_ = 40;
+    int openHandles_ = 0;
+    int closes_ = 0;
+    int purges_ = 0;
+    int badCalls_ = 0;
+    std::vector<std::string> opened_;
+    std::vector<PortSettings> openedSettings_;
+    std::vector<Bytes> writes_;
+    std::vector<uint64_t> writeTimes_;
+    std::vector<size_t> readSizes_;
+};

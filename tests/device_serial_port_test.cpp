@@ -1,0 +1,340 @@
+// The serial primitives on a scripted line with virtual time (chunking, polls, purge, close,
+// port names), and the termios backend's configuration on a real pseudo-terminal.
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "FakeLine.h"
+#include "device/SerialPort.h"
+
+namespace {
+
+PortSettings Settings(int port, int handshake = 0) {
+    PortSettings s;
+    s.nPort = port;
+    s.dwBaudRate = 38400;
+    s.byByteSize = 8;
+    s.byParity = 0;
+    s.byStopBits = 0;
+    s.nHandshake = handshake;
+    return s;
+}
+
+class SerialPortTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_hCom = kInvalidPortHandle;
+        g_bPortOpen = false;
+        line.Install();
+    }
+    void TearDown() override {
+        g_hCom = kInvalidPortHandle;
+        g_bPortOpen = false;
+        line.Uninstall();
+    }
+    void OpenLine() {
+        ASSERT_EQ(OpenPort(Settings(0)), 0);
+        ASSERT_NE(g_hCom.load(), kInvalidPortHandle);
+    }
+    FakeLine line;
+};
+
+TEST_F(SerialPortTest, OpenPassesSettingsForEachHandshakeMode) {
+    for (int mode : {0, 1, 7}) {
+        PortSettings s = Settings(2, mode);
+        s.byByteSize = 7;
+        s.byParity = 2;
+        s.byStopBits = 2;
+        s.dwBaudRate = 9600;
+        ASSERT_EQ(OpenPort(s), 0);
+        EXPECT_TRUE(g_bPortOpen.load());
+        const PortSettings got = line.OpenedSettings().back();
+        EXPECT_EQ(got.nHandshake, mode);
+        EXPECT_EQ(got.dwBaudRate, 9600u);
+        EXPECT_EQ(got.byByteSize, 7);
+        EXPECT_EQ(got.byParity, 2);
+        EXPECT_EQ(got.byStopBits, 2);
+        EXPECT_EQ(line.Opened().back(), "/dev/ttyS2");
+    }
+    // Each open closed the handle of the one before; both buffers were purged after each.
+    EXPECT_EQ(line.Closes(), 2);
+    EXPECT_EQ(line.OpenHandles(), 1);
+    EXPECT_EQ(line.Purges(), 3);
+    EXPECT_EQ(line.CallsOnClosedHandle(), 0);
+}
+
+TEST_F(SerialPortTest, PortOutsideTheRangeFailsAndStaysClosed) {
+    for (int port : {-1, 8, 100}) {
+        EXPECT_EQ(OpenPort(Settings(port)), 1) << port;
+        EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
+        EXPECT_FALSE(g_bPortOpen.load());
+    }
+    EXPECT_TRUE(line.Opened().empty());
+}
+
+TEST_F(SerialPortTest, RejectedOpenLeavesHandleInvalidAndFlagUntouched) {
+    OpenLine();
+    line.SetOpenFails(true);
+    EXPECT_EQ(OpenPort(Settings(1)), 1);
+    EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
+    EXPECT_TRUE(g_bPortOpen.load());  // not touched by the failed open
+    EXPECT_EQ(line.OpenHandles(), 0); // the earlier handle was released first
+}
+
+TEST_F(SerialPortTest, WritesInChunksOf1024WithAnEmptyLastChunk) {
+    OpenLine();
+    std::vector<uint8_t> data(2048 + 1500, 0x41);
+    EXPECT_EQ(WritePort(data.data(), 0), 0);
+    EXPECT_EQ(WritePort(data.data(), 2048), 0);
+    EXPECT_EQ(WritePort(data.data(), 1500), 0);
+    EXPECT_EQ(WritePort(data.data(), 1024), 0);
+    std::vector<size_t> sizes;
+    for (const auto& w : line.Writes()) {
+        sizes.push_back(w.size());
+    }
+    EXPECT_EQ(sizes, (std::vector<size_t>{0, 1024, 1024, 0, 1024, 476, 1024, 0}));
+}
+
+TEST_F(SerialPortTest, WriteFailsOnClosedPortOrShortWrite) {
+    const uint8_t frame[] = {0x02, 'Y'};
+    EXPECT_EQ(WritePort(frame, 2), 1);
+    EXPECT_TRUE(line.Writes().empty());
+    OpenLine();
+    line.SetShortWrites(1);
+    EXPECT_EQ(WritePort(frame, 2), 1);
+    EXPECT_EQ(WritePort(frame, 2), 0);
+    // A short first chunk stops the write: no second chunk follows.
+    std::vector<uint8_t> big(1500, 0);
+    line.SetShortWrites(1);
+    const size_t before = line.Writes().size();
+    EXPECT_EQ(WritePort(big.data(), big.size()), 1);
+    EXPECT_EQ(line.Writes().size(), before + 1);
+}
+
+TEST_F(SerialPortTest, ReadWithNoReplyMakesTenPollsOf50ms) {
+    OpenLine();
+    uint8_t buffer[255] = {};
+    uint32_t count = 0;
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 0);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(line.Sleeps(), std::vector<unsigned>(10, 50));
+    EXPECT_EQ(line.ReadSizes(), std::vector<size_t>(10, 255));
+}
+
+TEST_F(SerialPortTest, ReadStopsAtTheFirstPollWithBytes) {
+    OpenLine();
+    line.Arrive("128/", 120);
+    uint8_t buffer[255] = {};
+    uint32_t count = 0;
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 0);
+    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), count), "128/");
+    EXPECT_EQ(line.Sleeps().size(), 3u);
+}
+
+TEST_F(SerialPortTest, ReadOnClosedPortReturnsAtOnce) {
+    uint8_t buffer[10] = {};
+    uint32_t count = 0;
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 1);
+    EXPECT_TRUE(line.Sleeps().empty());
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(SerialPortTest, SmallBufferNeverGetsMoreThanItsCapacity) {
+    OpenLine();
+    line.Arrive(std::string(300, 'Y'));
+    uint8_t buffer[16];
+    std::memset(buffer, 0xEE, sizeof buffer);
+    uint32_t count = 0;
+    EXPECT_EQ(ReadPort(buffer, 10, count), 0);
+    EXPECT_EQ(count, 10u);
+    for (size_t k = 10; k < sizeof buffer; ++k) {
+        EXPECT_EQ(buffer[k], 0xEE) << k;
+    }
+    // A large buffer still takes at most 255 bytes per read.
+    std::vector<uint8_t> large(1000);
+    count = 0;
+    EXPECT_EQ(ReadPort(large.data(), large.size(), count), 0);
+    EXPECT_EQ(count, 255u);
+}
+
+TEST_F(SerialPortTest, RejectedReadsCountAsAttemptsAndKeepTheCount) {
+    OpenLine();
+    line.SetFailingReads(10);
+    line.Arrive("7/");
+    uint8_t buffer[255] = {};
+    uint32_t count = 0;
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 0);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(line.Sleeps().size(), 10u);
+}
+
+TEST_F(SerialPortTest, PurgeWhilePrinterKeepsSendingEndsOnlyOnAnEmptyQueue) {
+    OpenLine();
+    for (uint64_t t = 0; t < 1000; t += 20) {
+        line.Arrive("exist 128/headpos 7/", t);
+    }
+    PurgeInput();
+    EXPECT_GE(line.NowMs(), 1000u);
+    EXPECT_EQ(line.Queued(), 0u);
+    for (size_t size : line.ReadSizes()) {
+        EXPECT_EQ(size, 30u);
+    }
+    // With nothing arriving a purge takes exactly one pass.
+    const size_t sleeps = line.Sleeps().size();
+    PurgeInput();
+    EXPECT_EQ(line.Sleeps().size(), sleeps + 1);
+    EXPECT_EQ(line.Sleeps().back(), 100u);
+}
+
+TEST_F(SerialPortTest, FlushWaitsOnceAndReadsOnceWithinItsLimit) {
+    OpenLine();
+    line.Arrive(std::string(400, 'x'));
+    FlushInput(255);
+    EXPECT_EQ(line.Sleeps(), std::vector<unsigned>{100});
+    EXPECT_EQ(line.ReadSizes(), std::vector<size_t>{255});
+    FlushInput(1000); // never more than one read's 255 bytes
+    EXPECT_EQ(line.ReadSizes().back(), 255u);
+    EXPECT_EQ(line.Queued(), 0u);
+}
+
+TEST_F(SerialPortTest, PrimitivesOnClosedPortDoNotWait) {
+    PurgeInput();
+    FlushInput(255);
+    uint32_t count = 0;
+    uint8_t buffer[4];
+    EXPECT_EQ(ReadAttempt(buffer, sizeof buffer, count, 500), 1);
+    EXPECT_EQ(ReadOnce(buffer, sizeof buffer, count), 1);
+    EXPECT_EQ(ClearLineErrors(), 1);
+    EXPECT_TRUE(line.Sleeps().empty());
+    EXPECT_TRUE(line.ReadSizes().empty());
+}
+
+TEST_F(SerialPortTest, CloseTwice) {
+    OpenLine();
+    ClosePort();
+    EXPECT_FALSE(g_bPortOpen.load());
+    EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
+    EXPECT_EQ(line.Closes(), 1);
+    ClosePort();
+    EXPECT_EQ(line.Closes(), 1);
+    EXPECT_EQ(line.Sleeps(), (std::vector<unsigned>{1000, 1000}));
+    EXPECT_EQ(line.CallsOnClosedHandle(), 0);
+    uint8_t frame[] = {0x02, 'Y'};
+    EXPECT_EQ(WritePort(frame, 2), 1);
+}
+
+TEST(SerialPortNames, FirstEightThenExtraDevices) {
+#ifdef _WIN32
+    EXPECT_EQ(PortDeviceName(0), "\\\\.\\COM1");
+#else
+    EXPECT_EQ(PortDeviceName(0), "/dev/ttyS0");
+    EXPECT_EQ(PortDeviceName(7), "/dev/ttyS7");
+#endif
+    EXPECT_EQ(PortDeviceName(-1), "");
+    const size_t known = ExtraPorts().size();
+    EXPECT_EQ(PortDeviceName(8 + static_cast<int>(known)), "");
+    const int a = AddExtraPort("/dev/ttyUSB-test-a");
+    const int b = AddExtraPort("/dev/ttyUSB-test-b");
+    EXPECT_EQ(a, 8 + static_cast<int>(known));
+    EXPECT_EQ(b, a + 1);
+    EXPECT_EQ(AddExtraPort("/dev/ttyUSB-test-a"), a); // registered once
+    EXPECT_EQ(PortDeviceName(a), "/dev/ttyUSB-test-a");
+    EXPECT_EQ(PortDeviceName(b), "/dev/ttyUSB-test-b");
+    EXPECT_EQ(ExtraPorts().size(), known + 2);
+}
+
+#ifndef _WIN32
+// The termios backend on a real pseudo-terminal: the settings that each open applies.
+class PosixLineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_hCom = kInvalidPortHandle;
+        g_bPortOpen = false;
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master, 0);
+        ASSERT_EQ(grantpt(master), 0);
+        ASSERT_EQ(unlockpt(master), 0);
+        index = AddExtraPort(ptsname(master));
+    }
+    void TearDown() override {
+        SetLineBackend(nullptr);
+        const PortHandle h = g_hCom.exchange(kInvalidPortHandle);
+        if (h != kInvalidPortHandle) {
+            PlatformLineBackend().Close(h);
+        }
+        g_bPortOpen = false;
+        close(master);
+    }
+    termios Attributes() {
+        termios tio{};
+        EXPECT_EQ(tcgetattr(static_cast<int>(g_hCom.load()), &tio), 0);
+        return tio;
+    }
+    int master = -1;
+    int index = -1;
+};
+
+TEST_F(PosixLineTest, HardwareHandshakeRawAndNonBlocking) {
+    PortSettings s = Settings(index, 0);
+    s.dwBaudRate = 57600;
+    ASSERT_EQ(OpenPort(s), 0);
+    const termios tio = Attributes();
+    EXPECT_TRUE(tio.c_cflag & CRTSCTS);
+    EXPECT_FALSE(tio.c_iflag & (IXON | IXOFF));
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_FALSE(tio.c_cflag & (PARENB | CSTOPB));
+    EXPECT_FALSE(tio.c_lflag & (ICANON | ECHO));
+    EXPECT_EQ(tio.c_cc[VMIN], 0);
+    EXPECT_EQ(tio.c_cc[VTIME], 0);
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B57600));
+    EXPECT_TRUE(fcntl(static_cast<int>(g_hCom.load()), F_GETFL) & O_NONBLOCK);
+
+    // Nothing arrived: a read returns at once with nothing; bytes from the other side arrive.
+    uint8_t buffer[32] = {};
+    uint32_t count = 0;
+    EXPECT_EQ(ReadOnce(buffer, sizeof buffer, count), 0);
+    EXPECT_EQ(count, 0u);
+    ASSERT_EQ(write(master, "Y", 1), 1);
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 0);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(buffer[0], 'Y');
+}
+
+TEST_F(PosixLineTest, SoftwareHandshakeAndFraming) {
+    PortSettings s = Settings(index, 1);
+    s.dwBaudRate = 4800;
+    s.byByteSize = 7;
+    s.byParity = 1;
+    s.byStopBits = 2;
+    ASSERT_EQ(OpenPort(s), 0);
+    const termios tio = Attributes();
+    EXPECT_FALSE(tio.c_cflag & CRTSCTS);
+    EXPECT_TRUE(tio.c_iflag & IXON);
+    EXPECT_TRUE(tio.c_iflag & IXOFF);
+    EXPECT_EQ(tio.c_cc[VSTART], 0x11);
+    EXPECT_EQ(tio.c_cc[VSTOP], 0x13);
+    // A pseudo-terminal keeps its own character size, parity and stop bits, so only the
+    // speed of the framing can be seen here.
+    EXPECT_EQ(cfgetispeed(&tio), static_cast<speed_t>(B4800));
+}
+
+TEST_F(PosixLineTest, RejectedSettingsCloseTheDevice) {
+    PortSettings s = Settings(index, 0);
+    s.dwBaudRate = 12345;
+    EXPECT_EQ(OpenPort(s), 1);
+    EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
+    s = Settings(index, 0);
+    s.byStopBits = 1; // one and a half stop bits
+    EXPECT_EQ(OpenPort(s), 1);
+    EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
+    EXPECT_FALSE(g_bPortOpen.load());
+    const int missing = AddExtraPort("/dev/tarvello-no-such-device");
+    EXPECT_EQ(OpenPort(Settings(missing)), 1);
+}
+#endif
+
+} // namespace
