@@ -13,25 +13,28 @@
 // monitor thread; an implementation must not block on the UI thread (the main window posts
 // an event to itself).
 class DisplaySink {
-public:
+  public:
     virtual ~DisplaySink() = default;
     virtual void ShowStatus(int controlId, const std::string& text) = 0;
 };
 
 class CMonitorThread {
-public:
+  public:
     // Counted suspension through the gate; never waits.
     void SuspendThread();
     void ResumeThread();
     // True while the monitor thread of the latest opening is running.
     bool IsRunning() const;
+    // Suspensions not yet resumed.
+    int SuspendCount() const;
 };
 
 // Starts the monitor for the port opened last, after the monitor of the previous opening has
 // ended (waits for it). Sets g_pMonitorThread. The sink must outlive the monitor.
 void StartStatusMonitor(DisplaySink* sink);
-// Waits until the current monitor thread (if any) has ended. Used after ClosePort and when
-// the main window closes.
+// Waits until the current monitor thread (if any) has ended; a monitor whose port is still
+// open is asked to end first, so this never waits for more than one port operation and one
+// wait of the monitor. Used after ClosePort and when the main window closes.
 void WaitStatusMonitorEnd();
 
 // Suspend/resume through g_pMonitorThread; harmless when no monitor was ever started.
@@ -40,7 +43,7 @@ void ResumeMonitor();
 
 // Suspends the monitor for its lifetime: exactly one resume on every way out of a scope.
 class ScopedMonitorSuspend {
-public:
+  public:
     ScopedMonitorSuspend() { SuspendMonitor(); }
     ~ScopedMonitorSuspend() { ResumeMonitor(); }
     ScopedMonitorSuspend(const ScopedMonitorSuspend&) = delete;

@@ -83,6 +83,19 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         return writes_;
     }
+    // Number of writes of exactly these bytes.
+    size_t CountWrites(const Bytes& bytes) const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return static_cast<size_t>(std::count(writes_.begin(), writes_.end(), bytes));
+    }
+    size_t WriteCount() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return writes_.size();
+    }
+    size_t ReadCount() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return readSizes_.size();
+    }
     std::vector<uint64_t> WriteTimes() const {
         std::lock_guard<std::mutex> guard(mutex_);
         return writeTimes_;
