@@ -1,0 +1,218 @@
+#include "pages/AdjustWorker.h"
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "app/SharedState.h"
+#include "device/SerialPort.h"
+#include "device/StatusMonitor.h"
+#include "pages/AdjustSearch.h"
+#include "pages/TextValidation.h"
+#include "store/IniFile.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#elif defined(__linux__)
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int kReplyAttempts = 10;
+constexpr unsigned kReplyAttemptWaitMs = 200;
+
+std::atomic<bool> s_running{false};
+// Ends the current worker at its next stop check without touching g_bAdjustStop (used when a
+// new start has to wait for an earlier worker).
+std::atomic<bool> s_cancel{false};
+std::atomic<uint32_t> s_passes{0};
+std::atomic<int> s_lastExit{-1};
+
+// The one worker thread of the process.
+struct WorkerSlot {
+    std::mutex mutex; // serialises starting, stopping and joining
+    std::thread thread;
+    ~WorkerSlot() {
+        // The main window stops the adjustment before the process ends; this only keeps a
+        // forgotten worker from ending the process abnormally.
+        if (thread.joinable()) {
+            s_cancel = true;
+            thread.join();
+        }
+    }
+};
+
+WorkerSlot& Slot() {
+    static WorkerSlot slot;
+    return slot;
+}
+
+// The worker runs above normal priority where the system lets it.
+void RaiseThreadPriority() {
+#ifdef _WIN32
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+#elif defined(__linux__)
+    // Linux gives each thread its own nice value; lowering it needs a privilege most users
+    // lack, and then the worker simply runs at normal priority.
+    const id_t tid = static_cast<id_t>(::syscall(SYS_gettid));
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, tid);
+    if (errno == 0) {
+        (void)::setpriority(PRIO_PROCESS, tid, nice - 1);
+    }
+#endif
+}
+
+bool PortInvalid() {
+    return g_hCom.load() == kInvalidPortHandle;
+}
+
+int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
+    const SensorParams& params = ParamsOf(sensor);
+    RaiseThreadPriority();
+    ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
+    AdjustSearchState state;
+    uint8_t reply[255];
+    for (;;) {
+        if (PortInvalid()) {
+            return 1;
+        }
+        FlushInput(params.adjustReadBytes);
+        if (g_bAdjustStop.load() || s_cancel.load()) {
+            return 0;
+        }
+        int level = g_nSensitivity.load();
+        const int sentLevel = level;
+        const std::vector<uint8_t> frame = AdjustFrameForPass(params, level, g_nIntensity.load());
+        if (level != sentLevel) {
+            g_nSensitivity.store(level); // a level outside 0..3 went out as "00": it is now 0
+        }
+        if (PortInvalid() || WritePort(frame.data(), frame.size()) != 0) {
+            return 1;
+        }
+        uint32_t count = 0;
+        for (int attempt = 0; attempt < kReplyAttempts && count == 0; ++attempt) {
+            if (ReadAttempt(reply, params.adjustReadBytes, count, kReplyAttemptWaitMs) != 0) {
+                return 1;
+            }
+        }
+        // The step works on the shared levels as they are now (a page activation may have
+        // loaded saved ones during the pass) and stores them back.
+        AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
+        float result = g_fAdjustResult.load();
+        const AdjustReplyResult step = AdjustOnReply(params, state, levels, g_fAdjustTarget.load(),
+                                                     g_fSensorSupply.load(), reply, count, result);
+        if (step.hadReading) {
+            g_fAdjustResult.store(result);
+        }
+        g_nSensitivity.store(levels.sensitivity);
+        g_nIntensity.store(levels.intensity);
+        s_passes.fetch_add(1);
+        if (step.hadReading && postUpdate) {
+            postUpdate();
+        }
+        if (step.outcome == AdjustStepOutcome::Success) {
+            return 0;
+        }
+    }
+}
+
+// Joins the worker, if any. The caller holds the slot's mutex.
+void JoinLocked(WorkerSlot& slot) {
+    if (slot.thread.joinable()) {
+        slot.thread.join();
+    }
+}
+
+} // namespace
+
+int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
+    return RunAdjustWorker(Sensor::Reflective, postUpdate);
+}
+
+int TransmissiveAdjustThread(const std::function<void()>& postUpdate) {
+    return RunAdjustWorker(Sensor::Transmissive, postUpdate);
+}
+
+bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
+    WorkerSlot& slot = Slot();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    if (slot.thread.joinable()) {
+        s_cancel = true;
+        slot.thread.join();
+    }
+    s_cancel = false;
+    s_passes = 0;
+    s_lastExit = -1;
+    s_running = true;
+    try {
+        slot.thread = std::thread([sensor, post = std::move(postUpdate)] {
+            const int code = sensor == Sensor::Reflective ? ReflectiveAdjustThread(post)
+                                                          : TransmissiveAdjustThread(post);
+            s_lastExit = code;
+            s_running = false;
+        });
+    } catch (const std::system_error&) {
+        s_running = false;
+        return false;
+    }
+    return true;
+}
+
+void StopAdjustmentAndWait() {
+    WorkerSlot& slot = Slot();
+    std::lock_guard<std::mutex> lock(slot.mutex);
+    g_bAdjustStop = true;
+    JoinLocked(slot);
+}
+
+bool IsAdjustmentRunning() {
+    return s_running.load();
+}
+
+uint32_t AdjustmentPasses() {
+    return s_passes.load();
+}
+
+std::optional<int> LastAdjustmentExitCode() {
+    const int code = s_lastExit.load();
+    if (code < 0 || s_running.load()) {
+        return std::nullopt;
+    }
+    return code;
+}
+
+std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini,
+                                            const std::string& typed) {
+    if (!ValidateVoltageText(typed)) {
+        return std::nullopt;
+    }
+    // An earlier worker still in its last pass must see its stop request before the flag is
+    // cleared for the new run, and must not change the levels after they are set below.
+    StopAdjustmentAndWait();
+    const SensorParams& params = ParamsOf(sensor);
+    ini.WriteString(params.voltageSection, params.baseKey, typed);
+    const float target =
+        static_cast<float>(LeadingNumber(ini.GetString(params.voltageSection, params.baseKey, "")));
+    g_fAdjustTarget = target;
+    g_bAdjustStop = false;
+    g_nSensitivity = 3;
+    g_nIntensity = 0;
+    return target;
+}
+
+bool InBand(Sensor sensor, float standard, float result) {
+    return InBand(ParamsOf(sensor), standard, result);
+}
+
+void SaveAdjustedLevels(Sensor sensor, CIniFile& ini, int comboIndex, int intensity) {
+    const SensorParams& params = ParamsOf(sensor);
+    ini.WriteInt(params.configSection, params.levelKey, comboIndex);
+    ini.WriteInt(params.configSection, params.intensityKey, intensity);
+}

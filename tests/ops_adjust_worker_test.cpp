@@ -1,0 +1,390 @@
+// The adjustment worker on a scripted line with virtual time: frames, waits, reply sizes,
+// updates, exit codes, the monitor's suspension, one worker at a time, and the start and
+// update handlers' file work.
+// test-labels: threaded
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "FakeLine.h"
+#include "device/SerialPort.h"
+#include "device/StatusMonitor.h"
+#include "pages/AdjustWorker.h"
+#include "store/IniFile.h"
+
+namespace {
+
+using ::testing::ElementsAreArray;
+
+int SuspendCount() {
+    return CMonitorThread().SuspendCount();
+}
+
+std::string Text(const FakeLine::Bytes& b) {
+    std::string s(b.begin(), b.end());
+    if (!s.empty() && s[0] == 0x02) {
+        s[0] = '^';
+    }
+    return s;
+}
+
+// A printer whose raw reading is fn(level code, intensity) for every 8-byte frame.
+std::function<std::vector<FakeLine::Reply>(const FakeLine::Bytes&)>
+Printer(std::function<std::string(const std::string& code, int intensity)> fn) {
+    return [fn](const FakeLine::Bytes& frame) {
+        if (frame.size() != 8) {
+            return std::vector<FakeLine::Reply>{};
+        }
+        const std::string code(frame.begin() + 3, frame.begin() + 5);
+        const int intensity = std::stoi(std::string(frame.begin() + 5, frame.end()));
+        return std::vector<FakeLine::Reply>{{fn(code, intensity), 5}};
+    };
+}
+
+class AdjustWorkerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_hCom = kInvalidPortHandle;
+        g_bPortOpen = false;
+        line.Install();
+        PortSettings s;
+        s.dwBaudRate = 38400;
+        s.byByteSize = 8;
+        ASSERT_EQ(OpenPort(s), 0);
+        g_fSensorSupply = 5.0f;
+        g_fAdjustTarget = 2.5f;
+        g_fAdjustResult = 0.0f;
+        g_nSensitivity = 3;
+        g_nIntensity = 0;
+        g_bAdjustStop = false;
+        baseline = SuspendCount();
+    }
+    void TearDown() override {
+        StopAdjustmentAndWait();
+        EXPECT_EQ(SuspendCount(), baseline) << "the monitor is resumed exactly once";
+        g_hCom = kInvalidPortHandle;
+        g_bPortOpen = false;
+        line.Uninstall();
+    }
+    std::vector<std::string> Frames() const {
+        std::vector<std::string> out;
+        for (const auto& w : line.Writes()) {
+            out.push_back(Text(w));
+        }
+        return out;
+    }
+    static std::vector<unsigned> PassWaits(int passes, int attempts) {
+        std::vector<unsigned> w;
+        for (int k = 0; k < passes; ++k) {
+            w.push_back(100);
+            w.insert(w.end(), static_cast<size_t>(attempts), 200);
+        }
+        return w;
+    }
+
+    FakeLine line;
+    int baseline = 0;
+};
+
+// Raw 255 - intensity: 0 -> 5.0 V, 32, 64, 96 too high, 128 -> 2.4902 V in both bands at 2.5.
+std::string Falling(const std::string&, int intensity) {
+    return "r " + std::to_string(255 - intensity) + "/";
+}
+// Transmissive: raw = intensity, shown inverted, so the same voltages.
+std::string Rising(const std::string&, int intensity) {
+    return std::to_string(intensity) + "/";
+}
+
+TEST_F(AdjustWorkerTest, ConvergingRunsSendOneFramePerPassAndPostAfterEveryReading) {
+    struct Case {
+        Sensor sensor;
+        std::string (*model)(const std::string&, int);
+        const char* letter;
+        size_t readBytes;
+    };
+    for (const Case& c : {Case{Sensor::Reflective, Falling, "F", 255},
+                          Case{Sensor::Transmissive, Rising, "T", 30}}) {
+        SCOPED_TRACE(c.letter);
+        FakeLine fresh;
+        line.Uninstall();
+        fresh.Install();
+        g_hCom = kInvalidPortHandle;
+        PortSettings s;
+        ASSERT_EQ(OpenPort(s), 0);
+        fresh.OnWrite(Printer(c.model));
+        g_nSensitivity = 3;
+        g_nIntensity = 0;
+        int updates = 0;
+        std::vector<int> seenIntensity;
+        const auto post = [&] {
+            ++updates;
+            EXPECT_EQ(SuspendCount(), baseline + 1);
+            seenIntensity.push_back(g_nIntensity.load());
+        };
+        const int code = c.sensor == Sensor::Reflective ? ReflectiveAdjustThread(post)
+                                                        : TransmissiveAdjustThread(post);
+        EXPECT_EQ(code, 0);
+        std::vector<std::string> expected;
+        for (const char* i : {"000", "032", "064", "096", "128"}) {
+            expected.push_back(std::string("^J") + c.letter + "11" + i);
+        }
+        std::vector<std::string> frames;
+        for (const auto& w : fresh.Writes()) {
+            frames.push_back(Text(w));
+        }
+        EXPECT_THAT(frames, ElementsAreArray(expected));
+        EXPECT_EQ(updates, 5);
+        // The levels stored before each update are the next frame's; the last ones found it.
+        EXPECT_THAT(seenIntensity, ElementsAreArray({32, 64, 96, 128, 128}));
+        EXPECT_FLOAT_EQ(g_fAdjustResult.load(), 2.4902f);
+        EXPECT_EQ(g_nSensitivity.load(), 3);
+        EXPECT_EQ(g_nIntensity.load(), 128);
+        EXPECT_EQ(fresh.Sleeps(), PassWaits(5, 1));
+        for (size_t n : fresh.ReadSizes()) {
+            EXPECT_EQ(n, c.readBytes);
+        }
+        EXPECT_EQ(SuspendCount(), baseline);
+        fresh.Uninstall();
+        g_hCom = kInvalidPortHandle;
+        line.Install();
+        ASSERT_EQ(OpenPort(s), 0);
+    }
+}
+
+TEST_F(AdjustWorkerTest, StoresLevelsBeforeEachUpdateAndSendsLevelFourAsZero) {
+    line.OnWrite(Printer([](const std::string&, int) { return std::string("0/"); }));
+    struct Seen {
+        float result;
+        int level;
+        int intensity;
+    };
+    std::vector<Seen> seen;
+    const int code = ReflectiveAdjustThread([&] {
+        seen.push_back({g_fAdjustResult.load(), g_nSensitivity.load(), g_nIntensity.load()});
+        if (seen.size() == 3) {
+            g_bAdjustStop = true;
+        }
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_THAT(Frames(), ElementsAreArray({"^JF11000", "^JF00127", "^JF00111"}));
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].result, 0.0f);
+    EXPECT_EQ(seen[0].level, 4); // sent as "00" by the next pass, which sets it to 0
+    EXPECT_EQ(seen[0].intensity, 127);
+    EXPECT_EQ(seen[1].level, 0);
+    EXPECT_EQ(seen[1].intensity, 111);
+    EXPECT_EQ(seen[2].intensity, 95);
+    // The stop request is seen after the next pass's discarding read, before any frame.
+    EXPECT_EQ(line.Sleeps(), [] {
+        auto w = PassWaits(3, 1);
+        w.push_back(100);
+        return w;
+    }());
+}
+
+TEST_F(AdjustWorkerTest, PassesWithoutReplyWaitTenAttemptsAndStallIntoAFineStep) {
+    int writes = 0;
+    line.OnWrite([&](const FakeLine::Bytes&) {
+        if (++writes == 6) {
+            g_bAdjustStop = true;
+        }
+        return std::vector<FakeLine::Reply>{};
+    });
+    int updates = 0;
+    EXPECT_EQ(ReflectiveAdjustThread([&] { ++updates; }), 0);
+    EXPECT_EQ(updates, 0);
+    // g_fAdjustResult 0.0 lies below the band: after five passes at 0 the intensity steps to
+    // -1, which a fine step turns into 127 without a change of level.
+    EXPECT_THAT(Frames(), ElementsAreArray({"^JF11000", "^JF11000", "^JF11000", "^JF11000",
+                                            "^JF11000", "^JF11127"}));
+    auto waits = PassWaits(6, 10);
+    waits.push_back(100);
+    EXPECT_EQ(line.Sleeps(), waits);
+}
+
+TEST_F(AdjustWorkerTest, ReplyIsExaminedAsTheFirstAttemptWithBytesFoundIt) {
+    // The first reply comes in two pieces: "12" before the first attempt, "8/" only after
+    // it (and after the next pass's discarding read). Nothing answers the second frame.
+    int writes = 0;
+    line.OnWrite([&](const FakeLine::Bytes&) {
+        if (++writes > 1) {
+            return std::vector<FakeLine::Reply>{};
+        }
+        return std::vector<FakeLine::Reply>{{"12", 150}, {"8/", 320}};
+    });
+    g_nIntensity = 0;
+    int updates = 0;
+    EXPECT_EQ(ReflectiveAdjustThread([&] {
+                  ++updates;
+                  g_bAdjustStop = true;
+              }),
+              0);
+    // "12" has no '/': no reading in the first pass; the second pass takes the late "8/" as
+    // its reply.
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(updates, 1);
+    EXPECT_FLOAT_EQ(g_fAdjustResult.load(), 0.1569f); // 8 / 255 * 5
+}
+
+TEST_F(AdjustWorkerTest, PortFailuresEndTheWorkerWithExitCodeOne) {
+    // Closed before the first pass: nothing is sent and nothing waited.
+    g_hCom = kInvalidPortHandle;
+    EXPECT_EQ(TransmissiveAdjustThread({}), 1);
+    EXPECT_TRUE(line.Writes().empty());
+    EXPECT_EQ(SuspendCount(), baseline);
+
+    PortSettings s;
+    ASSERT_EQ(OpenPort(s), 0);
+    line.SetShortWrites(1);
+    EXPECT_EQ(ReflectiveAdjustThread({}), 1);
+    EXPECT_EQ(line.Writes().size(), 1u);
+    EXPECT_EQ(SuspendCount(), baseline);
+
+    // Closed while the worker waits for the reply.
+    line.OnWrite([](const FakeLine::Bytes&) {
+        g_hCom = kInvalidPortHandle;
+        return std::vector<FakeLine::Reply>{};
+    });
+    g_hCom = kInvalidPortHandle;
+    ASSERT_EQ(OpenPort(s), 0);
+    int updates = 0;
+    EXPECT_EQ(ReflectiveAdjustThread([&] { ++updates; }), 1);
+    EXPECT_EQ(updates, 0);
+    EXPECT_EQ(line.CallsOnClosedHandle(), 0);
+}
+
+TEST_F(AdjustWorkerTest, AStartWaitsForTheEarlierWorkerSoOnlyOneUsesTheLine) {
+    line.OnWrite(Printer([](const std::string&, int) { return std::string("255/"); }));
+    const auto waitPasses = [](uint32_t n) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (AdjustmentPasses() < n && std::chrono::steady_clock::now() < until) {
+            std::this_thread::yield();
+        }
+        return AdjustmentPasses() >= n;
+    };
+    std::atomic<int> updates{0};
+    ASSERT_TRUE(StartAdjustment(Sensor::Reflective, [&] { ++updates; }));
+    EXPECT_TRUE(IsAdjustmentRunning());
+    ASSERT_TRUE(waitPasses(3));
+    ASSERT_TRUE(StartAdjustment(Sensor::Transmissive, [&] { ++updates; }));
+    ASSERT_TRUE(waitPasses(3));
+    EXPECT_TRUE(IsAdjustmentRunning());
+    EXPECT_FALSE(LastAdjustmentExitCode().has_value());
+    StopAdjustmentAndWait();
+    EXPECT_FALSE(IsAdjustmentRunning());
+    EXPECT_EQ(LastAdjustmentExitCode(), 0);
+    EXPECT_TRUE(g_bAdjustStop.load());
+
+    // Every reflective frame precedes every transmissive one.
+    const std::vector<std::string> frames = Frames();
+    bool seenT = false;
+    int reflective = 0;
+    for (const std::string& f : frames) {
+        if (f.rfind("^JT", 0) == 0) {
+            seenT = true;
+        } else {
+            ASSERT_EQ(f.rfind("^JF", 0), 0u) << f;
+            EXPECT_FALSE(seenT) << "a reflective frame after the transmissive worker started";
+            ++reflective;
+        }
+    }
+    EXPECT_TRUE(seenT);
+    EXPECT_GE(reflective, 3);
+    EXPECT_EQ(SuspendCount(), baseline);
+}
+
+TEST_F(AdjustWorkerTest, PrepareWaitsForTheRunningWorkerBeforeSettingTheStartState) {
+    const auto dir = std::filesystem::temp_directory_path() / "tarvello_ops_prepare";
+    std::filesystem::create_directories(dir);
+    CIniFile ini;
+    ini.SetFileName((dir / "parameterset.ini").string());
+    line.OnWrite(Printer([](const std::string&, int) { return std::string("255/"); }));
+    ASSERT_TRUE(StartAdjustment(Sensor::Reflective, {}));
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (AdjustmentPasses() < 4 && std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+    }
+    const std::optional<float> target = PrepareAdjustmentStart(Sensor::Transmissive, ini, "2.0");
+    ASSERT_TRUE(target.has_value());
+    EXPECT_FALSE(IsAdjustmentRunning());
+    EXPECT_EQ(g_nSensitivity.load(), 3);
+    EXPECT_EQ(g_nIntensity.load(), 0);
+    EXPECT_FALSE(g_bAdjustStop.load());
+    EXPECT_EQ(g_fAdjustTarget.load(), 2.0f);
+    std::filesystem::remove_all(dir);
+}
+
+class AdjustStartFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("tarvello_ops_start_" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        path = (dir / "parameterset.ini").string();
+        ini.SetFileName(path);
+        g_bAdjustStop = true;
+        g_nSensitivity = 1;
+        g_nIntensity = 77;
+        g_fAdjustTarget = 0.0f;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string FileText() const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::filesystem::path dir;
+    std::string path;
+    CIniFile ini;
+};
+
+TEST_F(AdjustStartFileTest, ARefusedStandardSavesAndStartsNothing) {
+    for (const char* text : {"", "abc", "5.1", "-1", "2,5", "2.5V", ".0", "-0", "1e1", "nan"}) {
+        EXPECT_FALSE(PrepareAdjustmentStart(Sensor::Reflective, ini, text).has_value()) << text;
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(g_bAdjustStop.load());
+    EXPECT_EQ(g_nSensitivity.load(), 1);
+    EXPECT_EQ(g_nIntensity.load(), 77);
+}
+
+TEST_F(AdjustStartFileTest, TheStandardIsSavedAsTypedAndReadBackAsTheTarget) {
+    const std::optional<float> r = PrepareAdjustmentStart(Sensor::Reflective, ini, "2.50");
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, 2.5f);
+    EXPECT_EQ(g_fAdjustTarget.load(), 2.5f);
+    EXPECT_FALSE(g_bAdjustStop.load());
+    EXPECT_EQ(g_nSensitivity.load(), 3);
+    EXPECT_EQ(g_nIntensity.load(), 0);
+    EXPECT_EQ(FileText(), "[RVoltage]\r\nRBase=2.50\r\n");
+
+    const std::optional<float> t = PrepareAdjustmentStart(Sensor::Transmissive, ini, "1e0");
+    ASSERT_TRUE(t.has_value());
+    EXPECT_EQ(*t, 1.0f);
+    EXPECT_EQ(FileText(), "[RVoltage]\r\nRBase=2.50\r\n[TVoltage]\r\nTBase=1e0\r\n");
+}
+
+TEST_F(AdjustStartFileTest, SuccessSavesTheLevelsOfItsSensorInOrder) {
+    SaveAdjustedLevels(Sensor::Reflective, ini, 2, 77);
+    EXPECT_EQ(FileText(), "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
+    SaveAdjustedLevels(Sensor::Transmissive, ini, 1, 140);
+    EXPECT_EQ(
+        FileText(),
+        "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
+    EXPECT_TRUE(InBand(Sensor::Transmissive, 2.0f, 2.1f));
+    EXPECT_FALSE(InBand(Sensor::Reflective, 2.0f, 2.1f));
+}
+
+} // namespace
