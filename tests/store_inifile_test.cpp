@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -338,6 +339,36 @@ TEST_F(IniFileTest, SaveFailingPartWayLeavesTheOldFileWhole) {
     // A later save through the same object writes what its list holds.
     EXPECT_TRUE(ini.SaveFile());
     EXPECT_EQ(File(), old + "RLow=1.0\r\n");
+}
+
+// A process killed at any moment of a save leaves either the old or the new file, whole.
+TEST_F(IniFileTest, KilledDuringSavesTheFileIsAlwaysWhole) {
+    const std::string small = "1.5";
+    const std::string big(200000, '7');
+    const std::string smallFile = "[A]\r\nx=" + small + "\r\n";
+    const std::string bigFile = "[A]\r\nx=" + big + "\r\n";
+    SetFile(smallFile);
+    std::srand(12345);
+    for (int round = 0; round < 30; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            CIniFile ini;
+            for (unsigned i = 0;; ++i) {
+                ini.WriteString("A", "x", i % 2 ? big : small);
+            }
+        }
+        struct stat st;
+        for (int spin = std::rand() % 3000; spin > 0; --spin) {
+            stat(m_path.c_str(), &st);
+        }
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string now = File();
+        ASSERT_TRUE(now == smallFile || now == bigFile)
+            << "round " << round << ": " << now.size() << " bytes";
+    }
 }
 
 TEST_F(IniFileTest, SavesThatCannotReplaceTheFileChangeNothing) {
