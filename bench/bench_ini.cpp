@@ -4,8 +4,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "store/IniFile.h"
@@ -31,13 +32,24 @@ template <typename F> double MedianMs(int runs, F f) {
 } // namespace
 
 int main() {
-    char templ[] = "/tmp/tarvello-bench-ini-XXXXXX";
-    if (!mkdtemp(templ)) {
-        std::perror("mkdtemp");
-        return 1;
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path folder;
+    for (unsigned n = std::random_device{}();; ++n) {
+        folder = fs::temp_directory_path(ec) / ("tarvello-bench-ini-" + std::to_string(n));
+        if (ec) {
+            std::fprintf(stderr, "no temporary folder: %s\n", ec.message().c_str());
+            return 1;
+        }
+        if (fs::create_directory(folder, ec)) {
+            break;
+        }
+        if (ec) {
+            std::fprintf(stderr, "%s: %s\n", folder.string().c_str(), ec.message().c_str());
+            return 1;
+        }
     }
-    const std::string dir = templ;
-    const std::string path = dir + "/parameterset.ini";
+    const std::string path = (folder / "parameterset.ini").string();
 
     // 1,000 sections of one header and nine keys each; the keys looked up sit in the last one.
     std::string content;
@@ -67,7 +79,6 @@ int main() {
     std::printf("ini GetString, %zu-line file | %.3f ms | 5 ms\n", lines, readMs);
     std::printf("ini WriteString, %zu-line file | %.3f ms | 10 ms\n", lines, writeMs);
 
-    std::remove(path.c_str());
-    rmdir(dir.c_str());
+    fs::remove_all(folder, ec);
     return 0;
 }

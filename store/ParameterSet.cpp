@@ -2,6 +2,9 @@
 
 #include <cfloat>
 #include <clocale>
+#ifndef _WIN32
+#include <locale.h>
+#endif
 #include <cmath>
 #include <cstdlib>
 
