@@ -1,0 +1,19 @@
+#include "app/AboutDlg.h"
+
+#include <QPushButton>
+
+#include "res/DialogLayout.h"
+#include "res/Templates.h"
+
+using namespace tarvello::res;
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    const DialogTemplate* dlg = FindTemplate(kIddAbout);
+    const BaseUnits base = BuildDialog(*dlg, this);
+    setWindowTitle(QString::fromUtf8(dlg->caption));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(DialogPixelSize(*dlg, base));
+    if (auto* ok = Control<QPushButton>(this, 1))
+        connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

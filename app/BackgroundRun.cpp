@@ -1,0 +1,97 @@
+#include "app/BackgroundRun.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <thread>
+#include <utility>
+
+namespace tarvello::ui {
+
+namespace {
+
+struct Run {
+    uint64_t id = 0;
+    std::thread thread;
+    QPointer<QObject> context;
+    QPointer<QWidget> blockInput;
+    std::function<void()> done;
+};
+
+// UI thread only.
+std::list<std::unique_ptr<Run>>& Runs() {
+    static std::list<std::unique_ptr<Run>> runs;
+    return runs;
+}
+
+void Finish(uint64_t id) {
+    auto& runs = Runs();
+    for (auto it = runs.begin(); it != runs.end(); ++it) {
+        if ((*it)->id != id)
+            continue;
+        std::unique_ptr<Run> owned = std::move(*it);
+        runs.erase(it);
+        // The work has ended before it posted this call: the join returns at once.
+        owned->thread.join();
+        if (owned->blockInput)
+            owned->blockInput->setEnabled(true);
+        if (owned->context && owned->done)
+            owned->done();
+        if (Runs().empty())
+            emit CBackgroundRunNotifier::Instance()->idle();
+        return;
+    }
+    // Not found: the run was joined by WaitBackgroundRuns; nothing to apply.
+}
+
+} // namespace
+
+CBackgroundRunNotifier* CBackgroundRunNotifier::Instance() {
+    static CBackgroundRunNotifier* notifier = new CBackgroundRunNotifier;
+    return notifier;
+}
+
+void PostToUi(QObject* receiver, std::function<void()> fn) {
+    QMetaObject::invokeMethod(receiver, std::move(fn), Qt::QueuedConnection);
+}
+
+void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()> work,
+                     std::function<void()> done) {
+    auto run = std::make_unique<Run>();
+    static uint64_t s_nextId = 0;
+    Run* raw = run.get();
+    raw->id = ++s_nextId;
+    raw->context = context;
+    raw->blockInput = blockInput;
+    raw->done = std::move(done);
+    if (blockInput)
+        blockInput->setEnabled(false);
+    QObject* notifier = CBackgroundRunNotifier::Instance();
+    Runs().push_back(std::move(run));
+    raw->thread = std::thread([id = raw->id, notifier, work = std::move(work)] {
+        if (work)
+            work();
+        PostToUi(notifier, [id] { Finish(id); });
+    });
+}
+
+bool BackgroundRunActive() {
+    return !Runs().empty();
+}
+
+void WaitBackgroundRuns() {
+    auto& runs = Runs();
+    while (!runs.empty()) {
+        std::unique_ptr<Run> run = std::move(runs.front());
+        runs.pop_front();
+        run->thread.join();
+        if (run->blockInput)
+            run->blockInput->setEnabled(true);
+    }
+}
+
+} // namespace tarvello::ui

@@ -1,0 +1,36 @@
+// Runs a handler's exchanges on a worker thread while the window takes no input, and applies
+// the result on the user-interface thread through a posted call. The window keeps painting
+// during the exchange; no processEvents loop runs on the UI thread.
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+namespace tarvello::ui {
+
+// Starts work on a worker thread with blockInput disabled (nullptr: nothing disabled). When the
+// work has ended, blockInput is enabled again and done runs on the UI thread, unless context
+// has been destroyed meanwhile. Call on the UI thread only.
+void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()> work,
+                     std::function<void()> done);
+// Posts fn to run on the UI thread in the context of receiver (dropped if it is destroyed
+// first). Safe from any thread; never waits.
+void PostToUi(QObject* receiver, std::function<void()> fn);
+// True while a run has not finished (its done has not run yet).
+bool BackgroundRunActive();
+// Joins every worker thread (blocking). For destructors only; their done calls are dropped.
+void WaitBackgroundRuns();
+
+// Emits idle() on the UI thread each time the last active run has finished.
+class CBackgroundRunNotifier : public QObject {
+    Q_OBJECT
+  public:
+    static CBackgroundRunNotifier* Instance();
+  signals:
+    void idle();
+};
+
+} // namespace tarvello::ui

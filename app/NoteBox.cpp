@@ -1,0 +1,68 @@
+#include "app/NoteBox.h"
+
+#include <QApplication>
+
+#include <thread>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace tarvello::ui {
+
+namespace {
+
+MessageHook& Hook() {
+    static MessageHook hook;
+    return hook;
+}
+
+BeepHook& Beeper() {
+    static BeepHook hook;
+    return hook;
+}
+
+void Show(QWidget* owner, const MessageRecord& record) {
+    if (Hook()) {
+        Hook()(record);
+        return;
+    }
+    QMessageBox box(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+} // namespace
+
+void ShowNote(QWidget* owner, const QString& text) {
+    Show(owner, {QString::fromLatin1(kNoteCaption), text, QMessageBox::Information});
+}
+
+void ShowValidationMessage(QWidget* owner, const QString& text) {
+    Show(owner, {QStringLiteral("Tarvello"), text, QMessageBox::Warning});
+}
+
+void SoundBeep(unsigned frequency, unsigned durationMs) {
+    if (Beeper()) {
+        Beeper()(frequency, durationMs);
+        return;
+    }
+#ifdef _WIN32
+    // Beep blocks for its duration: sound it on a thread of its own.
+    std::thread([frequency, durationMs] { ::Beep(frequency, durationMs); }).detach();
+#else
+    (void)frequency;
+    (void)durationMs;
+    QApplication::beep();
+#endif
+}
+
+void SetMessageHook(MessageHook hook) {
+    Hook() = std::move(hook);
+}
+
+void SetBeepHook(BeepHook hook) {
+    Beeper() = std::move(hook);
+}
+
+} // namespace tarvello::ui

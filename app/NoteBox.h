@@ -1,0 +1,43 @@
+// The tool's message boxes and its beep. Tests install hooks that record them instead of
+// showing a box or sounding the speaker.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace tarvello::ui {
+
+// The caption of every message of the tool.
+inline const char kNoteCaption[] = "Note:";
+// "串口未打开!": a sensor page handler found the port closed.
+inline const char kPortNotOpenText[] = "串口未打开!";
+// "串口打开错误!": the port page could not open the port or the printer did not answer.
+inline const char kPortOpenErrorText[] = "串口打开错误!";
+
+struct MessageRecord {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// A message box owned by owner with the caption "Note:", an information icon and an OK button;
+// returns after the user has closed it.
+void ShowNote(QWidget* owner, const QString& text);
+// The message of a data exchange that refuses a field: caption "Tarvello", exclamation icon.
+void ShowValidationMessage(QWidget* owner, const QString& text);
+// A tone of frequency Hz for durationMs where the platform can sound one (Windows), the system
+// bell elsewhere. Never blocks the calling thread.
+void SoundBeep(unsigned frequency, unsigned durationMs);
+
+// Tests: a hook that receives every message instead of a box (nullptr: boxes again).
+using MessageHook = std::function<void(const MessageRecord&)>;
+void SetMessageHook(MessageHook hook);
+// Tests: a hook that receives every beep instead of the speaker (nullptr: the speaker again).
+using BeepHook = std::function<void(unsigned frequency, unsigned durationMs)>;
+void SetBeepHook(BeepHook hook);
+
+} // namespace tarvello::ui

@@ -1,0 +1,122 @@
+#include "app/Tarvello.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/Screenshots.h"
+#include "app/TarvelloDlg.h"
+#include "device/SerialPort.h"
+
+#ifndef _WIN32
+#include "sim/VirtualPrinter.h"
+#endif
+
+StartOptions ParseCommandLine(const QStringList& args) {
+    StartOptions options;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--simulate")) {
+            options.bSimulate = true;
+        } else if (arg == QLatin1String("--port")) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                options.strError = "--port needs a device, e.g. --port /dev/ttyUSB0";
+                return options;
+            }
+            options.strPort = args[++i].toStdString();
+        } else if (arg.startsWith(QLatin1String("--port="))) {
+            options.strPort = arg.mid(7).toStdString();
+            if (options.strPort.empty()) {
+                options.strError = "--port needs a device, e.g. --port /dev/ttyUSB0";
+                return options;
+            }
+        } else if (arg == QLatin1String("--screenshots")) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty()) {
+                options.strError = "--screenshots needs a directory";
+                return options;
+            }
+            options.strScreenshots = args[++i].toStdString();
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            options.bHelp = true;
+        } else {
+            options.strError = "unknown option: " + arg.toStdString();
+            return options;
+        }
+    }
+    if (options.bSimulate && !options.strPort.empty())
+        options.strError = "--simulate and --port exclude each other";
+    return options;
+}
+
+const char* UsageText() {
+    return "Usage: tarvello [--simulate | --port DEVICE]\n"
+           "Sets up the media sensors of a label printer over RS-232.\n"
+           "\n"
+           "  --simulate      start a virtual printer inside the tool (on a pseudo-terminal),\n"
+           "                  add it to the port list and select it\n"
+           "  --port DEVICE   add DEVICE (e.g. /dev/ttyUSB0) to the port list and select it\n"
+           "  --screenshots DIR  open the selected port, wait for the status values, save\n"
+           "                  DIR/page1.png .. page3.png and quit (for the documentation)\n"
+           "  --help          show this text\n"
+           "\n"
+           "Without options the port page starts on COM1. The parameter file parameterset.ini\n"
+           "is read from and written to the current directory.\n";
+}
+
+int CTarvelloApp::Run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarvello"));
+    const StartOptions options = ParseCommandLine(QApplication::arguments());
+    if (!options.strError.empty() || options.bHelp) {
+        const bool ok = options.strError.empty();
+        std::string text =
+            ok ? std::string(UsageText()) : "tarvello: " + options.strError + "\n\n" + UsageText();
+        std::fputs(text.c_str(), ok ? stdout : stderr);
+#ifdef _WIN32
+        QMessageBox::information(nullptr, QStringLiteral("Tarvello"), QString::fromStdString(text));
+#endif
+        return ok ? 0 : 2;
+    }
+
+    int initialPort = 0;
+#ifndef _WIN32
+    std::unique_ptr<tarvello::sim::VirtualPrinter> printer;
+    if (options.bSimulate) {
+        printer = std::make_unique<tarvello::sim::VirtualPrinter>();
+        if (!printer->Start()) {
+            std::fputs("tarvello: the virtual printer could not open a pseudo-terminal\n", stderr);
+            return 1;
+        }
+        initialPort = AddExtraPort(printer->DevicePath());
+        std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
+        std::fflush(stdout);
+    }
+#else
+    if (options.bSimulate) {
+        QMessageBox::information(nullptr, QStringLiteral("Tarvello"),
+                                 QStringLiteral("--simulate needs a POSIX pseudo-terminal."));
+        return 2;
+    }
+#endif
+    if (!options.strPort.empty())
+        initialPort = AddExtraPort(options.strPort);
+
+    InitInstance(initialPort, options);
+#ifndef _WIN32
+    // The window has closed the port and ended the monitor before it closed.
+    if (printer)
+        printer->Stop();
+#endif
+    return 0;
+}
+
+bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options) {
+    CTarvelloDlg dlg(nullptr, initialPort);
+    if (!options.strScreenshots.empty())
+        StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots));
+    dlg.exec();
+    // The application ends as soon as the window has closed.
+    return false;
+}

@@ -1,0 +1,29 @@
+// CTarvelloApp: the application. Reads the command line, starts the virtual printer when asked,
+// runs the main window and ends when it has closed.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+
+// The command line: --simulate, --port DEVICE, --screenshots DIR, --help.
+struct StartOptions {
+    bool bSimulate = false;
+    std::string strPort; // --port DEVICE
+    bool bHelp = false;
+    std::string strScreenshots; // --screenshots DIR
+    std::string strError;       // not empty: the command line was refused
+};
+StartOptions ParseCommandLine(const QStringList& args);
+// The text of --help.
+const char* UsageText();
+
+class CTarvelloApp {
+  public:
+    // Creates the application object, runs InitInstance and returns the process's exit code.
+    int Run(int argc, char** argv);
+
+  private:
+    // Runs the main window modally (initialPort selected at the port page's first activation).
+    bool InitInstance(int initialPort, const StartOptions& options);
+};

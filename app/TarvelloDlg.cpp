@@ -1,0 +1,304 @@
+#include "app/TarvelloDlg.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/AboutDlg.h"
+#include "app/BackgroundRun.h"
+#include "app/SharedState.h"
+#include "device/SerialPort.h"
+#include "pages/AdjustWorker.h"
+#include "res/DialogLayout.h"
+#include "res/Templates.h"
+#include "store/ParameterSet.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// The icon and other resources live in the UI library; make sure they are linked in.
+static void InitTarvelloResources() {
+    Q_INIT_RESOURCE(tarvello);
+}
+
+using namespace tarvello::res;
+
+namespace {
+
+constexpr int kIdHeader = 1002;
+constexpr int kIdSupply = 1030;
+constexpr int kIdMicroSwitch = 1021;
+constexpr int kIdPresence = 1042;
+constexpr int kIdRibbon = 1048;
+// The system menu command of the About box.
+constexpr unsigned kIdmAboutBox = 0x0010;
+// Status group: the frame's top edge in dialog units; every control at or below it moves with
+// the group when the sheet needs more room than the template leaves.
+constexpr int kStatusGroupTop = 234;
+// Pixels between the sheet and the status group at least.
+constexpr int kSheetGap = 4;
+
+// The status monitor's text for one edit, posted from the monitor thread.
+class CStatusEvent : public QEvent {
+  public:
+    static QEvent::Type Kind() {
+        static const int type = QEvent::registerEventType();
+        return static_cast<QEvent::Type>(type);
+    }
+    CStatusEvent(int id, QString text) : QEvent(Kind()), controlId(id), text(std::move(text)) {}
+    int controlId;
+    QString text;
+};
+
+QString FormatG(float v) {
+    return QString::asprintf("%.6g", static_cast<double>(v));
+}
+
+} // namespace
+
+CTarvelloDlg::CTarvelloDlg(QWidget* parent, int initialPort)
+    : QDialog(parent), m_nInitialPort(initialPort) {
+    InitTarvelloResources();
+    m_fontTitle = MakeFont("楷体_GB2312", 20, 700);
+    m_fontText = MakeFont("Tahoma", 16, 400);
+    OnInitDialog();
+}
+
+CTarvelloDlg::~CTarvelloDlg() {
+    // Destroyed without closing (the close ends all this on a worker thread): end it here.
+    if (!m_bClosed) {
+        g_bAdjustStop = true;
+        tarvello::ui::WaitBackgroundRuns();
+        StopAdjustmentAndWait();
+        if (g_bPortOpen || g_hCom.load() != kInvalidPortHandle)
+            ClosePort();
+        WaitStatusMonitorEnd();
+    }
+}
+
+QWidget* CTarvelloDlg::Item(int id) const {
+    return FindControlWidget(this, id);
+}
+
+void CTarvelloDlg::OnInitDialog() {
+    const DialogTemplate* dlg = FindTemplate(kIddMain);
+    const BaseUnits base = BuildDialog(*dlg, this);
+    setWindowTitle(QString::fromUtf8(dlg->caption));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_cbSupply = qobject_cast<QComboBox*>(Item(kIdSupply));
+
+    // 1. The status members into their edits: each reads "0".
+    UpdateStatusFields();
+
+    // 2. The About command: in the system menu where the platform has one, and everywhere in
+    //    the window's context menu and on F1.
+    const QString aboutText = QString::fromUtf8(LoadString(kIdsAboutBox));
+    if (!aboutText.isEmpty()) {
+#ifdef _WIN32
+        HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+        if (menu) {
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(menu, MF_STRING, kIdmAboutBox,
+                          reinterpret_cast<const wchar_t*>(aboutText.utf16()));
+        }
+#endif
+        auto* about = new QAction(aboutText, this);
+        about->setObjectName(QStringLiteral("aboutAction"));
+        about->setShortcut(QKeySequence(Qt::Key_F1));
+        connect(about, &QAction::triggered, this, &CTarvelloDlg::OnAboutBox);
+        addAction(about);
+        setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+
+    // 3. The icon, large and small.
+    QIcon icon;
+    icon.addFile(QString::fromLatin1(kIconPath32), QSize(32, 32));
+    icon.addFile(QString::fromLatin1(kIconPath16), QSize(16, 16));
+    setWindowIcon(icon);
+
+    // 4. The header: bold Kai face, blue on the normal background.
+    if (auto* header = qobject_cast<QLabel*>(Item(kIdHeader))) {
+        header->setFont(m_fontTitle);
+        QPalette pal = header->palette();
+        pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        header->setPalette(pal);
+    }
+    // 5. The status group's font.
+    for (int id : {1034, 1035, 1036, 1037, 1048, 1042, 1021, 1030}) {
+        if (QWidget* w = Item(id))
+            w->setFont(m_fontText);
+    }
+
+    // 6.-8. The property sheet with the three pages, at (0, 50), as large as its pages need.
+    m_sheet = new QTabWidget(this);
+    m_sheet->setObjectName(QStringLiteral("sheet"));
+    m_page1 = new CPage1(this, m_nInitialPort);
+    m_page2 = new CPage2;
+    m_page3 = new CPage3;
+    for (CPropertyPage* page :
+         {static_cast<CPropertyPage*>(m_page1), static_cast<CPropertyPage*>(m_page2),
+          static_cast<CPropertyPage*>(m_page3)})
+        m_sheet->addTab(page, page->Caption());
+    m_sheet->move(0, 50);
+    m_sheet->resize(m_sheet->sizeHint());
+
+    // The window's size from the template; where the substituted faces make the sheet larger
+    // than the template's room, the status group moves down and the window grows, so that
+    // nothing overlaps.
+    QSize size = DialogPixelSize(*dlg, base);
+    const int groupTop = MulDiv(kStatusGroupTop, base.y, 8);
+    const int shift = std::max(0, m_sheet->geometry().bottom() + 1 + kSheetGap - groupTop);
+    if (shift > 0) {
+        for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (w != m_sheet && w->y() >= groupTop - 2)
+                w->move(w->x(), w->y() + shift);
+        }
+        size.setHeight(size.height() + shift);
+    }
+    if (m_sheet->width() > size.width()) {
+        // A wider sheet: the header and the status group stay centred over it.
+        const int dx = (m_sheet->width() - size.width()) / 2;
+        for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (w != m_sheet)
+                w->move(w->x() + dx, w->y());
+        }
+        size.setWidth(m_sheet->width());
+    }
+    setFixedSize(size);
+
+    // 9. The port page first.
+    connect(m_sheet, &QTabWidget::currentChanged, this, &CTarvelloDlg::OnSheetCurrentChanged);
+    m_sheet->setCurrentIndex(0);
+    m_nActivePage = 0;
+    m_page1->OnSetActive();
+
+    // 10. The port counts as closed.
+    g_bPortOpen = false;
+
+    // 11. The supply voltage from the file.
+    const int supply = ReadSupplyIndex(m_ini);
+    m_cbSupply->setCurrentIndex(supply);
+    g_fSensorSupply = SupplyVoltageOfIndex(supply);
+    connect(m_cbSupply, &QComboBox::currentIndexChanged, this, &CTarvelloDlg::OnSelchangeSupply);
+}
+
+void CTarvelloDlg::UpdateStatusFields() {
+    const std::pair<int, float> fields[] = {{kIdRibbon, m_fRibbonSensor},
+                                            {kIdPresence, m_fPresenceSensor},
+                                            {kIdMicroSwitch, m_fMicroSwitch}};
+    for (const auto& [id, value] : fields) {
+        if (auto* edit = qobject_cast<QLineEdit*>(Item(id)))
+            edit->setText(FormatG(value));
+    }
+}
+
+void CTarvelloDlg::OnSelchangeSupply() {
+    // The choice is not saved: the next start shows the file's value again.
+    const int index = m_cbSupply->currentIndex();
+    if (index >= 0 && index <= 2)
+        g_fSensorSupply = SupplyVoltageOfIndex(index);
+}
+
+void CTarvelloDlg::OnSheetCurrentChanged(int index) {
+    if (m_bSheetGuard)
+        return;
+    auto* leaving = qobject_cast<CPropertyPage*>(m_sheet->widget(m_nActivePage));
+    if (leaving && index != m_nActivePage && !leaving->OnKillActive()) {
+        // Back to the page before anything of the new one is painted, then say why.
+        m_bSheetGuard = true;
+        m_sheet->setCurrentIndex(m_nActivePage);
+        m_bSheetGuard = false;
+        leaving->ShowKillActiveRefusal();
+        return;
+    }
+    m_nActivePage = index;
+    if (auto* page = qobject_cast<CPropertyPage*>(m_sheet->widget(index)))
+        page->OnSetActive();
+}
+
+void CTarvelloDlg::OnAboutBox() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CTarvelloDlg::ShowStatus(int controlId, const std::string& text) {
+    QCoreApplication::postEvent(this, new CStatusEvent(controlId, QString::fromStdString(text)));
+}
+
+bool CTarvelloDlg::event(QEvent* e) {
+    if (e->type() == CStatusEvent::Kind()) {
+        auto* status = static_cast<CStatusEvent*>(e);
+        if (auto* edit = qobject_cast<QLineEdit*>(Item(status->controlId)))
+            edit->setText(status->text);
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+#ifdef _WIN32
+bool CTarvelloDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    MSG* msg = static_cast<MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
+        OnAboutBox();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+void CTarvelloDlg::done(int result) {
+    if (m_bClosed) {
+        QDialog::done(result);
+        return;
+    }
+    m_nCloseResult = result;
+    if (m_bClosing)
+        return;
+    if (tarvello::ui::BackgroundRunActive()) {
+        // A handler's exchange runs: close when it has ended.
+        if (!m_bCloseWaiting) {
+            m_bCloseWaiting = true;
+            connect(
+                tarvello::ui::CBackgroundRunNotifier::Instance(),
+                &tarvello::ui::CBackgroundRunNotifier::idle, this,
+                [this] {
+                    m_bCloseWaiting = false;
+                    done(m_nCloseResult);
+                },
+                Qt::SingleShotConnection);
+        }
+        return;
+    }
+    // Stop any adjustment, close the port and wait for the monitor's end on a worker thread;
+    // the window keeps painting meanwhile.
+    m_bClosing = true;
+    g_bAdjustStop = true;
+    m_cbSupply->setEnabled(false);
+    tarvello::ui::RunInBackground(
+        this, m_sheet,
+        [] {
+            StopAdjustmentAndWait();
+            if (g_bPortOpen || g_hCom.load() != kInvalidPortHandle)
+                ClosePort();
+            WaitStatusMonitorEnd();
+        },
+        [this] { FinishClose(m_nCloseResult); });
+}
+
+void CTarvelloDlg::FinishClose(int result) {
+    m_bClosing = false;
+    m_bClosed = true;
+    QDialog::done(result);
+}

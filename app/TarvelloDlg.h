@@ -1,0 +1,77 @@
+// CTarvelloDlg: the main window. A fixed header, the property sheet with the port page and the
+// two sensor pages, and the status group: the sensor supply choice and the three values the
+// status monitor shows while the port is open.
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QFont>
+
+#include <string>
+
+#include "device/StatusMonitor.h"
+#include "pages/Page1.h"
+#include "pages/Page2.h"
+#include "pages/Page3.h"
+#include "store/IniFile.h"
+
+class QComboBox;
+class QTabWidget;
+
+class CTarvelloDlg : public QDialog, public DisplaySink {
+    Q_OBJECT
+  public:
+    // initialPort: the nPort the port page selects at its first activation.
+    explicit CTarvelloDlg(QWidget* parent = nullptr, int initialPort = 0);
+    ~CTarvelloDlg() override;
+
+    // DisplaySink, called on the monitor thread: posts the text to the window.
+    void ShowStatus(int controlId, const std::string& text) override;
+
+    // Closing ends any adjustment, the monitor and the port on a worker thread; the window
+    // closes when they have ended.
+    void done(int result) override;
+
+    // The About box.
+    void OnAboutBox();
+
+    QTabWidget* Sheet() const { return m_sheet; }
+    // The control of the window with the numeric id, or nullptr.
+    QWidget* Item(int id) const;
+
+  protected:
+    bool event(QEvent* e) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+  private slots:
+    void OnSelchangeSupply();
+    void OnSheetCurrentChanged(int index);
+
+  private:
+    void OnInitDialog();
+    // Copies the status members into their edits ("%.6g").
+    void UpdateStatusFields();
+    void FinishClose(int result);
+
+    QTabWidget* m_sheet = nullptr;
+    CPage1* m_page1 = nullptr;
+    CPage2* m_page2 = nullptr;
+    CPage3* m_page3 = nullptr;
+    QFont m_fontTitle;
+    QFont m_fontText;
+    CIniFile m_ini;
+    QComboBox* m_cbSupply = nullptr;
+    float m_fRibbonSensor = 0.0f;
+    float m_fPresenceSensor = 0.0f;
+    float m_fMicroSwitch = 0.0f;
+
+    int m_nInitialPort = 0;
+    int m_nActivePage = -1;
+    bool m_bSheetGuard = false;
+    bool m_bClosing = false;
+    bool m_bClosed = false;
+    bool m_bCloseWaiting = false;
+    int m_nCloseResult = 0;
+};

@@ -1,0 +1,55 @@
+// CPage1: the port page. The user picks the serial port and its line settings in six lists and
+// opens or closes the port. Opening configures the port, shakes hands with the printer and
+// starts the status monitor; closing ends the monitor and releases the port.
+#pragma once
+
+#include <QFont>
+
+#include "pages/PageBase.h"
+
+class QComboBox;
+class QPushButton;
+class DisplaySink;
+
+class CPage1 : public CPropertyPage {
+    Q_OBJECT
+  public:
+    // sink receives the status monitor's texts; initialPort is the nPort selected at the first
+    // activation (0 for "COM1"; a --port or --simulate device otherwise).
+    CPage1(DisplaySink* sink, int initialPort = 0, QWidget* parent = nullptr);
+
+    bool OnSetActive() override;
+
+    // The port list's item for an nPort (-1 when the list has none).
+    int PortItemOf(int nPort) const;
+
+    // Marks the next activation of any port page as the first one of the run (tests).
+    static void ResetFirstActivation() { s_bFirstActivation = true; }
+
+  public slots:
+    void OnOpenPort();
+    void OnClosePort();
+
+  private:
+    void FillPortList();
+    // Step 3 of the open sequence, posted by the worker once the port is open.
+    void OnPortOpened();
+    // The end of the open sequence on the UI thread: the error box and the beep, if any.
+    void OnOpenFinished(int failedStep);
+
+    QFont m_font;
+    QPushButton* m_btnClose = nullptr;
+    QPushButton* m_btnOpen = nullptr;
+    QComboBox* m_cbHandshake = nullptr;
+    QComboBox* m_cbParity = nullptr;
+    QComboBox* m_cbStopBits = nullptr;
+    QComboBox* m_cbDataBits = nullptr;
+    QComboBox* m_cbBaudRate = nullptr;
+    QComboBox* m_cbPort = nullptr;
+
+    DisplaySink* m_pSink = nullptr;
+    int m_nInitialPort = 0;
+
+    // Set at process start, cleared by the page's first activation.
+    static bool s_bFirstActivation;
+};
