@@ -13,6 +13,7 @@
 #include "pages/AdjustSearch.h"
 #include "pages/TextValidation.h"
 #include "store/IniFile.h"
+#include "store/ParameterSet.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -196,10 +197,9 @@ std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini,
     // An earlier worker still in its last pass must see its stop request before the flag is
     // cleared for the new run, and must not change the levels after they are set below.
     StopAdjustmentAndWait();
-    const SensorParams& params = ParamsOf(sensor);
-    ini.WriteString(params.voltageSection, params.baseKey, typed);
-    const float target =
-        static_cast<float>(LeadingNumber(ini.GetString(params.voltageSection, params.baseKey, "")));
+    const SensorKeys& keys = *ParamsOf(sensor).keys;
+    ini.WriteString(keys.szVoltageSection, keys.szBaseKey, typed);
+    const float target = ReadVoltStandard(ini, keys);
     g_fAdjustTarget = target;
     g_bAdjustStop = false;
     g_nSensitivity = 3;
@@ -212,7 +212,5 @@ bool InBand(Sensor sensor, float standard, float result) {
 }
 
 void SaveAdjustedLevels(Sensor sensor, CIniFile& ini, int comboIndex, int intensity) {
-    const SensorParams& params = ParamsOf(sensor);
-    ini.WriteInt(params.configSection, params.levelKey, comboIndex);
-    ini.WriteInt(params.configSection, params.intensityKey, intensity);
+    WriteLevels(ini, *ParamsOf(sensor).keys, comboIndex, intensity);
 }

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "store/ParameterSet.h"
+
 enum class Sensor { Reflective, Transmissive };
 
 struct SensorParams {
@@ -34,11 +36,7 @@ struct SensorParams {
     // Wait between storing the paper check's first sample and showing it.
     unsigned firstSampleShowWaitMs;
     // Parameter file names of the sensor's voltage standard and levels.
-    const char* voltageSection; // "RVoltage" / "TVoltage"
-    const char* baseKey;        // "RBase" / "TBase"
-    const char* configSection;  // "RConfig" / "TConfig"
-    const char* levelKey;       // "RConfig1" / "TConfig1"
-    const char* intensityKey;   // "RConfig2" / "TConfig2"
+    const SensorKeys* keys;
     // The event type the page receives after every adjustment reading (QEvent::User + 101 for
     // the reflective page, QEvent::User + 100 for the transmissive page), as a plain int so that
     // this table needs no Qt.
@@ -62,31 +60,12 @@ constexpr SensorParams kReflectiveParams{
     'r',
     false,
     200,
-    "RVoltage",
-    "RBase",
-    "RConfig",
-    "RConfig1",
-    "RConfig2",
+    &kReflectiveKeys,
     kReflectiveUpdateEvent,
 };
 
 constexpr SensorParams kTransmissiveParams{
-    Sensor::Transmissive,
-    'T',
-    30,
-    true,
-    true,
-    true,
-    223,
-    96,
-    'e',
-    true,
-    0,
-    "TVoltage",
-    "TBase",
-    "TConfig",
-    "TConfig1",
-    "TConfig2",
+    Sensor::Transmissive,     'T', 30, true, true, true, 223, 96, 'e', true, 0, &kTransmissiveKeys,
     kTransmissiveUpdateEvent,
 };
 

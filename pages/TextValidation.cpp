@@ -15,10 +15,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Length of the decimal number (without sign) at text[pos]: digits, optional fraction,
 // optional exponent; 0 when no digit stands in the mantissa. The exponent counts only when it
 // has digits, as strtod reads it.
@@ -145,22 +141,4 @@ std::optional<int> ValidateIntensityText(const std::string& text) {
         return std::nullopt;
     }
     return static_cast<int>(value);
-}
-
-double LeadingNumber(const std::string& text) {
-    size_t pos = 0;
-    while (pos < text.size() && IsSpace(text[pos])) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    const size_t length = DecimalLength(text, pos);
-    if (length == 0) {
-        return 0.0;
-    }
-    const double value = DecimalValue(text, pos, length);
-    return negative ? -value : value;
 }

@@ -16,8 +16,3 @@ std::optional<float> ValidateVoltageText(const std::string& text);
 
 // An intensity edit: an integer in 0..255.
 std::optional<int> ValidateIntensityText(const std::string& text);
-
-// The leading decimal number of a text as atof reads it (leading white space, sign, digits,
-// fraction, exponent; 0.0 when there is none), independent of the locale. This is how a
-// voltage standard saved as typed is read back from the parameter file.
-double LeadingNumber(const std::string& text);

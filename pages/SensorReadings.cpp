@@ -1,0 +1,107 @@
+#include "pages/SensorReadings.h"
+
+#include <vector>
+
+#include "app/SharedState.h"
+#include "device/ExchangeVoltage.h"
+#include "device/Protocol.h"
+#include "device/SerialPort.h"
+#include "device/StatusMonitor.h"
+#include "pages/AdjustWorker.h"
+#include "store/IniFile.h"
+#include "store/ParameterSet.h"
+
+namespace {
+
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    const size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool AllDigits(const std::string& text) {
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    return !text.empty();
+}
+
+} // namespace
+
+std::string IntensityCharsToSend(const std::string& text) {
+    const std::string trimmed = TrimBlanks(text);
+    if (!AllDigits(trimmed)) {
+        const std::optional<int> value = ValidateIntensityText(text);
+        return IntensityDigits(value.value_or(0));
+    }
+    switch (trimmed.size()) {
+    case 1:
+        return "00" + trimmed;
+    case 2:
+        return "0" + trimmed;
+    default:
+        return trimmed.substr(0, 3);
+    }
+}
+
+std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
+                                       const std::string& intensityText, float supply) {
+    if (!g_bPortOpen.load() || !ValidateIntensityText(intensityText)) {
+        return std::nullopt;
+    }
+    StopAdjustmentAndWait();
+    const SensorParams& params = ParamsOf(sensor);
+    ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
+
+    const std::vector<uint8_t> prefix = BuildReadingPrefix(params.frameLetter);
+    if (WritePort(prefix.data(), prefix.size()) != 0) {
+        return std::nullopt;
+    }
+    if (comboIndex >= 0 && comboIndex <= 3) {
+        const std::string code = SensitivityCode(comboIndex);
+        (void)WritePort(code.data(), code.size()); // as ever, a failure here is not checked
+    }
+    const std::string chars = IntensityCharsToSend(intensityText);
+    const float volts = ExchangeVoltage(chars.data(), chars.size(), supply);
+    if (volts == 0.0f) {
+        return std::nullopt; // no reply or no reading: nothing changes
+    }
+    if (sensor == Sensor::Transmissive) {
+        return supply - volts;
+    }
+    return volts;
+}
+
+void SaveReflectiveMarkReading(CIniFile& ini, const std::string& markText,
+                               const std::string& paperText, int comboIndex, int intensity) {
+    ini.WriteString(kSecRVoltage, kKeyRMid, markText);
+    ini.WriteString(kSecRVoltage, kKeyRLow, paperText);
+    WriteLevels(ini, kReflectiveKeys, comboIndex, intensity);
+}
+
+void SaveReflectiveNoPaperReading(CIniFile& ini, const std::string& noPaperText,
+                                  const std::string& paperText, int comboIndex, int intensity) {
+    ini.WriteString(kSecRVoltage, kKeyRHeigh, noPaperText);
+    ini.WriteString(kSecRVoltage, kKeyRLow, paperText);
+    WriteLevels(ini, kReflectiveKeys, comboIndex, intensity);
+}
+
+void SaveTransmissiveNoPaperReading(CIniFile& ini, const std::string& paperText,
+                                    const std::string& standardText, int comboIndex,
+                                    int intensity) {
+    ini.WriteString(kSecTVoltage, kKeyTLow, paperText);
+    ini.WriteString(kSecTVoltage, kKeyTMid, standardText);
+    WriteLevels(ini, kTransmissiveKeys, comboIndex, intensity);
+}
+
+void SaveTransmissivePaperReading(CIniFile& ini, const std::string& standardText,
+                                  const std::string& noPaperText, int comboIndex, int intensity) {
+    ini.WriteString(kSecTVoltage, kKeyTMid, standardText);
+    ini.WriteString(kSecTVoltage, kKeyTHeigh, noPaperText);
+    WriteLevels(ini, kTransmissiveKeys, comboIndex, intensity);
+}

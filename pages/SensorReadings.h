@@ -1,0 +1,56 @@
+// Single readings of the two sensors and the saves that follow a successful one.
+//
+// A page's reading handler, on a worker thread while the page takes no input:
+//   1. if !g_bPortOpen: show "串口未打开!" and return;
+//   2. if !ValidateIntensityText(text of the intensity edit): show the data exchange's message
+//      and return (nothing is sent);
+//   3. value = TakeSingleReading(sensor, selected combo index, intensity text, g_fSensorSupply);
+//      nullopt: nothing changes (member, display and file stay as they were);
+//   4. on the UI thread: store *value in the member, show the reading buttons, refresh, then
+//      save with the function of the button, passing the edits' texts as displayed.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "pages/SensorParams.h"
+#include "pages/TextValidation.h"
+
+class CIniFile;
+
+// The three characters sent for an intensity text that ValidateIntensityText accepts: the text
+// without its surrounding blanks, one character with "00" in front ("7" -> "007"), two with
+// "0" ("42" -> "042"), three or more as their first three ("255", "0042" -> "004"). A text
+// with a sign is sent as the three digits of its value ("+7" -> "007").
+std::string IntensityCharsToSend(const std::string& text);
+
+// One single reading: the value the page stores, or nullopt when there is none. Does nothing
+// when the port is not open or the intensity text is refused. Otherwise asks a running
+// adjustment to stop and waits for it, suspends the status monitor (resumed exactly once on
+// every way out), writes STX "JF"/"JT" (3 bytes; a failed write ends here), the sensitivity
+// code of comboIndex (2 bytes, nothing when comboIndex is outside 0..3; the result is
+// ignored), and exchanges the three intensity characters for a voltage. An exchange giving
+// 0.0 (no reply, no reading) gives nullopt. Reflective: the voltage itself; transmissive: supply
+// minus the voltage.
+std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
+                                       const std::string& intensityText, float supply);
+
+// The saves after a successful reading, in the order the parameter file receives them. The
+// texts are the edits' texts as the page displays them after its refresh; comboIndex is the
+// selected index (-1 when none), intensity the page's intensity member.
+
+// Reflective "获取标记电压" (1045): "RMid" = edit 1057, "RLow" = edit 1041, "RConfig1", "RConfig2".
+void SaveReflectiveMarkReading(CIniFile& ini, const std::string& markText,
+                               const std::string& paperText, int comboIndex, int intensity);
+// Reflective "获取无纸电压" (1026): "RHeigh" = edit 1032, "RLow" = edit 1041, "RConfig1",
+// "RConfig2".
+void SaveReflectiveNoPaperReading(CIniFile& ini, const std::string& noPaperText,
+                                  const std::string& paperText, int comboIndex, int intensity);
+// Transmissive "获取无纸电压" (1047): "TLow" = edit 1019, "TMid" = edit 1046, "TConfig1",
+// "TConfig2".
+void SaveTransmissiveNoPaperReading(CIniFile& ini, const std::string& paperText,
+                                    const std::string& standardText, int comboIndex, int intensity);
+// Transmissive "获取有纸电压" (1028): "TMid" = edit 1046, "THeigh" = edit 1020, "TConfig1",
+// "TConfig2".
+void SaveTransmissivePaperReading(CIniFile& ini, const std::string& standardText,
+                                  const std::string& noPaperText, int comboIndex, int intensity);
