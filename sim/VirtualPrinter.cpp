@@ -295,6 +295,7 @@ void VirtualPrinter::SetHangUpAfterFrames(int n) {
 }
 
 bool VirtualPrinter::HungUp() const {
+    std::lock_guard<std::mutex> lock(mutex_); // the close and the flag change together
     return hungUp_;
 }
 
@@ -391,7 +392,16 @@ void VirtualPrinter::Run() {
         blocked = false;
         while (!out_.empty() && out_.front().due <= now) {
             std::string& bytes = out_.front().bytes;
-            ssize_t n = write(master_, bytes.data(), bytes.size());
+            ssize_t n;
+            {
+                // The log grows with the write, so a client that has read a reply finds it
+                // in RawSent().
+                std::lock_guard<std::mutex> lock(mutex_);
+                n = write(master_, bytes.data(), bytes.size());
+                if (n > 0) {
+                    rawOut_.append(bytes.data(), static_cast<size_t>(n));
+                }
+            }
             if (n < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -401,10 +411,6 @@ void VirtualPrinter::Run() {
                     out_.clear(); // the line is gone; nothing more can be sent
                 }
                 break;
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                rawOut_.append(bytes.data(), static_cast<size_t>(n));
             }
             if (static_cast<size_t>(n) < bytes.size()) {
                 bytes.erase(0, static_cast<size_t>(n));
