@@ -1,5 +1,6 @@
 // The serial primitives on a scripted line with virtual time (chunking, polls, purge, close,
 // port names), and the termios backend's configuration on a real pseudo-terminal.
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -320,6 +321,23 @@ TEST_F(PosixLineTest, SoftwareHandshakeAndFraming) {
     // A pseudo-terminal keeps its own character size, parity and stop bits, so only the
     // speed of the framing can be seen here.
     EXPECT_EQ(cfgetispeed(&tio), static_cast<speed_t>(B4800));
+}
+
+TEST_F(PosixLineTest, WriteHeldUpGivesUpAfterItsTimeout) {
+    ASSERT_EQ(OpenPort(Settings(index, 0)), 0);
+    // Nobody reads the other side: fill the line until it takes no more.
+    const int fd = static_cast<int>(g_hCom.load());
+    std::vector<uint8_t> block(4096, 'x');
+    for (int k = 0; k < 10000 && write(fd, block.data(), block.size()) > 0; ++k) {
+    }
+    const uint8_t frame[] = {0x02};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WritePort(frame, 1), 1); // 2000 ms per byte + 500 ms, then a short write
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    EXPECT_GE(ms, 2400);
+    EXPECT_LT(ms, 10000);
 }
 
 TEST_F(PosixLineTest, RejectedSettingsCloseTheDevice) {
