@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 #include "FakeLine.h"
@@ -327,8 +328,16 @@ TEST_F(PosixLineTest, WriteHeldUpGivesUpAfterItsTimeout) {
     ASSERT_EQ(OpenPort(Settings(index, 0)), 0);
     // Nobody reads the other side: fill the line until it takes no more.
     const int fd = static_cast<int>(g_hCom.load());
+    // The pseudo-terminal moves bytes on in the background, so keep filling until it has
+    // taken nothing for a while.
     std::vector<uint8_t> block(4096, 'x');
-    for (int k = 0; k < 10000 && write(fd, block.data(), block.size()) > 0; ++k) {
+    for (int idle = 0, k = 0; idle < 5 && k < 100000; ++k) {
+        if (write(fd, block.data(), block.size()) > 0) {
+            idle = 0;
+        } else {
+            ++idle;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     }
     const uint8_t frame[] = {0x02};
     const auto start = std::chrono::steady_clock::now();
