@@ -148,13 +148,6 @@ TEST_F(MonitorTest, ChangedSupplyIsUsedByTheNextPass) {
     }
 }
 
-TEST_F(MonitorTest, RepliesWithoutReadingsShowNothing) {
-    AnswerStatus("headpos 12 exist/ ribbon 999/ EXIST 5/");
-    StartStatusMonitor(&sink);
-    ASSERT_TRUE(Eventually([&] { return StatusWrites() >= 3; }));
-    EXPECT_EQ(sink.Count(), 0u);
-}
-
 TEST_F(MonitorTest, ClosingWhileWaitingForAReplyEndsTheMonitor) {
     StartStatusMonitor(&sink);
     ASSERT_TRUE(Eventually([&] { return StatusWrites() >= 1; }));

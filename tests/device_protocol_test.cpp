@@ -226,15 +226,4 @@ TEST(DeviceStatusScan, ReadingIsTheFirstSlashAtOrAfterTheKeyword) {
     EXPECT_TRUE(Scan("12exist/", 5.0f).empty());
 }
 
-TEST(DeviceStatusScan, NoiseAroundKeywordsIsHarmless) {
-    std::mt19937 rng(11);
-    std::string reply;
-    for (int k = 0; k < 64 * 1024; ++k) {
-        reply.push_back(char(rng() % 256));
-    }
-    reply += "ribbon 200/";
-    const auto texts = LastTexts(Scan(reply, 5.0f));
-    EXPECT_EQ(texts.at(1048), "3.9216");
-}
-
 } // namespace
