@@ -1,5 +1,6 @@
 #include "pages/Page1.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QPushButton>
 #include <QSerialPortInfo>
@@ -130,6 +131,11 @@ void CPage1::FillPortList() {
         m_cbPort->addItem(QString::fromStdString(extras[i]), nPort);
     }
     m_cbPort->setCurrentIndex(-1);
+    // Long device paths stay readable in the opened list.
+    int widest = 0;
+    for (int i = 0; i < m_cbPort->count(); ++i)
+        widest = std::max(widest, m_cbPort->fontMetrics().horizontalAdvance(m_cbPort->itemText(i)));
+    m_cbPort->view()->setMinimumWidth(widest + 24);
 }
 
 int CPage1::PortItemOf(int nPort) const {
