@@ -20,8 +20,8 @@ constexpr char kDc3 = 0x13;
 // A reading frame without its sensitivity code ("JF" + 3 digits) is taken once the line has been
 // quiet this long (a full frame's code follows its command at once).
 constexpr auto kIdleFrame = std::chrono::milliseconds(40);
-// Longest sleep of the server loop, so that Stop and HangUp are seen promptly.
-constexpr int kPollMs = 10;
+// Longest sleep of the server loop when nothing is due (Stop and HangUp wake it at once).
+constexpr int kIdlePollMs = 500;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -146,8 +146,19 @@ bool VirtualPrinter::Start() {
         tio.c_cc[VTIME] = 0;
         tcsetattr(slave, TCSANOW, &tio);
     }
-    int flags = fcntl(master, F_GETFL);
-    fcntl(master, F_SETFL, flags | O_NONBLOCK);
+    int wake[2];
+    if (pipe(wake) != 0) {
+        close(slave);
+        close(master);
+        return false;
+    }
+    for (int fd : {master, wake[0], wake[1]}) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
+    wake_[0] = wake[0];
+    wake_[1] = wake[1];
     master_ = master;
     slave_ = slave;
     path_ = name;
@@ -168,17 +179,30 @@ std::string VirtualPrinter::DevicePath() const {
 
 void VirtualPrinter::Stop() {
     stop_ = true;
+    Wake();
     if (thread_.joinable()) {
         thread_.join();
     }
     std::lock_guard<std::mutex> lock(mutex_);
     CloseFds();
+    for (int& fd : wake_) {
+        if (fd >= 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
     running_ = false;
     changed_.notify_all();
 }
 
 bool VirtualPrinter::Running() const {
     return running_;
+}
+
+void VirtualPrinter::Wake() {
+    if (wake_[1] >= 0) {
+        [[maybe_unused]] ssize_t n = write(wake_[1], "w", 1);
+    }
 }
 
 void VirtualPrinter::CloseFds() {
@@ -286,6 +310,7 @@ void VirtualPrinter::HangUp() {
         return;
     }
     hangUpRequest_ = true;
+    Wake();
     changed_.wait_for(lock, std::chrono::seconds(2), [this] { return hungUp_.load(); });
 }
 
@@ -364,15 +389,27 @@ void VirtualPrinter::Run() {
             return;
         }
         Clock::time_point now = Clock::now();
-        int timeout = kPollMs;
+        // Sleep until the next reply is due, a waiting frame may be taken as complete, or a
+        // byte comes in; Stop and HangUp wake the loop through the pipe.
+        auto until = now + std::chrono::milliseconds(kIdlePollMs);
         if (!out_.empty() && !blocked) {
-            auto wait =
-                std::chrono::duration_cast<std::chrono::milliseconds>(out_.front().due - now);
-            timeout = std::clamp(static_cast<int>(wait.count()), 0, kPollMs);
+            until = std::min(until, out_.front().due);
         }
-        pollfd pfd{master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0};
-        int ready = poll(&pfd, 1, timeout);
+        if (AwaitsQuiet()) {
+            until = std::min(until, lastByte_ + kIdleFrame);
+        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now);
+        const int timeout = std::max(0, static_cast<int>(wait.count()));
+        pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
+                         {wake_[0], POLLIN, 0}};
+        int ready = poll(fds, 2, timeout);
+        pollfd& pfd = fds[0];
         now = Clock::now();
+        if (ready > 0 && (fds[1].revents & POLLIN)) {
+            char drain[16];
+            while (read(wake_[0], drain, sizeof drain) > 0) {
+            }
+        }
         if (ready > 0 && (pfd.revents & POLLIN)) {
             ssize_t n = read(master_, buffer, sizeof buffer);
             if (n > 0) {
@@ -508,23 +545,31 @@ void VirtualPrinter::Feed(unsigned char byte, Clock::time_point now) {
     }
 }
 
-void VirtualPrinter::CheckIdleFrame(Clock::time_point now) {
-    if (pending_.empty() || now - lastByte_ < kIdleFrame) {
-        return;
-    }
-    // STX "JF"/"JT" followed by three digits and then nothing: a reading sent without its code.
-    if (pending_.size() == 6 && pending_[0] == kStx && pending_[1] == 'J' &&
-        (pending_[2] == 'F' || pending_[2] == 'T') && IsDigit(pending_[3]) &&
-        IsDigit(pending_[4]) && IsDigit(pending_[5])) {
-        return Complete(pending_[2] == 'F' ? FrameKind::ReflectiveReading
-                                           : FrameKind::TransmissiveReading,
-                        now);
+// True when the bytes waiting are complete once the line stays quiet: stray bytes, or STX
+// "JF"/"JT" with three digits and no code. Any other unfinished frame waits for its remaining
+// bytes (a single reading sends its intensity some 100 ms after its command) or the next STX.
+bool VirtualPrinter::AwaitsQuiet() const {
+    if (pending_.empty()) {
+        return false;
     }
     if (pending_[0] != kStx) {
-        CompleteUnknown(); // stray bytes
+        return true;
     }
-    // An unfinished frame waits for its remaining bytes (a single reading sends its intensity
-    // some 100 ms after its command) or for the next STX.
+    return pending_.size() == 6 && pending_[1] == 'J' &&
+           (pending_[2] == 'F' || pending_[2] == 'T') && IsDigit(pending_[3]) &&
+           IsDigit(pending_[4]) && IsDigit(pending_[5]);
+}
+
+void VirtualPrinter::CheckIdleFrame(Clock::time_point now) {
+    if (!AwaitsQuiet() || now - lastByte_ < kIdleFrame) {
+        return;
+    }
+    if (pending_[0] != kStx) {
+        return CompleteUnknown(); // stray bytes
+    }
+    // A reading sent without its code.
+    Complete(pending_[2] == 'F' ? FrameKind::ReflectiveReading : FrameKind::TransmissiveReading,
+             now);
 }
 
 void VirtualPrinter::CompleteUnknown() {

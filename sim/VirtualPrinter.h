@@ -139,6 +139,8 @@ class VirtualPrinter {
 
     void Run();
     void CloseFds();
+    void Wake();
+    bool AwaitsQuiet() const;
     void Feed(unsigned char byte, std::chrono::steady_clock::time_point now);
     void CheckIdleFrame(std::chrono::steady_clock::time_point now);
     void Complete(FrameKind kind, std::chrono::steady_clock::time_point now);
@@ -156,7 +158,8 @@ class VirtualPrinter {
     std::atomic<bool> hangUpRequest_{false};
     std::atomic<bool> hungUp_{false};
     int master_ = -1;
-    int slave_ = -1; // kept open so a client's close never hangs up the master
+    int slave_ = -1;         // kept open so a client's close never hangs up the master
+    int wake_[2] = {-1, -1}; // self-pipe: Stop and HangUp wake the server thread
     std::string path_;
 
     // Frame being assembled (server thread only).
