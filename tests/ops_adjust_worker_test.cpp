@@ -65,11 +65,15 @@ class AdjustWorkerTest : public ::testing::Test {
         g_nSensitivity = 3;
         g_nIntensity = 0;
         g_bAdjustStop = false;
+        // One suspension held by the test, so that a second resume would show as a count
+        // below the baseline.
+        SuspendMonitor();
         baseline = SuspendCount();
     }
     void TearDown() override {
         StopAdjustmentAndWait();
         EXPECT_EQ(SuspendCount(), baseline) << "the monitor is resumed exactly once";
+        ResumeMonitor();
         g_hCom = kInvalidPortHandle;
         g_bPortOpen = false;
         line.Uninstall();

@@ -77,11 +77,15 @@ class PaperCheckTest : public ::testing::Test {
         line.Install();
         PortSettings s;
         ASSERT_EQ(OpenPort(s), 0);
+        // One suspension held by the test, so that a second resume would show as a count
+        // below the baseline.
+        SuspendMonitor();
         baseline = SuspendCount();
     }
     void TearDown() override {
         StopAdjustmentAndWait();
         EXPECT_EQ(SuspendCount(), baseline) << "the monitor is resumed exactly once";
+        ResumeMonitor();
         g_hCom = kInvalidPortHandle;
         g_bPortOpen = false;
         line.Uninstall();
