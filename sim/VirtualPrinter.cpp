@@ -23,6 +23,20 @@ constexpr auto kIdleFrame = std::chrono::milliseconds(40);
 // Longest sleep of the server loop when nothing is due (Stop and HangUp wake it at once).
 constexpr int kIdlePollMs = 500;
 
+// The logs keep the most recent frames and bytes: a long demo session never grows without end.
+// Past these sizes the older half is dropped (the counters stay exact).
+constexpr std::size_t kMaxLogFrames = 100000;
+constexpr std::size_t kMaxRawBytes = 8u << 20;
+// Stray bytes (no STX) form one unknown frame at most this long.
+constexpr std::size_t kMaxStray = 256;
+
+void AppendCapped(std::string& log, const char* data, std::size_t n) {
+    if (log.size() + n > kMaxRawBytes) {
+        log.erase(0, std::min(log.size(), std::max(log.size() / 2, n)));
+    }
+    log.append(data, n);
+}
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -334,7 +348,11 @@ int VirtualPrinter::FrameCount(FrameKind kind) const {
 
 int VirtualPrinter::TotalFrames() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int>(log_.size());
+    int total = 0;
+    for (const auto& entry : counts_) {
+        total += entry.second;
+    }
+    return total;
 }
 
 std::vector<Frame> VirtualPrinter::FrameLog() const {
@@ -414,7 +432,7 @@ void VirtualPrinter::Run() {
             ssize_t n = read(master_, buffer, sizeof buffer);
             if (n > 0) {
                 std::lock_guard<std::mutex> lock(mutex_);
-                rawIn_.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+                AppendCapped(rawIn_, reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
             }
             for (ssize_t i = 0; i < n && !hangUpRequest_; ++i) {
                 Feed(buffer[i], now);
@@ -436,7 +454,7 @@ void VirtualPrinter::Run() {
                 std::lock_guard<std::mutex> lock(mutex_);
                 n = write(master_, bytes.data(), bytes.size());
                 if (n > 0) {
-                    rawOut_.append(bytes.data(), static_cast<size_t>(n));
+                    AppendCapped(rawOut_, bytes.data(), static_cast<size_t>(n));
                 }
             }
             if (n < 0) {
@@ -488,6 +506,9 @@ void VirtualPrinter::Feed(unsigned char byte, Clock::time_point now) {
     }
     if (pending_[0] != kStx) {
         pending_ += c;
+        if (pending_.size() >= kMaxStray) {
+            CompleteUnknown();
+        }
         return;
     }
     pending_ += c;
@@ -572,6 +593,13 @@ void VirtualPrinter::CheckIdleFrame(Clock::time_point now) {
              now);
 }
 
+void VirtualPrinter::Record(const Frame& frame) {
+    if (log_.size() >= kMaxLogFrames) {
+        log_.erase(log_.begin(), log_.begin() + static_cast<std::ptrdiff_t>(log_.size() / 2));
+    }
+    log_.push_back(frame);
+}
+
 void VirtualPrinter::CompleteUnknown() {
     if (pending_.empty()) {
         return;
@@ -582,7 +610,7 @@ void VirtualPrinter::CompleteUnknown() {
     frame.bytes = pending_;
     frame.text = RenderBytes(pending_);
     pending_.clear();
-    log_.push_back(frame);
+    Record(frame);
     ++counts_[FrameKind::Unknown];
     changed_.notify_all();
 }
@@ -602,7 +630,7 @@ void VirtualPrinter::Complete(FrameKind kind, Clock::time_point now) {
         if (frame.kind != kind) { // a reading whose code or digits are not valid
             frame.text = RenderBytes(frame.bytes);
         }
-        log_.push_back(frame);
+        Record(frame);
         ++counts_[frame.kind];
         if (hangUpAfter_ > 0 && --hangUpAfter_ == 0) {
             hangUp = true;

@@ -121,6 +121,8 @@ class VirtualPrinter {
     bool HungUp() const;
 
     // --- Observation (thread-safe) -----------------------------------------------------------
+    // The logs keep at least the latest 50,000 frames and 4 MiB of bytes each way; the counts
+    // are exact. ClearLog empties all of them.
     int FrameCount(FrameKind kind) const;
     int TotalFrames() const;
     std::vector<Frame> FrameLog() const;
@@ -145,6 +147,7 @@ class VirtualPrinter {
     void CheckIdleFrame(std::chrono::steady_clock::time_point now);
     void Complete(FrameKind kind, std::chrono::steady_clock::time_point now);
     void CompleteUnknown();
+    void Record(const Frame& frame); // mutex_ held
     std::string Answer(Frame& frame);
     std::string Garbage(std::size_t length);
     void Queue(std::string reply, std::chrono::steady_clock::time_point now);

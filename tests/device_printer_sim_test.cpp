@@ -3,13 +3,18 @@
 // test-labels: threaded e2e
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <poll.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -228,6 +233,16 @@ TEST_F(PrinterTest, MalformedAndCutOffFramesGetNoReply) {
     EXPECT_EQ(frames[3], "STX \"Ke\"");
     EXPECT_EQ(frames[4], "STX \"k\" CR");
     EXPECT_EQ(frames[5], "\"xyz\"");
+    // A stream of stray bytes is cut into pieces, not gathered without end.
+    printer.ClearLog();
+    client->Write(std::string(300, 'z'));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(client->Exchange(kHandshake, 1), "Y");
+    const auto log = printer.FrameLog();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].bytes.size() + log[1].bytes.size(), 300u);
+    EXPECT_LT(log[0].bytes.size(), 300u);
+    EXPECT_EQ(log[2].kind, FrameKind::Handshake);
 }
 
 TEST_F(PrinterTest, PaperCheckValuesAndSamples) {
@@ -419,6 +434,137 @@ TEST(VirtualPrinter, StopsPromptlyAndRestartsOnANewTerminal) {
     printer.ClearLog();
     EXPECT_EQ(printer.TotalFrames(), 0);
     EXPECT_EQ(printer.RawReceived(), "");
+}
+
+// The program tarvello-printer, next to the tests' folder in the build tree.
+class PrinterProgram {
+  public:
+    static std::string Path() {
+        char self[PATH_MAX] = {};
+        if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
+            return "";
+        }
+        std::string dir(self);
+        dir.erase(dir.rfind('/'));
+        dir.erase(dir.rfind('/') + 1);
+        const std::string path = dir + "tarvello-printer";
+        return access(path.c_str(), X_OK) == 0 ? path : "";
+    }
+    bool Spawn(const std::vector<std::string>& args) {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0) {
+            return false;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addclose(&actions, in[1]);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::vector<std::string> all{Path()};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        stdin_ = in[1];
+        stdout_ = out[0];
+        return rc == 0;
+    }
+    // The first line of output, without its newline.
+    std::string FirstLine() {
+        std::string line;
+        char c;
+        pollfd pfd{stdout_, POLLIN, 0};
+        while (poll(&pfd, 1, 3000) > 0 && read(stdout_, &c, 1) == 1 && c != '\n') {
+            line += c;
+        }
+        return line;
+    }
+    void CloseInput() {
+        close(stdin_);
+        stdin_ = -1;
+    }
+    // The exit status once the program has ended, -1 when it runs on after 3 s.
+    int Wait() {
+        for (int i = 0; i < 300; ++i) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return -1;
+    }
+    pid_t pid() const { return pid_; }
+    ~PrinterProgram() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (stdin_ >= 0) {
+            close(stdin_);
+        }
+        if (stdout_ >= 0) {
+            close(stdout_);
+        }
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int stdin_ = -1;
+    int stdout_ = -1;
+};
+
+TEST(PrinterProgramE2E, ServesWithItsOptionsAndEndsOnRequest) {
+    if (PrinterProgram::Path().empty()) {
+        GTEST_SKIP() << "tarvello-printer is not built next to the tests";
+    }
+    {
+        PrinterProgram program;
+        ASSERT_TRUE(program.Spawn({"--status", "1,2,3", "--reject-handshake", "--ke", "0e=0x14",
+                                   "--transmissive-reading", "99", "--exit-on-stdin-eof"}));
+        const std::string path = program.FirstLine();
+        ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+        Client client(path);
+        ASSERT_TRUE(client.ok());
+        EXPECT_EQ(client.Exchange(kHandshake, 1), "N");
+        EXPECT_EQ(client.Exchange(kStatus, 27), "exist 1/headpos 2/ribbon 3/");
+        EXPECT_EQ(client.Exchange(std::string("\x02Ke0e", 5), 4), "0014");
+        EXPECT_EQ(client.ExchangeReading(Reading('T', "11", "000")), "99/");
+        program.CloseInput();
+        EXPECT_EQ(program.Wait(), 0);
+    }
+    {
+        PrinterProgram program;
+        ASSERT_TRUE(program.Spawn({"--hangup-after", "1"}));
+        Client client(program.FirstLine());
+        ASSERT_TRUE(client.ok());
+        client.Write(kHandshake);
+        EXPECT_EQ(client.Read(1, 1000ms), "");
+        EXPECT_TRUE(client.eof());
+        EXPECT_EQ(program.Wait(), 0); // the program ends with its line
+    }
+    {
+        PrinterProgram program;
+        ASSERT_TRUE(program.Spawn({}));
+        ASSERT_FALSE(program.FirstLine().empty());
+        kill(program.pid(), SIGTERM);
+        EXPECT_EQ(program.Wait(), 0);
+    }
+    {
+        PrinterProgram program;
+        ASSERT_TRUE(program.Spawn({"--split", "x"}));
+        EXPECT_EQ(program.FirstLine(), "");
+        EXPECT_EQ(program.Wait(), 2); // a bad option: no printer, exit status 2
+    }
 }
 
 TEST(VirtualPrinter, RenderBytes) {
