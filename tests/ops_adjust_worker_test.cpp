@@ -50,7 +50,7 @@ Printer(std::function<std::string(const std::string& code, int intensity)> fn) {
 }
 
 class AdjustWorkerTest : public ::testing::Test {
-  protected:
+  public:
     void SetUp() override {
         g_hCom = kInvalidPortHandle;
         g_bPortOpen = false;
@@ -107,60 +107,43 @@ std::string Rising(const std::string&, int intensity) {
     return std::to_string(intensity) + "/";
 }
 
-TEST_F(AdjustWorkerTest, ConvergingRunsSendOneFramePerPassAndPostAfterEveryReading) {
-    struct Case {
-        Sensor sensor;
-        std::string (*model)(const std::string&, int);
-        const char* letter;
-        size_t readBytes;
+// A run that converges at intensity 128 after four readings too high.
+void ExpectConvergingRun(AdjustWorkerTest& t, Sensor sensor, const char* letter, size_t readBytes) {
+    int updates = 0;
+    std::vector<int> seenIntensity;
+    const auto post = [&] {
+        ++updates;
+        EXPECT_EQ(SuspendCount(), t.baseline + 1);
+        seenIntensity.push_back(g_nIntensity.load());
     };
-    for (const Case& c : {Case{Sensor::Reflective, Falling, "F", 255},
-                          Case{Sensor::Transmissive, Rising, "T", 30}}) {
-        SCOPED_TRACE(c.letter);
-        FakeLine fresh;
-        line.Uninstall();
-        fresh.Install();
-        g_hCom = kInvalidPortHandle;
-        PortSettings s;
-        ASSERT_EQ(OpenPort(s), 0);
-        fresh.OnWrite(Printer(c.model));
-        g_nSensitivity = 3;
-        g_nIntensity = 0;
-        int updates = 0;
-        std::vector<int> seenIntensity;
-        const auto post = [&] {
-            ++updates;
-            EXPECT_EQ(SuspendCount(), baseline + 1);
-            seenIntensity.push_back(g_nIntensity.load());
-        };
-        const int code = c.sensor == Sensor::Reflective ? ReflectiveAdjustThread(post)
-                                                        : TransmissiveAdjustThread(post);
-        EXPECT_EQ(code, 0);
-        std::vector<std::string> expected;
-        for (const char* i : {"000", "032", "064", "096", "128"}) {
-            expected.push_back(std::string("^J") + c.letter + "11" + i);
-        }
-        std::vector<std::string> frames;
-        for (const auto& w : fresh.Writes()) {
-            frames.push_back(Text(w));
-        }
-        EXPECT_THAT(frames, ElementsAreArray(expected));
-        EXPECT_EQ(updates, 5);
-        // The levels stored before each update are the next frame's; the last ones found it.
-        EXPECT_THAT(seenIntensity, ElementsAreArray({32, 64, 96, 128, 128}));
-        EXPECT_FLOAT_EQ(g_fAdjustResult.load(), 2.4902f);
-        EXPECT_EQ(g_nSensitivity.load(), 3);
-        EXPECT_EQ(g_nIntensity.load(), 128);
-        EXPECT_EQ(fresh.Sleeps(), PassWaits(5, 1));
-        for (size_t n : fresh.ReadSizes()) {
-            EXPECT_EQ(n, c.readBytes);
-        }
-        EXPECT_EQ(SuspendCount(), baseline);
-        fresh.Uninstall();
-        g_hCom = kInvalidPortHandle;
-        line.Install();
-        ASSERT_EQ(OpenPort(s), 0);
+    const int code = sensor == Sensor::Reflective ? ReflectiveAdjustThread(post)
+                                                  : TransmissiveAdjustThread(post);
+    EXPECT_EQ(code, 0);
+    std::vector<std::string> expected;
+    for (const char* i : {"000", "032", "064", "096", "128"}) {
+        expected.push_back(std::string("^J") + letter + "11" + i);
     }
+    EXPECT_THAT(t.Frames(), ElementsAreArray(expected));
+    EXPECT_EQ(updates, 5);
+    // The levels stored before each update are the next frame's; the last ones found it.
+    EXPECT_THAT(seenIntensity, ElementsAreArray({32, 64, 96, 128, 128}));
+    EXPECT_FLOAT_EQ(g_fAdjustResult.load(), 2.4902f);
+    EXPECT_EQ(g_nSensitivity.load(), 3);
+    EXPECT_EQ(g_nIntensity.load(), 128);
+    EXPECT_EQ(t.line.Sleeps(), AdjustWorkerTest::PassWaits(5, 1));
+    for (size_t n : t.line.ReadSizes()) {
+        EXPECT_EQ(n, readBytes);
+    }
+}
+
+TEST_F(AdjustWorkerTest, ReflectiveRunSendsOneFramePerPassAndPostsAfterEveryReading) {
+    line.OnWrite(Printer(Falling));
+    ExpectConvergingRun(*this, Sensor::Reflective, "F", 255);
+}
+
+TEST_F(AdjustWorkerTest, TransmissiveRunReadsThirtyBytesAndInvertsTheReading) {
+    line.OnWrite(Printer(Rising));
+    ExpectConvergingRun(*this, Sensor::Transmissive, "T", 30);
 }
 
 TEST_F(AdjustWorkerTest, StoresLevelsBeforeEachUpdateAndSendsLevelFourAsZero) {
