@@ -78,6 +78,14 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     const SensorParams& params = ParamsOf(sensor);
     RaiseThreadPriority();
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
+    // The monitor may have been suspended between its STX "Y" and its reply. A status reply is
+    // longer than the transmissive worker's 30-byte discarding read, and its tail would be
+    // taken as the start of the first adjustment reply (a status digit read as the sensor's
+    // reading), so the input is emptied once before the first pass.
+    if (PortInvalid()) {
+        return 1;
+    }
+    PurgeInput();
     AdjustSearchState state;
     uint8_t reply[255];
     for (;;) {

@@ -126,9 +126,9 @@ TEST_F(AdjustE2E, BothAdjustmentsConvergeOnTheDefaultMediaAndTheMonitorPollsAfte
         ASSERT_TRUE(Eventually([] { return !IsAdjustmentRunning(); }, 60s));
         EXPECT_EQ(LastAdjustmentExitCode(), 0);
         EXPECT_GE(updates.load(), 1);
-        // One update per reading; a pass may find no reading (the transmissive worker's 30-byte
-        // discarding read can leave the tail of the monitor's last status reply in the input).
-        EXPECT_LE(static_cast<uint32_t>(updates.load()), AdjustmentPasses());
+        // One update per pass: the prompt printer answers every frame, and a status reply
+        // left in flight by the suspended monitor is purged before the first pass.
+        EXPECT_EQ(static_cast<uint32_t>(updates.load()), AdjustmentPasses());
         const float result = g_fAdjustResult.load();
         EXPECT_TRUE(InBand(c.sensor, *target, result)) << result;
         // The page's update handler saves the levels the worker left, which are the levels of

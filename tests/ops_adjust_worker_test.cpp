@@ -85,8 +85,10 @@ class AdjustWorkerTest : public ::testing::Test {
         }
         return out;
     }
+    // The purge before the first pass (one 100 ms pass with nothing queued), then each pass's
+    // discarding read and reply attempts.
     static std::vector<unsigned> PassWaits(int passes, int attempts) {
-        std::vector<unsigned> w;
+        std::vector<unsigned> w{100};
         for (int k = 0; k < passes; ++k) {
             w.push_back(100);
             w.insert(w.end(), static_cast<size_t>(attempts), 200);
@@ -131,8 +133,10 @@ void ExpectConvergingRun(AdjustWorkerTest& t, Sensor sensor, const char* letter,
     EXPECT_EQ(g_nSensitivity.load(), 3);
     EXPECT_EQ(g_nIntensity.load(), 128);
     EXPECT_EQ(t.line.Sleeps(), AdjustWorkerTest::PassWaits(5, 1));
-    for (size_t n : t.line.ReadSizes()) {
-        EXPECT_EQ(n, readBytes);
+    const std::vector<size_t> reads = t.line.ReadSizes();
+    ASSERT_FALSE(reads.empty());
+    for (size_t k = 1; k < reads.size(); ++k) { // after the purge's read
+        EXPECT_EQ(reads[k], readBytes);
     }
 }
 
@@ -144,6 +148,18 @@ TEST_F(AdjustWorkerTest, ReflectiveRunSendsOneFramePerPassAndPostsAfterEveryRead
 TEST_F(AdjustWorkerTest, TransmissiveRunReadsThirtyBytesAndInvertsTheReading) {
     line.OnWrite(Printer(Rising));
     ExpectConvergingRun(*this, Sensor::Transmissive, "T", 30);
+}
+
+TEST_F(AdjustWorkerTest, AStatusReplyInFlightIsNeverTakenForTheFirstReading) {
+    // The monitor's STX "Y" went out just before the worker suspended it: its 32-byte reply is
+    // waiting. A 30-byte discarding read alone would leave "5/" in front of the first reply.
+    line.Arrive("exist 128/headpos 17/ribbon 255/");
+    line.OnWrite(Printer(Rising));
+    std::vector<float> seen;
+    EXPECT_EQ(TransmissiveAdjustThread([&] { seen.push_back(g_fAdjustResult.load()); }), 0);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_FLOAT_EQ(seen.front(), 5.0f); // raw 0 at intensity 0, not the status's 5
+    EXPECT_EQ(seen.size(), 5u);
 }
 
 TEST_F(AdjustWorkerTest, StoresLevelsBeforeEachUpdateAndSendsLevelFourAsZero) {
