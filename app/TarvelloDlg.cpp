@@ -23,6 +23,9 @@
 #include "store/ParameterSet.h"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 
@@ -103,7 +106,7 @@ void CTarvelloDlg::OnInitDialog() {
 
     // 2. The About command: in the system menu where the platform has one, and everywhere in
     //    the window's context menu and on F1.
-    const QString aboutText = QString::fromUtf8(LoadString(kIdsAboutBox));
+    const QString aboutText = QString::fromUtf8(ResourceString(kIdsAboutBox));
     if (!aboutText.isEmpty()) {
 #ifdef _WIN32
         HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);

@@ -153,7 +153,7 @@ std::vector<const char*> ComboItems(int templateId, int controlId) {
     return {};
 }
 
-const char* LoadString(int id) {
+const char* ResourceString(int id) {
     if (id == kIdsAboutBox)
         return "关于 Tarvello(&A)...";
     return "";

@@ -74,6 +74,6 @@ const ControlTemplate* FindControl(const DialogTemplate& dlg, int controlId);
 // The items of a combo box list, in order (empty for a control without a list).
 std::vector<const char*> ComboItems(int templateId, int controlId);
 // A string of the string table; "" for an unknown id.
-const char* LoadString(int id);
+const char* ResourceString(int id);
 
 } // namespace tarvello::res

@@ -32,9 +32,11 @@
 
 // The system's font configuration library keeps caches for the life of the process, which the
 // leak checker reports at exit; nothing of ours is suppressed.
+#if defined(__GNUC__) || defined(__clang__)
 extern "C" __attribute__((used)) inline const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
+#endif
 
 namespace uitest {
 
