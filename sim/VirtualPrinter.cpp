@@ -4,10 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace tarvello::sim {
 
@@ -131,61 +127,6 @@ VirtualPrinter::~VirtualPrinter() {
     Stop();
 }
 
-bool VirtualPrinter::Start() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (thread_.joinable() || master_ >= 0) {
-        return false;
-    }
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0) {
-        return false;
-    }
-    char name[128] = {};
-    if (grantpt(master) != 0 || unlockpt(master) != 0 ||
-        ptsname_r(master, name, sizeof name) != 0) {
-        close(master);
-        return false;
-    }
-    // The printer's own hold on the slave side: while it stays open, a client that opens and
-    // closes the device never leaves the master without a slave (which would read as EIO).
-    int slave = open(name, O_RDWR | O_NOCTTY);
-    if (slave < 0) {
-        close(master);
-        return false;
-    }
-    termios tio{};
-    if (tcgetattr(slave, &tio) == 0) {
-        cfmakeraw(&tio); // no echo, no line editing, no CR/NL translation
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
-        tcsetattr(slave, TCSANOW, &tio);
-    }
-    int wake[2];
-    if (pipe(wake) != 0) {
-        close(slave);
-        close(master);
-        return false;
-    }
-    for (int fd : {master, wake[0], wake[1]}) {
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-    }
-    fcntl(slave, F_SETFD, FD_CLOEXEC);
-    wake_[0] = wake[0];
-    wake_[1] = wake[1];
-    master_ = master;
-    slave_ = slave;
-    path_ = name;
-    stop_ = false;
-    hangUpRequest_ = false;
-    hungUp_ = false;
-    pending_.clear();
-    out_.clear();
-    running_ = true;
-    thread_ = std::thread(&VirtualPrinter::Run, this);
-    return true;
-}
-
 std::string VirtualPrinter::DevicePath() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return path_;
@@ -199,35 +140,13 @@ void VirtualPrinter::Stop() {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     CloseFds();
-    for (int& fd : wake_) {
-        if (fd >= 0) {
-            close(fd);
-            fd = -1;
-        }
-    }
+    ClosePipe();
     running_ = false;
     changed_.notify_all();
 }
 
 bool VirtualPrinter::Running() const {
     return running_;
-}
-
-void VirtualPrinter::Wake() {
-    if (wake_[1] >= 0) {
-        [[maybe_unused]] ssize_t n = write(wake_[1], "w", 1);
-    }
-}
-
-void VirtualPrinter::CloseFds() {
-    if (master_ >= 0) {
-        close(master_);
-        master_ = -1;
-    }
-    if (slave_ >= 0) {
-        close(slave_);
-        slave_ = -1;
-    }
 }
 
 // --- Settings -------------------------------------------------------------------------------
@@ -398,83 +317,32 @@ bool VirtualPrinter::WaitForFrames(FrameKind kind, int count, int timeoutMs) con
 
 // --- Server ---------------------------------------------------------------------------------
 
-void VirtualPrinter::Run() {
-    bool blocked = false; // the last write found the line full
-    unsigned char buffer[4096];
-    while (!stop_) {
-        if (hangUpRequest_) {
-            DoHangUp();
-            return;
-        }
-        Clock::time_point now = Clock::now();
-        // Sleep until the next reply is due, a waiting frame may be taken as complete, or a
-        // byte comes in; Stop and HangUp wake the loop through the pipe.
-        auto until = now + std::chrono::milliseconds(kIdlePollMs);
-        if (!out_.empty() && !blocked) {
-            until = std::min(until, out_.front().due);
-        }
-        if (AwaitsQuiet()) {
-            until = std::min(until, lastByte_ + kIdleFrame);
-        }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now);
-        const int timeout = std::max(0, static_cast<int>(wait.count()));
-        pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
-                         {wake_[0], POLLIN, 0}};
-        int ready = poll(fds, 2, timeout);
-        pollfd& pfd = fds[0];
-        now = Clock::now();
-        if (ready > 0 && (fds[1].revents & POLLIN)) {
-            char drain[16];
-            while (read(wake_[0], drain, sizeof drain) > 0) {
-            }
-        }
-        if (ready > 0 && (pfd.revents & POLLIN)) {
-            ssize_t n = read(master_, buffer, sizeof buffer);
-            if (n > 0) {
-                std::lock_guard<std::mutex> lock(mutex_);
-                AppendCapped(rawIn_, reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
-            }
-            for (ssize_t i = 0; i < n && !hangUpRequest_; ++i) {
-                Feed(buffer[i], now);
-            }
-        }
-        CheckIdleFrame(now);
-        if (hangUpRequest_) {
-            DoHangUp();
-            return;
-        }
-        // Write whatever is due; a full line (EAGAIN) waits for POLLOUT.
-        blocked = false;
-        while (!out_.empty() && out_.front().due <= now) {
-            std::string& bytes = out_.front().bytes;
-            ssize_t n;
-            {
-                // The log grows with the write, so a client that has read a reply finds it
-                // in RawSent().
-                std::lock_guard<std::mutex> lock(mutex_);
-                n = write(master_, bytes.data(), bytes.size());
-                if (n > 0) {
-                    AppendCapped(rawOut_, bytes.data(), static_cast<size_t>(n));
-                }
-            }
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                blocked = (errno == EAGAIN || errno == EWOULDBLOCK);
-                if (!blocked) {
-                    out_.clear(); // the line is gone; nothing more can be sent
-                }
-                break;
-            }
-            if (static_cast<size_t>(n) < bytes.size()) {
-                bytes.erase(0, static_cast<size_t>(n));
-                blocked = true;
-                break;
-            }
-            out_.pop_front();
-        }
+// How long the server may sleep: until the next reply is due, until a frame waiting for a quiet
+// line may be taken, or at most kIdlePollMs (a byte coming in, Stop and HangUp wake it anyway).
+int VirtualPrinter::SleepMs(Clock::time_point now, bool blocked) const {
+    auto until = now + std::chrono::milliseconds(kIdlePollMs);
+    if (!out_.empty() && !blocked) {
+        until = std::min(until, out_.front().due);
     }
+    if (AwaitsQuiet()) {
+        until = std::min(until, lastByte_ + kIdleFrame);
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now);
+    return std::max(0, static_cast<int>(wait.count()));
+}
+
+void VirtualPrinter::Received(const char* data, std::size_t n, Clock::time_point now) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        AppendCapped(rawIn_, data, n);
+    }
+    for (std::size_t i = 0; i < n && !hangUpRequest_; ++i) {
+        Feed(static_cast<unsigned char>(data[i]), now);
+    }
+}
+
+void VirtualPrinter::LogSent(const char* data, std::size_t n) {
+    AppendCapped(rawOut_, data, n);
 }
 
 void VirtualPrinter::DoHangUp() {

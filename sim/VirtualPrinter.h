@@ -139,7 +139,13 @@ class VirtualPrinter {
         std::string bytes;
     };
 
+    // Platform side (pseudo-terminal, server loop).
     void Run();
+    void ClosePipe();
+    // The loop's work, platform independent.
+    int SleepMs(std::chrono::steady_clock::time_point now, bool blocked) const;
+    void Received(const char* data, std::size_t n, std::chrono::steady_clock::time_point now);
+    void LogSent(const char* data, std::size_t n); // mutex_ held
     void CloseFds();
     void Wake();
     bool AwaitsQuiet() const;

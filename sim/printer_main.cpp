@@ -1,6 +1,17 @@
 // tarvello-printer: the virtual printer as a program of its own. Prints the device path to open
-// on its first line of output and serves until SIGINT or SIGTERM.
-#include <atomic>
+// on its first line of output and serves until SIGINT or SIGTERM. POSIX only: it needs a
+// pseudo-terminal.
+#ifdef _WIN32
+
+#include <cstdio>
+
+int main() {
+    std::fputs("tarvello-printer: a virtual printer needs a POSIX pseudo-terminal\n", stderr);
+    return 1;
+}
+
+#else // !_WIN32
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -224,3 +235,5 @@ int main(int argc, char** argv) {
     printer.Stop();
     return 0;
 }
+
+#endif // !_WIN32

@@ -3,6 +3,8 @@
 // test-labels: threaded e2e
 #include <gtest/gtest.h>
 
+#ifndef _WIN32 // pseudo-terminals
+
 #include <climits>
 
 #include <cerrno>
@@ -578,3 +580,5 @@ TEST(VirtualPrinter, RenderBytes) {
 }
 
 } // namespace
+
+#endif // !_WIN32
