@@ -134,7 +134,10 @@ std::string VirtualPrinter::DevicePath() const {
 
 void VirtualPrinter::Stop() {
     stop_ = true;
-    Wake();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Wake();
+    }
     if (thread_.joinable()) {
         thread_.join();
     }

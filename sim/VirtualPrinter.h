@@ -103,7 +103,8 @@ class VirtualPrinter {
     void SetSilent(bool on);
     // No reply to frames of one kind.
     void SetSilentFor(FrameKind kind, bool on);
-    // Replies replaced by bytes that hold no 'Y' first, no '/', no digit and no hex letter.
+    // Replies replaced by bytes that hold no 'Y', no '/', no digit, no hex letter and no
+    // control byte (8 bytes or the reply's length).
     void SetGarbage(bool on);
     // Replies written in pieces of pieceBytes bytes, gapMs apart (pieceBytes 0: whole).
     void SetSplit(int pieceBytes, int gapMs);
