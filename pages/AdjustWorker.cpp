@@ -63,9 +63,9 @@ void RaiseThreadPriority() {
     // lack, and then the worker simply runs at normal priority.
     const id_t tid = static_cast<id_t>(::syscall(SYS_gettid));
     errno = 0;
-    const int nice = ::getpriority(PRIO_PROCESS, tid);
+    const int current = ::getpriority(PRIO_PROCESS, tid);
     if (errno == 0) {
-        (void)::setpriority(PRIO_PROCESS, tid, nice - 1);
+        (void)::setpriority(PRIO_PROCESS, tid, current - 1);
     }
 #endif
 }
@@ -81,10 +81,7 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // The monitor may have been suspended between its STX "Y" and its reply. A status reply is
     // longer than the transmissive worker's 30-byte discarding read, and its tail would be
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
-    // reading), so the input is emptied once before the first pass.
-    if (PortInvalid()) {
-        return 1;
-    }
+    // reading), so the input is emptied once before the first pass (at once on a closed port).
     PurgeInput();
     AdjustSearchState state;
     uint8_t reply[255];
