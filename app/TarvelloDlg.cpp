@@ -43,8 +43,10 @@ constexpr int kIdSupply = 1030;
 constexpr int kIdMicroSwitch = 1021;
 constexpr int kIdPresence = 1042;
 constexpr int kIdRibbon = 1048;
+#ifdef _WIN32
 // The system menu command of the About box.
 constexpr unsigned kIdmAboutBox = 0x0010;
+#endif
 // Status group: the frame's top edge in dialog units; every control at or below it moves with
 // the group when the sheet needs more room than the template leaves.
 constexpr int kStatusGroupTop = 234;
