@@ -1,0 +1,52 @@
+// The tool's command line: --simulate, --port DEVICE, --screenshots DIR, --help.
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <cstring>
+
+#include "app/Tarvello.h"
+
+namespace {
+
+StartOptions Parse(QStringList args) {
+    args.prepend(QStringLiteral("tarvello"));
+    return ParseCommandLine(args);
+}
+
+TEST(CommandLine, AcceptsTheToolsOptions) {
+    StartOptions o = Parse({});
+    EXPECT_TRUE(o.strError.empty());
+    EXPECT_FALSE(o.bSimulate);
+    EXPECT_TRUE(o.strPort.empty());
+
+    o = Parse({"--simulate"});
+    EXPECT_TRUE(o.strError.empty());
+    EXPECT_TRUE(o.bSimulate);
+
+    o = Parse({"--port", "/dev/ttyUSB0"});
+    EXPECT_TRUE(o.strError.empty());
+    EXPECT_EQ(o.strPort, "/dev/ttyUSB0");
+    EXPECT_EQ(Parse({"--port=/dev/ttyACM1"}).strPort, "/dev/ttyACM1");
+
+    o = Parse({"--simulate", "--screenshots", "docs"});
+    EXPECT_TRUE(o.strError.empty());
+    EXPECT_EQ(o.strScreenshots, "docs");
+
+    EXPECT_TRUE(Parse({"--help"}).bHelp);
+    EXPECT_TRUE(Parse({"-h"}).bHelp);
+    EXPECT_NE(std::strstr(UsageText(), "--simulate"), nullptr);
+    EXPECT_NE(std::strstr(UsageText(), "--port DEVICE"), nullptr);
+}
+
+TEST(CommandLine, RefusesWhatItCannotDo) {
+    EXPECT_FALSE(Parse({"--port"}).strError.empty());
+    EXPECT_FALSE(Parse({"--port", ""}).strError.empty());
+    EXPECT_FALSE(Parse({"--port="}).strError.empty());
+    EXPECT_FALSE(Parse({"--screenshots"}).strError.empty());
+    EXPECT_FALSE(Parse({"--simulate", "--port", "/dev/ttyS1"}).strError.empty());
+    EXPECT_FALSE(Parse({"--frobnicate"}).strError.empty());
+    EXPECT_FALSE(Parse({"COM1"}).strError.empty());
+}
+
+} // namespace
