@@ -13,9 +13,11 @@ constexpr char kStx = 0x02;
 constexpr char kCr = 0x0D;
 constexpr char kDc3 = 0x13;
 
-// A reading frame without its sensitivity code ("JF" + 3 digits) is taken once the line has been
-// quiet this long (a full frame's code follows its command at once).
-constexpr auto kIdleFrame = std::chrono::milliseconds(40);
+// A reading frame without its sensitivity code ("JF" + 3 digits), and stray bytes, are taken once
+// the line has been quiet this long. A full frame's code follows its command at once, so a pause
+// after "JF" + 3 characters means no code; the pause is long enough that a writer sending byte
+// by byte is not cut short, and short enough that the reply comes within a reading's attempts.
+constexpr auto kIdleFrame = std::chrono::milliseconds(150);
 // Longest sleep of the server loop when nothing is due (Stop and HangUp wake it at once).
 constexpr int kIdlePollMs = 500;
 

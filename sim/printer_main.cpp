@@ -49,7 +49,7 @@ Frames answered (STX is 0x02, CR 0x0D, DC3 0x13):
                                  split of writes
   STX "JT" code III              transmissive reading, decimal "N/"
   STX "JF"/"JT" III              (no code) a reading at the sensor's last level, taken once the
-                                 line has been quiet for 40 ms
+                                 line has been quiet for 150 ms
   STX "r" / STX "e"              nothing; starts a reflective / transmissive paper check
   STX "Ke" sel                   four upper-case hex characters: "0f" 0050, "02" 0064, "0e" 000A
                                  (a check wait of 1000 ms), "14" and "13" the two samples of the

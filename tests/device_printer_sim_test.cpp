@@ -20,6 +20,7 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #include "sim/SensorModel.h"
@@ -318,30 +319,37 @@ TEST_F(PrinterTest, SilenceForAllOrForOneKind) {
 
 TEST_F(PrinterTest, GarbageRepliesMatchNoGrammar) {
     printer.SetGarbage(true);
-    for (const std::string& frame :
-         {kHandshake, kStatus, Reading('F', "11", "128"), std::string("\x02Ke0f", 5)}) {
+    // Garbage as long as the reply, at least 8 bytes.
+    const std::pair<std::string, std::size_t> cases[] = {{kHandshake, 8},
+                                                         {kStatus, 31},
+                                                         {Reading('F', "11", "128"), 8},
+                                                         {std::string("\x02Ke0f", 5), 8}};
+    for (const auto& [frame, size] : cases) {
         client->Write(frame);
-        const std::string reply = client->ReadAll(150ms);
-        ASSERT_GE(reply.size(), 8u);
-        EXPECT_NE(reply[0], 'Y');
+        const std::string reply = client->Read(size, 1000ms);
+        ASSERT_EQ(reply.size(), size);
         for (char c : reply) {
             EXPECT_EQ(std::string("/0123456789ABCDEFabcdefY\x11\x13").find(c), std::string::npos)
                 << "byte " << static_cast<int>(static_cast<unsigned char>(c));
         }
     }
+    EXPECT_EQ(client->ReadAll(50ms), "");
     printer.SetGarbage(false);
     EXPECT_EQ(client->Exchange(kHandshake, 1), "Y");
 }
 
 TEST_F(PrinterTest, SplitRepliesComeInPieces) {
-    printer.SetSplit(4, 40);
+    printer.SetSplit(8, 100);
     client->Write(kStatus);
-    // The first piece alone, then the rest over about 7 * 40 ms.
-    EXPECT_EQ(client->Read(4, 1000ms), "exis");
-    const std::string rest = client->Read(27, 2000ms);
-    EXPECT_EQ(rest, "t 128/headpos 7/ribbon 255/");
-    EXPECT_GE(client->reads(), 3);
-    EXPECT_EQ(printer.RawSent(), "exist 128/headpos 7/ribbon 255/");
+    // Pieces of 8 bytes 100 ms apart: the first read gets only the start of the reply.
+    const std::string reply = "exist 128/headpos 7/ribbon 255/";
+    const std::string first = client->Read(1, 1000ms);
+    ASSERT_FALSE(first.empty());
+    EXPECT_LT(first.size(), reply.size());
+    EXPECT_EQ(reply.compare(0, first.size(), first), 0);
+    EXPECT_EQ(first + client->Read(reply.size() - first.size(), 2000ms), reply);
+    EXPECT_GE(client->reads(), 2);
+    EXPECT_EQ(printer.RawSent(), reply);
 }
 
 TEST_F(PrinterTest, SlowRepliesWaitBeforeTheFirstByte) {
