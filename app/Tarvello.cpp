@@ -50,6 +50,19 @@ StartOptions ParseCommandLine(const QStringList& args) {
     return options;
 }
 
+int PortIndexForDevice(const std::string& device) {
+    for (int i = 0; i < 8; ++i) {
+        if (device == PortDeviceName(i))
+            return i;
+#ifdef _WIN32
+        if (QString::fromStdString(device).compare(QStringLiteral("COM%1").arg(i + 1),
+                                                   Qt::CaseInsensitive) == 0)
+            return i;
+#endif
+    }
+    return AddExtraPort(device);
+}
+
 const char* UsageText() {
     return "Usage: tarvello [--simulate | --port DEVICE]\n"
            "Sets up the media sensors of a label printer over RS-232.\n"
@@ -101,7 +114,7 @@ int CTarvelloApp::Run(int argc, char** argv) {
     }
 #endif
     if (!options.strPort.empty())
-        initialPort = AddExtraPort(options.strPort);
+        initialPort = PortIndexForDevice(options.strPort);
 
     InitInstance(initialPort, options);
 #ifndef _WIN32

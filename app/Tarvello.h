@@ -15,6 +15,9 @@ struct StartOptions {
     std::string strError;       // not empty: the command line was refused
 };
 StartOptions ParseCommandLine(const QStringList& args);
+// The nPort of a device given with --port: one of the first eight ports when it names one
+// ("COM3" on Windows, /dev/ttyS2 elsewhere), else a further device registered for the list.
+int PortIndexForDevice(const std::string& device);
 // The text of --help.
 const char* UsageText();
 

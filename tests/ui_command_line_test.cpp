@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/Tarvello.h"
+#include "device/SerialPort.h"
 
 namespace {
 
@@ -47,6 +48,15 @@ TEST(CommandLine, RefusesWhatItCannotDo) {
     EXPECT_FALSE(Parse({"--simulate", "--port", "/dev/ttyS1"}).strError.empty());
     EXPECT_FALSE(Parse({"--frobnicate"}).strError.empty());
     EXPECT_FALSE(Parse({"COM1"}).strError.empty());
+}
+
+TEST(CommandLine, PortDeviceSelectsOneOfTheEightOrAFurtherDevice) {
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(PortIndexForDevice(PortDeviceName(i)), i);
+    const int extra = PortIndexForDevice("/dev/tarvello-cmdline-test");
+    EXPECT_GE(extra, 8);
+    EXPECT_EQ(PortDeviceName(extra), "/dev/tarvello-cmdline-test");
+    EXPECT_EQ(PortIndexForDevice("/dev/tarvello-cmdline-test"), extra); // registered once
 }
 
 } // namespace
