@@ -10,9 +10,7 @@
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
 
-#ifndef _WIN32
 #include "sim/VirtualPrinter.h"
-#endif
 
 StartOptions ParseCommandLine(const QStringList& args) {
     StartOptions options;
@@ -94,34 +92,28 @@ int CTarvelloApp::Run(int argc, char** argv) {
     }
 
     int initialPort = 0;
-#ifndef _WIN32
     std::unique_ptr<tarvello::sim::VirtualPrinter> printer;
     if (options.bSimulate) {
         printer = std::make_unique<tarvello::sim::VirtualPrinter>();
         if (!printer->Start()) {
-            std::fputs("tarvello: the virtual printer could not open a pseudo-terminal\n", stderr);
+            const char* text = "tarvello: the virtual printer could not open a pseudo-terminal\n";
+            std::fputs(text, stderr);
+#ifdef _WIN32
+            QMessageBox::information(nullptr, QStringLiteral("Tarvello"), QString::fromUtf8(text));
+#endif
             return 1;
         }
         initialPort = AddExtraPort(printer->DevicePath());
         std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
         std::fflush(stdout);
     }
-#else
-    if (options.bSimulate) {
-        QMessageBox::information(nullptr, QStringLiteral("Tarvello"),
-                                 QStringLiteral("--simulate needs a POSIX pseudo-terminal."));
-        return 2;
-    }
-#endif
     if (!options.strPort.empty())
         initialPort = PortIndexForDevice(options.strPort);
 
     InitInstance(initialPort, options);
-#ifndef _WIN32
     // The window has closed the port and ended the monitor before it closed.
     if (printer)
         printer->Stop();
-#endif
     return 0;
 }
 
