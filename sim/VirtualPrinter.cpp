@@ -499,10 +499,7 @@ void VirtualPrinter::Complete(FrameKind kind, Clock::time_point now) {
     bool hangUp = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        reply = Answer(frame);
-        if (frame.kind != kind) { // a reading whose code or digits are not valid
-            frame.text = RenderBytes(frame.bytes);
-        }
+        reply = Answer(frame); // may find a reading frame invalid (kind Unknown)
         Record(frame);
         ++counts_[frame.kind];
         if (hangUpAfter_ > 0 && --hangUpAfter_ == 0) {
@@ -527,7 +524,7 @@ void VirtualPrinter::Complete(FrameKind kind, Clock::time_point now) {
 // The printer's answer to one frame, before any fault is applied (mutex_ held). May turn an
 // invalid reading frame into FrameKind::Unknown.
 std::string VirtualPrinter::Answer(Frame& frame) {
-    char text[32];
+    char text[96];
     switch (frame.kind) {
     case FrameKind::Handshake:
         return rejectHandshake_ ? "N" : "Y";

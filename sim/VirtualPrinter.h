@@ -117,7 +117,8 @@ class VirtualPrinter {
     // Closes the master side now: the client's reads and writes fail or see end of file. The
     // server thread ends; DevicePath() keeps the old path. Waits until the side is closed.
     void HangUp();
-    // Hangs up right after the n-th frame from now has been received (0: off).
+    // Hangs up right after the n-th frame from now has been received, unanswered (0: off).
+    // Stray bytes, unknown commands and cut-off frames are not counted.
     void SetHangUpAfterFrames(int n);
     bool HungUp() const;
 
