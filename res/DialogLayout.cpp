@@ -178,6 +178,7 @@ QWidget* CreateControl(const DialogTemplate& dlg, const ControlTemplate& c, QWid
         combo->setEditable(false);
         for (const char* item : ComboItems(dlg.id, c.id))
             combo->addItem(QString::fromUtf8(item));
+        combo->setCurrentIndex(-1); // a new list has no selection
         // The template's height is that of the opened list; the closed box takes the height
         // its font needs, and the list shows as many items as the template's height holds.
         const int closed = combo->sizeHint().height();
