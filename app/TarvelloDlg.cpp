@@ -80,6 +80,9 @@ CTarvelloDlg::CTarvelloDlg(QWidget* parent, int initialPort)
 }
 
 CTarvelloDlg::~CTarvelloDlg() {
+    // The pages go with the window: no activation while they are destroyed.
+    if (m_sheet)
+        disconnect(m_sheet, nullptr, this, nullptr);
     // Destroyed without closing (the close ends all this on a worker thread): end it here.
     if (!m_bClosed) {
         g_bAdjustStop = true;
