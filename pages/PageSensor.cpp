@@ -116,6 +116,20 @@ bool CSensorPage::UpdateData(bool bSaveAndValidate) {
     return true;
 }
 
+bool CSensorPage::UpdateField(int id) {
+    for (const Field& f : m_fields) {
+        if (f.id != id)
+            continue;
+        QString message;
+        if (!Take(f, &message)) {
+            Refuse(f.id, message);
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
 bool CSensorPage::OnKillActive() {
     m_nRefusedId = 0;
     m_strRefusal.clear();

@@ -395,6 +395,18 @@ TEST_F(MainWindow, TakingDataRefusesTextsAndRangesWithTheFrameworksMessage) {
     Find<QLineEdit>(p3, 1046)->setText(QStringLiteral("5"));
     EXPECT_TRUE(p3->UpdateData(true));
     EXPECT_FLOAT_EQ(p3->m_fVoltStandard, 5.0f);
+
+    // One field alone, as a handler takes it before it sends anything.
+    messages.clear();
+    Find<QLineEdit>(p3, 1046)->setText(QStringLiteral(".0"));
+    EXPECT_FALSE(p3->UpdateField(1046));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("请输入一个数字。"));
+    EXPECT_FLOAT_EQ(p3->m_fVoltStandard, 5.0f);
+    Find<QLineEdit>(p3, 1046)->setText(QStringLiteral("  1.25 "));
+    EXPECT_TRUE(p3->UpdateField(1046));
+    EXPECT_FLOAT_EQ(p3->m_fVoltStandard, 1.25f);
+    EXPECT_FALSE(p3->UpdateField(4711)); // no such field
 }
 
 TEST_F(MainWindow, LeavingAPageChecksOnlyWhatAPersonTypes) {
