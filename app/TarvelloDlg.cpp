@@ -144,8 +144,10 @@ void CTarvelloDlg::OnInitDialog() {
     }
     // 5. The status group's font.
     for (int id : {1034, 1035, 1036, 1037, 1048, 1042, 1021, 1030}) {
-        if (QWidget* w = Item(id))
+        if (QWidget* w = Item(id)) {
             w->setFont(m_fontText);
+            FitTextToFont(w);
+        }
     }
 
     // 6.-8. The property sheet with the three pages, at (0, 50), as large as its pages need.

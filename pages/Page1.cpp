@@ -144,8 +144,10 @@ int CPage1::PortItemOf(int nPort) const {
 
 bool CPage1::OnSetActive() {
     for (int id : kFontControls) {
-        if (QWidget* w = Item(id))
+        if (QWidget* w = Item(id)) {
             w->setFont(m_font);
+            tarvello::res::FitTextToFont(w);
+        }
     }
     if (s_bFirstActivation) {
         const int portItem = PortItemOf(m_nInitialPort);

@@ -154,8 +154,10 @@ void CSensorPage::ShowKillActiveRefusal() {
 bool CSensorPage::OnSetActive() {
     // 1. The page font on its controls.
     for (int i = 0; i < m_desc.fontCount; ++i) {
-        if (QWidget* w = Item(m_desc.fontOrder[i]))
+        if (QWidget* w = Item(m_desc.fontOrder[i])) {
             w->setFont(m_font);
+            tarvello::res::FitTextToFont(w);
+        }
     }
     // 2. The voltage standard, converted as atof converts.
     m_fVoltStandard = ReadVoltStandard(m_ini, m_desc.keys);

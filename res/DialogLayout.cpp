@@ -215,6 +215,30 @@ BaseUnits BuildDialog(const DialogTemplate& dlg, QWidget* parent) {
     return base;
 }
 
+void FitTextToFont(QWidget* control) {
+    auto* label = qobject_cast<QLabel*>(control);
+    if (!label || label->text().isEmpty())
+        return;
+    const QFontMetrics fm(label->font());
+    const QMargins frame = label->contentsMargins();
+    const int frameWidth = 2 * label->frameWidth() + frame.left() + frame.right();
+    const int frameHeight = 2 * label->frameWidth() + frame.top() + frame.bottom();
+    QRect r = label->geometry();
+    const int needWidth = fm.horizontalAdvance(label->text()) + frameWidth;
+    if (needWidth > r.width()) {
+        if (label->alignment() & Qt::AlignHCenter)
+            r.moveLeft(r.left() - (needWidth - r.width()) / 2);
+        r.setWidth(needWidth);
+    }
+    const int needHeight = fm.height() + frameHeight;
+    if (needHeight > r.height()) {
+        if (label->alignment() & Qt::AlignVCenter)
+            r.moveTop(r.top() - (needHeight - r.height()) / 2);
+        r.setHeight(needHeight);
+    }
+    label->setGeometry(r);
+}
+
 QWidget* FindControlWidget(const QWidget* parent, int id) {
     if (!parent)
         return nullptr;

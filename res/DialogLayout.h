@@ -39,6 +39,11 @@ QSize DialogPixelSize(const DialogTemplate& dlg, BaseUnits base);
 // filled. Sets the dialog font on parent and returns the base units used.
 BaseUnits BuildDialog(const DialogTemplate& dlg, QWidget* parent);
 
+// After a control has been given its font: a label grows to show its whole text (a centred one
+// on both sides, keeping its centre), so a substituted face that is larger than the original
+// one clips nothing. Other controls are left as they are.
+void FitTextToFont(QWidget* control);
+
 // The child of parent whose objectName is the id, as type T; nullptr when there is none.
 QWidget* FindControlWidget(const QWidget* parent, int id);
 template <typename T> T* Control(const QWidget* parent, int id) {

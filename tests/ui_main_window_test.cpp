@@ -142,6 +142,50 @@ TEST_F(MainWindow, LayoutTitleHeaderAndSheet) {
     EXPECT_EQ(supply->itemText(2), QStringLiteral("5.0V"));
 }
 
+// No two controls of a page or of the window overlap, and every label and button shows its
+// whole text in the font it is given (the substituted faces are wider than the original ones).
+TEST_F(MainWindow, NothingOverlapsAndNoTextIsClipped) {
+    auto dlg = Open();
+    std::vector<QWidget*> parents = {dlg.get()};
+    for (int i = 0; i < dlg->Sheet()->count(); ++i) {
+        dlg->Sheet()->setCurrentIndex(i); // applies the page's font
+        parents.push_back(dlg->Sheet()->widget(i));
+    }
+    for (QWidget* parent : parents) {
+        std::vector<QWidget*> controls;
+        for (QWidget* w : parent->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!w->objectName().isEmpty() && w->objectName().toInt() > 0)
+                controls.push_back(w);
+        }
+        for (size_t a = 0; a < controls.size(); ++a) {
+            QWidget* w = controls[a];
+            EXPECT_TRUE(parent->rect().contains(w->geometry())) << w->objectName().toStdString();
+            for (size_t b = a + 1; b < controls.size(); ++b) {
+                EXPECT_FALSE(w->geometry().intersects(controls[b]->geometry()))
+                    << w->objectName().toStdString() << " and "
+                    << controls[b]->objectName().toStdString();
+            }
+            const QFontMetrics fm(w->font());
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                EXPECT_LE(fm.horizontalAdvance(label->text()), label->contentsRect().width())
+                    << w->objectName().toStdString();
+                EXPECT_LE(fm.height(), label->contentsRect().height())
+                    << w->objectName().toStdString();
+            } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+                EXPECT_LE(fm.horizontalAdvance(button->text()) + 4, button->width())
+                    << w->objectName().toStdString();
+            } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                // The widest texts: the monitor's "%6.4f" volts, the pages' "%.6g" values.
+                const QString widest =
+                    parent == dlg.get() ? QStringLiteral("5.0000") : QStringLiteral("0.333333");
+                EXPECT_LE(fm.horizontalAdvance(widest) + 6, edit->width())
+                    << w->objectName().toStdString();
+                EXPECT_LE(fm.height() + 4, edit->height()) << w->objectName().toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(MainWindow, SupplyWithoutFileIsFiveVolts) {
     auto dlg = Open();
     EXPECT_EQ(Find<QComboBox>(dlg.get(), 1030)->currentIndex(), 2);
