@@ -9,18 +9,18 @@
 
 // Line settings of the next open, filled by the port page.
 struct PortSettings {
-    int32_t nPort = 0;        // 0..7: the platform's first eight serial ports; 8 and up: further devices
-    uint32_t dwBaudRate = 0;  // 4800, 9600, 19200, 38400 or 57600
-    uint8_t byByteSize = 0;   // 8 or 7
-    uint8_t byParity = 0;     // 0 none, 1 odd, 2 even
-    uint8_t byStopBits = 0;   // 0 one stop bit, 2 two stop bits
-    int32_t nHandshake = 0;   // 0: output waits for CTS, RTS on, DTR off; other: XON/XOFF both ways
+    int32_t nPort = 0; // 0..7: the platform's first eight serial ports; 8 and up: further devices
+    uint32_t dwBaudRate = 0; // 4800, 9600, 19200, 38400 or 57600
+    uint8_t byByteSize = 0;  // 8 or 7
+    uint8_t byParity = 0;    // 0 none, 1 odd, 2 even
+    uint8_t byStopBits = 0;  // 0 one stop bit, 2 two stop bits
+    int32_t nHandshake = 0;  // 0: output waits for CTS, RTS on, DTR off; other: XON/XOFF both ways
 };
 
 #ifdef _WIN32
-using PortHandle = void*;  // a Win32 HANDLE
+using PortHandle = void*; // a Win32 HANDLE
 #else
-using PortHandle = intptr_t;  // a file descriptor (or a scripted line's number in tests)
+using PortHandle = intptr_t; // a file descriptor (or a scripted line's number in tests)
 #endif
 // The value of g_hCom whenever the port is closed (INVALID_HANDLE_VALUE on Windows).
 extern const PortHandle kInvalidPortHandle;

@@ -18,6 +18,8 @@ void Sleep(unsigned ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void SetSleepHook(SleepHook hook) { s_hook.store(hook); }
+void SetSleepHook(SleepHook hook) {
+    s_hook.store(hook);
+}
 
-}  // namespace tarvello
+} // namespace tarvello

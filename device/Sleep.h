@@ -12,4 +12,4 @@ void Sleep(unsigned ms);
 using SleepHook = void (*)(unsigned ms);
 void SetSleepHook(SleepHook hook);
 
-}  // namespace tarvello
+} // namespace tarvello
