@@ -193,9 +193,12 @@ int ReadPort(void* buffer, size_t capacity, uint32_t& count) {
     return 0;
 }
 
-void PurgeInput() {
+void PurgeInput(bool (*stopRequested)()) {
     uint8_t scratch[kPurgeReadSize];
     for (;;) {
+        if (stopRequested != nullptr && stopRequested()) {
+            return;
+        }
         uint32_t count = 0;
         if (ReadAttempt(scratch, sizeof scratch, count, kFlushWaitMs) != 0) {
             return;

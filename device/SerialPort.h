@@ -32,8 +32,10 @@ int ClearLineErrors();
 // One read without waiting of at most min(255, capacity) bytes. 1 when the port is closed;
 // count is set only when the platform accepts the read.
 int ReadOnce(void* buffer, size_t capacity, uint32_t& count);
-// Reads and discards input until a pass finds the driver's input queue empty.
-void PurgeInput();
+// Reads and discards input until a pass finds the driver's input queue empty. When given,
+// stopRequested is asked before every pass and ends the purge when it returns true (a printer
+// that keeps sending would otherwise hold the caller for as long as it sends).
+void PurgeInput(bool (*stopRequested)() = nullptr);
 // Clears the line errors, waits 100 ms, reads once up to maxBytes (at most 255) and discards
 // them. Returns quietly when the port is closed.
 void FlushInput(size_t maxBytes);

@@ -9,6 +9,7 @@
 
 #include "app/SharedState.h"
 #include "device/SerialPort.h"
+#include "device/Sleep.h"
 #include "device/StatusMonitor.h"
 #include "pages/AdjustSearch.h"
 #include "pages/TextValidation.h"
@@ -70,8 +71,17 @@ void RaiseThreadPriority() {
 #endif
 }
 
-bool PortInvalid() {
-    return g_hCom.load() == kInvalidPortHandle;
+// The port of this run is gone once a close has begun (the flag is cleared a second before the
+// handle is closed) or the handle is invalid. The worker looks before every port operation, and
+// no more than one 200 ms wait lies between a look and the operation, so a worker never
+// carries on into a later opening of the port (whose handle may even have the same number).
+bool PortGone() {
+    return !g_bPortOpen.load() || g_hCom.load() == kInvalidPortHandle;
+}
+
+// The start purge ends early on a stop request or a closing port.
+bool PurgeShouldStop() {
+    return PortGone() || g_bAdjustStop.load() || s_cancel.load();
 }
 
 int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
@@ -82,11 +92,11 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // longer than the transmissive worker's 30-byte discarding read, and its tail would be
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
     // reading), so the input is emptied once before the first pass (at once on a closed port).
-    PurgeInput();
+    PurgeInput(&PurgeShouldStop);
     AdjustSearchState state;
     uint8_t reply[255];
     for (;;) {
-        if (PortInvalid()) {
+        if (PortGone()) {
             return 1;
         }
         FlushInput(params.adjustReadBytes);
@@ -99,12 +109,16 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         if (level != sentLevel) {
             g_nSensitivity.store(level); // a level outside 0..3 went out as "00": it is now 0
         }
-        if (PortInvalid() || WritePort(frame.data(), frame.size()) != 0) {
+        if (PortGone() || WritePort(frame.data(), frame.size()) != 0) {
             return 1;
         }
         uint32_t count = 0;
         for (int attempt = 0; attempt < kReplyAttempts && count == 0; ++attempt) {
-            if (ReadAttempt(reply, params.adjustReadBytes, count, kReplyAttemptWaitMs) != 0) {
+            if (PortGone() || ClearLineErrors() != 0) {
+                return 1;
+            }
+            tarvello::Sleep(kReplyAttemptWaitMs);
+            if (PortGone() || ReadOnce(reply, params.adjustReadBytes, count) != 0) {
                 return 1;
             }
         }

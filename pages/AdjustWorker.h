@@ -29,12 +29,15 @@ class CIniFile;
 // The worker bodies: run on the calling thread until success or stop request (0) or a port
 // failure (1). They suspend the status monitor first and resume it exactly once on every end,
 // and empty the input once before the first pass (a status reply the monitor asked for just
-// before it was suspended is never taken as an adjustment reply). Each pass: the port check, the
-// discarding read (255 or 30 bytes after 100 ms), the stop check, one 8-byte frame, up to 10 reply
-// attempts 200 ms apart and one search step. After every reading the worker stores g_fAdjustResult
-// and the new levels in the shared state and then calls postUpdate (which must only post, never
-// block on the UI thread). Use StartAdjustment to run them; calling them directly bypasses the
-// one-worker rule.
+// before it was suspended is never taken as an adjustment reply; a stop request or a closing
+// port ends that purge early, so a printer that keeps sending never holds the worker). The port
+// counts as failed once g_bPortOpen is cleared or g_hCom is invalid, looked at before every
+// port operation, so a worker never runs on into a later opening of the port. Each pass: the port
+// check, the discarding read (255 or 30 bytes after 100 ms), the stop check, one 8-byte frame, up
+// to 10 reply attempts 200 ms apart and one search step. After every reading the worker stores
+// g_fAdjustResult and the new levels in the shared state and then calls postUpdate (which must only
+// post, never block on the UI thread). Use StartAdjustment to run them; calling them directly
+// bypasses the one-worker rule.
 int ReflectiveAdjustThread(const std::function<void()>& postUpdate);
 int TransmissiveAdjustThread(const std::function<void()>& postUpdate);
 
