@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "pages/SensorReadings.h"
 #include "res/Templates.h"
 
 namespace {
@@ -23,6 +24,8 @@ const SensorPageDesc kReflectivePage{
     static_cast<int>(std::size(kFontOrder)),
     kReflectiveKeys,
     false,
+    Sensor::Reflective,
+    {1045, 1026},
 };
 
 } // namespace
@@ -35,39 +38,28 @@ CPage2::CPage2(QWidget* parent) : CSensorPage(kReflectivePage, parent) {
     ExchangeVoltage(1032, &m_fNoPaperVolt, true);
     ExchangeVoltage(1056, &m_fVoltDiff, true);
 
+    SetSensorMembers(&m_fPaperVolt, &m_fMarkVolt, &m_fPaperVolt);
+
     connect(ItemAs<QPushButton>(1025), &QPushButton::clicked, this, &CPage2::OnAdjustPaperVoltage);
     connect(ItemAs<QPushButton>(1045), &QPushButton::clicked, this, &CPage2::OnGetMarkVoltage);
     connect(ItemAs<QPushButton>(1026), &QPushButton::clicked, this, &CPage2::OnGetNoPaperVoltage);
     connect(ItemAs<QPushButton>(1059), &QPushButton::clicked, this, &CPage2::OnPaperCheck);
 }
 
-// The handlers test the port first. The exchanges with the printer are added with the
-// adjustment and readings work.
-
 void CPage2::OnAdjustPaperVoltage() {
-    if (!CheckPortOpen())
-        return;
-    // The adjustment's start is added with the adjustment work.
+    OnAdjustStart();
 }
 
 void CPage2::OnGetMarkVoltage() {
-    if (!CheckPortOpen())
-        return;
-    // The mark voltage reading is added with the readings work.
+    // Saves "RMid" (edit 1057) and "RLow" (edit 1041), then the levels.
+    OnSingleReading(&m_fMarkVolt, 1057, 1041, &SaveReflectiveMarkReading);
 }
 
 void CPage2::OnGetNoPaperVoltage() {
-    if (!CheckPortOpen())
-        return;
-    // The no-paper voltage reading is added with the readings work.
+    // Saves "RHeigh" (edit 1032) and "RLow" (edit 1041), then the levels.
+    OnSingleReading(&m_fNoPaperVolt, 1032, 1041, &SaveReflectiveNoPaperReading);
 }
 
 void CPage2::OnPaperCheck() {
-    if (!CheckPortOpen())
-        return;
-    // The paper check is added with the readings work.
-}
-
-void CPage2::OnAdjustUpdate() {
-    // Showing the adjustment's reading is added with the adjustment work.
+    OnCheckPaper();
 }

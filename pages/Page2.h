@@ -16,8 +16,4 @@ class CPage2 : public CSensorPage {
     void OnGetMarkVoltage();     // 1045 "获取标记电压"
     void OnGetNoPaperVoltage();  // 1026 "获取无纸电压"
     void OnPaperCheck();         // 1059 "纸张校验"
-
-  protected:
-    // QEvent::User + 101, posted by the adjustment worker after each reading.
-    void OnAdjustUpdate() override;
 };

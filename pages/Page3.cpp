@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "pages/SensorReadings.h"
 #include "res/Templates.h"
 
 namespace {
@@ -23,6 +24,8 @@ const SensorPageDesc kTransmissivePage{
     static_cast<int>(std::size(kFontOrder)),
     kTransmissiveKeys,
     true,
+    Sensor::Transmissive,
+    {1047, 1028},
 };
 
 } // namespace
@@ -35,39 +38,30 @@ CPage3::CPage3(QWidget* parent) : CSensorPage(kTransmissivePage, parent) {
     ExchangeVoltage(1055, &m_fLinerVolt, true);
     ExchangeVoltage(1046, &m_fVoltStandard, true);
 
+    SetSensorMembers(&m_fLinerVolt, &m_fLinerVolt, &m_fNoPaperVolt);
+
     connect(ItemAs<QPushButton>(1027), &QPushButton::clicked, this, &CPage3::OnAdjustLinerVoltage);
     connect(ItemAs<QPushButton>(1047), &QPushButton::clicked, this, &CPage3::OnGetNoPaperVoltage);
     connect(ItemAs<QPushButton>(1028), &QPushButton::clicked, this, &CPage3::OnGetPaperVoltage);
     connect(ItemAs<QPushButton>(1059), &QPushButton::clicked, this, &CPage3::OnPaperCheck);
 }
 
-// The handlers test the port first. The exchanges with the printer are added with the
-// adjustment and readings work.
-
 void CPage3::OnAdjustLinerVoltage() {
-    if (!CheckPortOpen())
-        return;
-    // The adjustment's start is added with the adjustment work.
+    OnAdjustStart();
 }
 
 void CPage3::OnGetNoPaperVoltage() {
-    if (!CheckPortOpen())
-        return;
-    // The no-paper voltage reading is added with the readings work.
+    // The reading goes into the no-paper voltage (edit 1020); the save takes "TLow" from the
+    // paper voltage (edit 1019) and "TMid" from the standard (edit 1046), then the levels.
+    OnSingleReading(&m_fNoPaperVolt, 1019, 1046, &SaveTransmissiveNoPaperReading);
 }
 
 void CPage3::OnGetPaperVoltage() {
-    if (!CheckPortOpen())
-        return;
-    // The paper voltage reading is added with the readings work.
+    // The reading goes into the paper voltage (edit 1019); the save takes "TMid" from the
+    // standard (edit 1046) and "THeigh" from the no-paper voltage (edit 1020), then the levels.
+    OnSingleReading(&m_fPaperVolt, 1046, 1020, &SaveTransmissivePaperReading);
 }
 
 void CPage3::OnPaperCheck() {
-    if (!CheckPortOpen())
-        return;
-    // The paper check is added with the readings work.
-}
-
-void CPage3::OnAdjustUpdate() {
-    // Showing the adjustment's reading is added with the adjustment work.
+    OnCheckPaper();
 }

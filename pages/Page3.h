@@ -16,8 +16,4 @@ class CPage3 : public CSensorPage {
     void OnGetNoPaperVoltage();  // 1047 "获取无纸电压"
     void OnGetPaperVoltage();    // 1028 "获取有纸电压"
     void OnPaperCheck();         // 1059 "纸张校验"
-
-  protected:
-    // QEvent::User + 100, posted by the adjustment worker after each reading.
-    void OnAdjustUpdate() override;
 };

@@ -1,21 +1,46 @@
 #include "pages/PageSensor.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "app/BackgroundRun.h"
 #include "app/NoteBox.h"
 #include "app/SharedState.h"
+#include "device/Protocol.h"
+#include "pages/AdjustWorker.h"
+#include "pages/PaperCheck.h"
+#include "pages/SensorReadings.h"
 #include "pages/TextValidation.h"
 #include "res/DialogLayout.h"
 
 namespace {
+
+// The page whose start began the adjustment worker of the process (UI thread only): the
+// worker posts its updates to it, and its progress label follows it.
+CSensorPage* s_pAdjustOwner = nullptr;
+
+// The progress label: below the paper check button, across the page (dialog units).
+constexpr int kProgressX = 15;
+constexpr int kProgressY = 163;
+constexpr int kProgressWidth = 180;
+constexpr int kProgressHeight = 10;
+constexpr int kProgressPollMs = 250;
+
+QString LevelCode(int level) {
+    return level >= 0 && level <= 3 ? QString::fromLatin1(SensitivityCode(level).c_str())
+                                    : QStringLiteral("00");
+}
 
 // The framework's data exchange messages.
 QString ParseIntMessage() {
@@ -37,6 +62,35 @@ CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     : CPropertyPage(desc.templateId, parent), m_desc(desc) {
     m_font = tarvello::res::MakeFont("Tahoma", 16, 400);
     m_cbSensitivity = ItemAs<QComboBox>(1003);
+
+    // The adjustment's progress, below the template's controls; hidden while the page is idle.
+    m_lblProgress = new QLabel(this);
+    m_lblProgress->setObjectName(QStringLiteral("adjustProgress"));
+    m_lblProgress->setFont(m_font);
+    if (m_pTemplate) {
+        const tarvello::res::BaseUnits base =
+            tarvello::res::DialogBaseUnits(tarvello::res::DialogFont(*m_pTemplate));
+        m_lblProgress->setGeometry(tarvello::res::MapDialogRect(
+            kProgressX, kProgressY, kProgressWidth, kProgressHeight, base));
+    }
+    m_lblProgress->hide();
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(kProgressPollMs);
+    connect(m_progressTimer, &QTimer::timeout, this, &CSensorPage::UpdateProgress);
+}
+
+CSensorPage::~CSensorPage() {
+    if (s_pAdjustOwner == this) {
+        if (IsAdjustmentRunning())
+            StopAdjustmentAndWait();
+        s_pAdjustOwner = nullptr;
+    }
+}
+
+void CSensorPage::SetSensorMembers(float* adjustReading, float* checkFirst, float* checkDerived) {
+    m_pAdjustReading = adjustReading;
+    m_pCheckFirst = checkFirst;
+    m_pCheckDerived = checkDerived;
 }
 
 void CSensorPage::ExchangeIntensity(int id, int32_t* value) {
@@ -130,6 +184,28 @@ bool CSensorPage::UpdateField(int id) {
     return false;
 }
 
+bool CSensorPage::ValidateField(int id) {
+    for (const Field& f : m_fields) {
+        if (f.id != id)
+            continue;
+        // The same parse and range check, into a scratch value.
+        int32_t scratchInt = 0;
+        float scratchFloat = 0.0f;
+        Field probe = f;
+        if (probe.intValue)
+            probe.intValue = &scratchInt;
+        else
+            probe.floatValue = &scratchFloat;
+        QString message;
+        if (!Take(probe, &message)) {
+            Refuse(f.id, message);
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
 bool CSensorPage::OnKillActive() {
     m_nRefusedId = 0;
     m_strRefusal.clear();
@@ -170,6 +246,9 @@ bool CSensorPage::OnSetActive() {
     m_nIntensity = g_nIntensity;
     // 5. A running adjustment (of either sensor) stops at its next pass.
     g_bAdjustStop = true;
+    m_bAdjusting = false;
+    m_progressTimer->stop();
+    m_lblProgress->hide();
     // 6./7. Enable the controls an adjustment disables, and refresh.
     auto enable = [this] {
         if (QWidget* w = Item(m_desc.adjustButton))
@@ -202,4 +281,213 @@ bool CSensorPage::event(QEvent* e) {
         return true;
     }
     return CPropertyPage::event(e);
+}
+
+QWidget* CSensorPage::InputBlock() {
+    QWidget* sheet = Sheet();
+    return sheet ? sheet : this;
+}
+
+void CSensorPage::EnableAdjustControls(bool enable) {
+    if (QWidget* w = Item(m_desc.adjustButton))
+        w->setEnabled(enable);
+    for (int id : m_desc.activationEnables) {
+        if (QWidget* w = Item(id))
+            w->setEnabled(enable);
+    }
+}
+
+void CSensorPage::ShowReadingButtons(bool show) {
+    for (int id : m_desc.readingButtons) {
+        if (QWidget* w = Item(id))
+            w->setVisible(show);
+    }
+}
+
+void CSensorPage::ShowIdleState() {
+    m_bAdjusting = false;
+    m_progressTimer->stop();
+    m_lblProgress->hide();
+    EnableAdjustControls(true);
+}
+
+// --- Automatic adjustment ---------------------------------------------------------------------
+
+void CSensorPage::OnAdjustStart() {
+    if (!CheckPortOpen())
+        return;
+    // The standard as the data exchange takes it (0.0..5.0): a refused text gets the message of
+    // leaving the page, and nothing is saved or started.
+    if (!ValidateField(m_desc.standardEdit))
+        return;
+    auto* edit = ItemAs<QLineEdit>(m_desc.standardEdit);
+    const std::string typed = edit ? edit->text().toStdString() : std::string();
+    if (IsAdjustmentRunning()) {
+        // An earlier worker is finishing its last pass (at most about 2.1 s): wait for it off
+        // the UI thread, then start.
+        tarvello::ui::RunInBackground(
+            this, InputBlock(), [] { StopAdjustmentAndWait(); },
+            [this, typed] { BeginAdjustment(typed); });
+        return;
+    }
+    BeginAdjustment(typed);
+}
+
+void CSensorPage::BeginAdjustment(const std::string& typed) {
+    // Saves the text as typed, reads it back as the target, and sets level 3 / intensity 0.
+    const std::optional<float> target = PrepareAdjustmentStart(m_desc.sensor, m_ini, typed);
+    if (!target) {
+        ValidateField(m_desc.standardEdit); // the edit's message
+        return;
+    }
+    m_fVoltStandard = *target;
+    const int eventType = m_desc.eventType;
+    const bool started = StartAdjustment(m_desc.sensor, [this, eventType] {
+        // On the worker thread: post, never wait for the UI thread.
+        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(eventType)));
+    });
+    if (!started)
+        return;
+    s_pAdjustOwner = this;
+    // The running state: start button and result edits disabled, reading buttons hidden.
+    EnableAdjustControls(false);
+    ShowReadingButtons(false);
+    m_bAdjusting = true;
+    UpdateProgress();
+    m_lblProgress->show();
+    m_progressTimer->start();
+}
+
+void CSensorPage::UpdateProgress() {
+    if (!m_bAdjusting)
+        return;
+    if (s_pAdjustOwner == this && IsAdjustmentRunning()) {
+        m_lblProgress->setText(QStringLiteral("自动调节中: 第 %1 次  灵敏度 %2  发光强度 %3")
+                                   .arg(AdjustmentPasses())
+                                   .arg(LevelCode(g_nSensitivity.load()))
+                                   .arg(g_nIntensity.load()));
+        return;
+    }
+    // The worker ended without a reading in the band (the port failed): the page keeps its
+    // adjusting state until its next activation, and says so.
+    m_progressTimer->stop();
+    m_lblProgress->setText(QStringLiteral("自动调节已停止 (第 %1 次)").arg(AdjustmentPasses()));
+}
+
+void CSensorPage::OnAdjustUpdate() {
+    // The shared state as it is now: this reading, usually with the levels of the next frame.
+    const float result = g_fAdjustResult.load();
+    if (m_pAdjustReading)
+        *m_pAdjustReading = result;
+    const int level = g_nSensitivity.load();
+    m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
+    m_nIntensity = g_nIntensity.load();
+    UpdateData(false);
+    if (!InBand(m_desc.sensor, m_fVoltStandard, result)) {
+        UpdateProgress();
+        return;
+    }
+    // Success: the page enabled, the reading buttons shown, the levels saved.
+    m_bAdjusting = false;
+    m_progressTimer->stop();
+    m_lblProgress->hide();
+    EnableAdjustControls(true);
+    ShowReadingButtons(true);
+    SaveAdjustedLevels(m_desc.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
+}
+
+// --- Single readings ---------------------------------------------------------------------------
+
+void CSensorPage::OnSingleReading(float* member, int firstEdit, int secondEdit,
+                                  SaveReadingFn save) {
+    if (!CheckPortOpen())
+        return;
+    // The intensity text is sent as typed, but only a text the data exchange accepts (0..255).
+    if (!ValidateField(m_desc.intensityEdit))
+        return;
+    auto* intensityEdit = ItemAs<QLineEdit>(m_desc.intensityEdit);
+    const std::string intensityText =
+        intensityEdit ? intensityEdit->text().toStdString() : std::string();
+    const int comboIndex = m_cbSensitivity->currentIndex();
+    const float supply = g_fSensorSupply.load();
+    const Sensor sensor = m_desc.sensor;
+    const bool wasAdjusting = m_bAdjusting;
+    auto value = std::make_shared<std::optional<float>>();
+    tarvello::ui::RunInBackground(
+        this, InputBlock(),
+        [value, sensor, comboIndex, intensityText, supply] {
+            // Stops a running adjustment first, then suspends the monitor for the exchange.
+            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply);
+        },
+        [this, value, wasAdjusting, member, firstEdit, secondEdit, save] {
+            if (wasAdjusting)
+                ShowIdleState();
+            if (!value->has_value())
+                return; // no reading: member, display and file stay as they were
+            *member = **value;
+            ShowReadingButtons(true);
+            UpdateData(false);
+            auto text = [this](int id) {
+                auto* edit = ItemAs<QLineEdit>(id);
+                return edit ? edit->text().toStdString() : std::string();
+            };
+            save(m_ini, text(firstEdit), text(secondEdit), m_cbSensitivity->currentIndex(),
+                 m_nIntensity);
+        });
+}
+
+// --- Paper check -------------------------------------------------------------------------------
+
+namespace {
+
+// Passes the check's values to the page on the UI thread, each with its refresh.
+class CPageCheckSink : public PaperCheckSink {
+  public:
+    CPageCheckSink(CSensorPage* page, float* first, float* difference, float* derived)
+        : m_page(page), m_first(first), m_difference(difference), m_derived(derived) {}
+    void FirstSample(float volts) override {
+        tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
+            *first = volts;
+            page->UpdateData(false);
+        });
+    }
+    void SecondSample(float) override {
+        tarvello::ui::PostToUi(m_page, [page = m_page] { page->UpdateData(false); });
+    }
+    void Result(float difference, float derived) override {
+        tarvello::ui::PostToUi(
+            m_page, [page = m_page, diff = m_difference, der = m_derived, difference, derived] {
+                *diff = difference;
+                *der = derived;
+                page->UpdateData(false);
+            });
+    }
+
+  private:
+    CSensorPage* m_page;
+    float* m_first;
+    float* m_difference;
+    float* m_derived;
+};
+
+} // namespace
+
+void CSensorPage::OnCheckPaper() {
+    if (!CheckPortOpen())
+        return;
+    const float supply = g_fSensorSupply.load();
+    const Sensor sensor = m_desc.sensor;
+    const bool wasAdjusting = m_bAdjusting;
+    auto sink =
+        std::make_shared<CPageCheckSink>(this, m_pCheckFirst, &m_fVoltDiff, m_pCheckDerived);
+    tarvello::ui::RunInBackground(
+        this, InputBlock(),
+        [sink, sensor, supply] {
+            // Stops a running adjustment first; nothing is saved.
+            (void)RunPaperCheck(sensor, supply, *sink);
+        },
+        [this, wasAdjusting] {
+            if (wasAdjusting)
+                ShowIdleState();
+        });
 }

@@ -1,19 +1,32 @@
 // CSensorPage: what the reflective and the transmissive page share. Each page is a template,
 // a list of value fields bound to edits, a sensitivity combo and the names under which the
 // parameter file keeps its voltage standard and levels; CPage2 and CPage3 supply these.
+//
+// The handlers live here once, parameterised by the sensor:
+//   - the adjustment's start and its update event (the worker runs on its own thread and posts
+//     the page's update event after every reading; a label "adjustProgress" below the page's
+//     controls shows the passes and the current levels while it runs);
+//   - the single readings and the paper check, whose exchanges run on a worker thread while
+//     the sheet takes no input; their results are applied on the UI thread, in the order the
+//     page shows and saves them. A running adjustment is stopped first (off the UI thread),
+//     and the page then shows its idle state.
 #pragma once
 
 #include <QFont>
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "pages/PageBase.h"
+#include "pages/SensorParams.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 
 class QComboBox;
+class QLabel;
+class QTimer;
 
 // What differs between the two sensor pages' shells.
 struct SensorPageDesc {
@@ -27,7 +40,14 @@ struct SensorPageDesc {
     int fontCount;
     SensorKeys keys;          // where the file keeps the standard and levels
     bool refreshBeforeEnable; // activation refreshes before it enables (transmissive)
+    Sensor sensor;            // the sensor of the page's adjustment, readings and check
+    int readingButtons[2];    // hidden by an adjustment start, shown by a success or reading
 };
+
+// The save after a successful single reading: two edit texts as displayed, the selected
+// sensitivity index and the intensity member (SensorReadings.h).
+using SaveReadingFn = void (*)(CIniFile& ini, const std::string& firstText,
+                               const std::string& secondText, int comboIndex, int intensity);
 
 class CSensorPage : public CPropertyPage {
     Q_OBJECT
@@ -50,8 +70,31 @@ class CSensorPage : public CPropertyPage {
     // The sensitivity combo 1003.
     QComboBox* m_cbSensitivity = nullptr;
 
+    // True from an adjustment start on this page until its success, the next activation of the
+    // page, or a reading or check that stopped it.
+    bool IsAdjusting() const { return m_bAdjusting; }
+
+    // The update event of the adjustment (QEvent::User + 101 / + 100), posted by the worker.
+    virtual void OnAdjustUpdate();
+
   protected:
     CSensorPage(const SensorPageDesc& desc, QWidget* parent);
+    // A worker started from this page still posts to it: the page waits for it to end.
+    ~CSensorPage() override;
+
+    // The members that receive the sensor's values, in the derived page.
+    // adjustReading: the adjustment's reading (reflective m_fPaperVolt, transmissive
+    // m_fLinerVolt); checkFirst: the paper check's first sample (m_fMarkVolt / m_fLinerVolt);
+    // checkDerived: the check's derived voltage (m_fPaperVolt / m_fNoPaperVolt).
+    void SetSensorMembers(float* adjustReading, float* checkFirst, float* checkDerived);
+
+    // The adjustment's start button.
+    void OnAdjustStart();
+    // A single reading button: the reading goes into member; then the save with the texts of
+    // the edits firstEdit and secondEdit as displayed after the refresh.
+    void OnSingleReading(float* member, int firstEdit, int secondEdit, SaveReadingFn save);
+    // The paper check button.
+    void OnCheckPaper();
 
     // Registers a member with its edit, in exchange order.
     void ExchangeIntensity(int id, int32_t* value);          // 0..255
@@ -59,10 +102,10 @@ class CSensorPage : public CPropertyPage {
 
     // "串口未打开!" when the port is closed; true when it is open.
     bool CheckPortOpen();
+    // Validates one field as UpdateField does (same message, focus) without taking its value.
+    bool ValidateField(int id);
 
     bool event(QEvent* e) override;
-    // The adjustment's update (the event the worker posts after each reading).
-    virtual void OnAdjustUpdate() = 0;
 
   public:
     QFont m_font;
@@ -86,7 +129,25 @@ class CSensorPage : public CPropertyPage {
     bool Take(const Field& f, QString* message);
     void Refuse(int id, const QString& message);
 
+    // The adjustment's start after the port check and the validation of the standard.
+    void BeginAdjustment(const std::string& typed);
+    // Enables or disables the controls an adjustment disables.
+    void EnableAdjustControls(bool enable);
+    void ShowReadingButtons(bool show);
+    // The page leaves its adjusting state without a success: controls enabled, progress
+    // hidden, reading buttons as they are.
+    void ShowIdleState();
+    void UpdateProgress();
+    // The sheet (or the page) takes no input while a handler's exchange runs.
+    QWidget* InputBlock();
+
     const SensorPageDesc& m_desc;
+    float* m_pAdjustReading = nullptr;
+    float* m_pCheckFirst = nullptr;
+    float* m_pCheckDerived = nullptr;
+    bool m_bAdjusting = false;
+    QLabel* m_lblProgress = nullptr;
+    QTimer* m_progressTimer = nullptr;
     std::vector<Field> m_fields;
     int m_nRefusedId = 0;
     QString m_strRefusal;
