@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-arphic-ukai fonts-arphic-uming
   xvfb xauth
+  g++-mingw-w64-x86-64-posix
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -22,5 +22,8 @@ cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j"$jobs"
 ctest --preset tsan
 
+echo "== Windows compile check of the Qt-free sources"
+scripts/wincheck.sh
+
 echo "== fuzz targets (bounded)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
