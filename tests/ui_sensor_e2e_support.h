@@ -10,8 +10,11 @@
 #include <QObject>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
@@ -55,31 +58,91 @@ inline float VoltsOf(int raw, double supply = 5.0) {
     return static_cast<float>(std::atof(text));
 }
 
-class SensorE2E : public UiTest {
+// One window and one virtual printer for all tests of a program (the port's handshake and
+// close take a second each); every test gets its own working directory, a printer without
+// faults, the sensor pages as a new window shows them, and the port open.
+class SensorE2E : public ::testing::Test {
   protected:
-    void SetUp() override {
-        UiTest::SetUp();
+    static void SetUpTestSuite() {
+        App();
+        s_startDir = std::filesystem::current_path();
+        s_printer = new VirtualPrinter;
+        ASSERT_TRUE(s_printer->Start());
         g_fAdjustResult = 0.0f;
-        ASSERT_TRUE(printer.Start());
-        dlg = std::make_unique<CTarvelloDlg>(nullptr, AddExtraPort(printer.DevicePath()));
-        dlg->show();
-        p2 = qobject_cast<CPage2*>(dlg->Sheet()->widget(1));
-        p3 = qobject_cast<CPage3*>(dlg->Sheet()->widget(2));
-        ASSERT_TRUE(p2 && p3);
+        g_bAdjustStop = false;
+        CPage1::ResetFirstActivation();
+        s_dlg = new CTarvelloDlg(nullptr, AddExtraPort(s_printer->DevicePath()));
+        s_dlg->show();
+    }
+    static void TearDownTestSuite() {
+        delete s_dlg; // ends any adjustment and the monitor, closes the port
+        s_dlg = nullptr;
+        EXPECT_FALSE(g_bPortOpen);
+        s_printer->Stop();
+        delete s_printer;
+        s_printer = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(s_dlg && p2 && p3);
+        char pattern[] = "/tmp/tarvello-ui-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        std::filesystem::current_path(m_dir);
+        // An empty parameter file: the pages' file objects reload it before every write (a
+        // missing file would leave them with the previous test's lines).
+        WriteFile("parameterset.ini", "");
+        tarvello::ui::SetMessageHook(
+            [this](const tarvello::ui::MessageRecord& r) { messages.push_back(r); });
+        tarvello::ui::SetBeepHook([](unsigned, unsigned) {});
+        // A printer without faults.
+        printer.SetSilent(false);
+        for (FrameKind kind :
+             {FrameKind::ReflectiveReading, FrameKind::TransmissiveReading, FrameKind::KeValue})
+            printer.SetSilentFor(kind, false);
+        printer.SetGarbage(false);
+        printer.SetReplyDelayMs(2);
+        for (auto sensor : {tarvello::sim::Sensor::Reflective, tarvello::sim::Sensor::Transmissive})
+            printer.SetReadingOverride(sensor, std::nullopt);
+        for (const char* selector : {"0f", "02", "0e", "14", "13"})
+            printer.SetKeValue(selector, std::nullopt);
+        // The sensor pages as a new window shows them: zeros, reading buttons hidden.
+        dlg->Sheet()->setCurrentIndex(0);
+        for (CSensorPage* page : {static_cast<CSensorPage*>(p2), static_cast<CSensorPage*>(p3)}) {
+            page->m_fPaperVolt = page->m_fNoPaperVolt = page->m_fVoltDiff = 0.0f;
+            for (int id : {1045, 1026, 1047, 1028}) {
+                if (QWidget* w = Find<QWidget>(page, id))
+                    w->hide();
+            }
+        }
+        p2->m_fMarkVolt = 0.0f;
+        p3->m_fLinerVolt = 0.0f;
+        // The port open (a test may have closed it).
+        if (!g_bPortOpen) {
+            QWidget* portPage = dlg->Sheet()->widget(0);
+            if (Find<QPushButton>(portPage, 1017)->isEnabled()) {
+                Find<QPushButton>(portPage, 1017)->click();
+                ASSERT_TRUE(WaitIdle());
+            }
+            Find<QPushButton>(portPage, 1016)->click();
+            ASSERT_TRUE(WaitIdle());
+            ASSERT_TRUE(g_bPortOpen);
+            ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 5000));
+        }
         suspendBaseline = CMonitorThread().SuspendCount();
-        Find<QPushButton>(dlg->Sheet()->widget(0), 1016)->click();
-        ASSERT_TRUE(WaitIdle());
-        ASSERT_TRUE(g_bPortOpen);
-        ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 5000));
+        printer.ClearLog();
     }
     void TearDown() override {
         // Every suspend of the monitor was resumed exactly once.
+        g_bAdjustStop = true;
         EXPECT_TRUE(WaitFor([] { return !IsAdjustmentRunning(); }, 5000));
+        EXPECT_TRUE(WaitIdle());
         EXPECT_EQ(CMonitorThread().SuspendCount(), suspendBaseline);
-        dlg.reset();
-        EXPECT_FALSE(g_bPortOpen);
-        printer.Stop();
-        UiTest::TearDown();
+        tarvello::ui::SetMessageHook(nullptr);
+        tarvello::ui::SetBeepHook(nullptr);
+        std::filesystem::current_path(s_startDir);
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
     }
 
     void Activate(int tab) {
@@ -110,11 +173,19 @@ class SensorE2E : public UiTest {
         return out;
     }
 
-    VirtualPrinter printer;
-    std::unique_ptr<CTarvelloDlg> dlg;
-    CPage2* p2 = nullptr;
-    CPage3* p3 = nullptr;
+    static inline VirtualPrinter* s_printer = nullptr;
+    static inline CTarvelloDlg* s_dlg = nullptr;
+    static inline std::filesystem::path s_startDir;
+
+    VirtualPrinter& printer = *s_printer;
+    CTarvelloDlg* dlg = s_dlg;
+    CPage2* p2 = s_dlg ? qobject_cast<CPage2*>(s_dlg->Sheet()->widget(1)) : nullptr;
+    CPage3* p3 = s_dlg ? qobject_cast<CPage3*>(s_dlg->Sheet()->widget(2)) : nullptr;
+    std::vector<tarvello::ui::MessageRecord> messages;
     int suspendBaseline = 0;
+
+  private:
+    std::filesystem::path m_dir;
 };
 
 } // namespace uitest
