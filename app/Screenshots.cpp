@@ -1,18 +1,32 @@
 #include "app/Screenshots.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <system_error>
+#include <vector>
 
 #include "app/BackgroundRun.h"
+#include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
+#include "pages/AdjustWorker.h"
+#include "res/DialogLayout.h"
 
 namespace {
+
+constexpr int kPollMs = 100;
+constexpr int kStatusWaitMs = 10000;
+constexpr int kWholeRunMs = 180000;
 
 bool StatusFilled(CTarvelloDlg* dlg) {
     for (int id : {1021, 1042, 1048}) {
@@ -23,34 +37,174 @@ bool StatusFilled(CTarvelloDlg* dlg) {
     return true;
 }
 
+void Save(CTarvelloDlg* dlg, const QString& dir, const QString& name) {
+    const QString path = QDir(dir).filePath(name);
+    const bool ok = dlg->grab().save(path);
+    std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+    std::fflush(stdout);
+}
+
 void SavePages(CTarvelloDlg* dlg, const QString& dir) {
-    QDir().mkpath(dir);
     for (int i = 0; i < dlg->Sheet()->count(); ++i) {
         dlg->Sheet()->setCurrentIndex(i);
-        const QString path = QDir(dir).filePath(QStringLiteral("page%1.png").arg(i + 1));
-        const bool ok = dlg->grab().save(path);
-        std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+        Save(dlg, dir, QStringLiteral("page%1.png").arg(i + 1));
     }
-    std::fflush(stdout);
     dlg->Sheet()->setCurrentIndex(0);
+}
+
+CSensorPage* SensorPage(CTarvelloDlg* dlg, int tab) {
+    return qobject_cast<CSensorPage*>(dlg->Sheet()->widget(tab));
+}
+
+void Click(CSensorPage* page, int id) {
+    if (auto* button = tarvello::res::Control<QPushButton>(page, id))
+        button->click();
+}
+
+// The sequence: steps run one after the other on a timer; a step returns true when it is done.
+struct Sequence {
+    CTarvelloDlg* dlg = nullptr;
+    QString dir;
+    std::vector<std::function<bool()>> steps;
+    size_t next = 0;
+    bool stop = false; // the remaining steps are skipped
+    int waited = 0;    // in the current step
+    int elapsed = 0;   // in the whole run
+    // The sensor pages work on a copy of the parameter file in a temporary folder, so that
+    // the pictures never change the technician's file.
+    std::unique_ptr<QTemporaryDir> workDir;
+    std::filesystem::path startDir;
+};
+
+// The picture steps of one sensor page: adjust to the standard (pictures while adjusting and
+// after, for the reflective page), take both readings (picture), run the paper check (picture).
+void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startButton,
+                    const int (&readings)[2], bool adjustPictures) {
+    CTarvelloDlg* dlg = seq.dlg;
+    const QString dir = seq.dir;
+    seq.steps.push_back([dlg, tab, standard, startButton] {
+        dlg->Sheet()->setCurrentIndex(tab);
+        CSensorPage* page = SensorPage(dlg, tab);
+        const int standardEdit = tab == 1 ? 1031 : 1046;
+        if (auto* edit = tarvello::res::Control<QLineEdit>(page, standardEdit))
+            edit->setText(standard);
+        Click(page, startButton);
+        return true;
+    });
+    if (adjustPictures) {
+        seq.steps.push_back([dlg, dir, tab] {
+            CSensorPage* page = SensorPage(dlg, tab);
+            if (page->IsAdjusting() && AdjustmentPasses() < 4)
+                return false;
+            Save(dlg, dir, QStringLiteral("page%1-adjusting.png").arg(tab + 1));
+            return true;
+        });
+    }
+    seq.steps.push_back([dlg, dir, tab, adjustPictures] {
+        if (SensorPage(dlg, tab)->IsAdjusting() || IsAdjustmentRunning())
+            return false;
+        if (adjustPictures)
+            Save(dlg, dir, QStringLiteral("page%1-adjusted.png").arg(tab + 1));
+        return true;
+    });
+    // The two readings, a picture, the paper check, a picture.
+    auto clickWhenIdle = [dlg, tab](int id) {
+        return [dlg, tab, id] {
+            if (tarvello::ui::BackgroundRunActive())
+                return false;
+            Click(SensorPage(dlg, tab), id);
+            return true;
+        };
+    };
+    auto saveWhenIdle = [dlg, dir](const QString& name) {
+        return [dlg, dir, name] {
+            if (tarvello::ui::BackgroundRunActive())
+                return false;
+            Save(dlg, dir, name);
+            return true;
+        };
+    };
+    seq.steps.push_back(clickWhenIdle(readings[0]));
+    seq.steps.push_back(clickWhenIdle(readings[1]));
+    seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-readings.png").arg(tab + 1)));
+    seq.steps.push_back(clickWhenIdle(1059));
+    seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-check.png").arg(tab + 1)));
+}
+
+void Finish(Sequence& seq) {
+    if (!seq.startDir.empty()) {
+        std::error_code ec;
+        std::filesystem::current_path(seq.startDir, ec);
+    }
+    seq.workDir.reset();
+    seq.dlg->done(0);
 }
 
 } // namespace
 
 void StartScreenshots(CTarvelloDlg* dlg, const QString& dir) {
-    QTimer::singleShot(200, dlg, [dlg, dir] {
+    auto seq = std::make_shared<Sequence>();
+    seq->dlg = dlg;
+    seq->dir = QDir(dir).absolutePath(); // the sensor pages work in another folder
+    QDir().mkpath(seq->dir);
+
+    // 1. Open the port, wait for the monitor's values, picture each page.
+    seq->steps.push_back([dlg] {
         if (auto* page1 = qobject_cast<CPage1*>(dlg->Sheet()->widget(0)))
             page1->OnOpenPort();
+        return true;
+    });
+    Sequence* s = seq.get(); // the steps live in the sequence: no owning capture
+    seq->steps.push_back([s] {
+        if (tarvello::ui::BackgroundRunActive() ||
+            (!StatusFilled(s->dlg) && s->waited < kStatusWaitMs))
+            return false;
+        SavePages(s->dlg, s->dir);
+        return true;
+    });
+    // 2. With the port open: the sensor pages in a folder of their own, with a copy of the
+    //    parameter file.
+    seq->steps.push_back([s] {
+        s->workDir = std::make_unique<QTemporaryDir>();
+        std::error_code ec;
+        const std::filesystem::path start = std::filesystem::current_path(ec);
+        if (!g_bPortOpen || !s->workDir->isValid() || ec) {
+            s->stop = true; // nothing more to show
+            return true;
+        }
+        const QString file = QStringLiteral("parameterset.ini");
+        if (QFile::exists(file))
+            QFile::copy(file, s->workDir->filePath(file));
+        std::filesystem::current_path(s->workDir->path().toStdString(), ec);
+        if (ec) {
+            s->stop = true;
+            return true;
+        }
+        s->startDir = start;
+        return true;
+    });
+    AddSensorSteps(*seq, 1, QStringLiteral("2.5"), 1025, {1045, 1026}, true);
+    AddSensorSteps(*seq, 2, QStringLiteral("2.0"), 1027, {1047, 1028}, false);
+
+    QTimer::singleShot(200, dlg, [dlg, seq] {
         auto* timer = new QTimer(dlg);
-        auto waited = std::make_shared<int>(0);
-        QObject::connect(timer, &QTimer::timeout, dlg, [dlg, dir, timer, waited] {
-            *waited += 100;
-            if (tarvello::ui::BackgroundRunActive() || (!StatusFilled(dlg) && *waited < 10000))
+        QObject::connect(timer, &QTimer::timeout, dlg, [seq, timer] {
+            seq->waited += kPollMs;
+            seq->elapsed += kPollMs;
+            // A run that takes too long ends with the pictures it has.
+            if (seq->elapsed > kWholeRunMs)
+                seq->stop = true;
+            while (!seq->stop && seq->next < seq->steps.size() && seq->steps[seq->next]()) {
+                ++seq->next;
+                seq->waited = 0;
+            }
+            if (!seq->stop && seq->next < seq->steps.size())
                 return;
+            if (tarvello::ui::BackgroundRunActive())
+                return; // a handler's exchange still runs
             timer->stop();
-            SavePages(dlg, dir);
-            dlg->done(0);
+            Finish(*seq);
         });
-        timer->start(100);
+        timer->start(kPollMs);
     });
 }
