@@ -6,10 +6,12 @@
 # ThreadSanitizer results found in the build folders.
 #
 # Usage: bench/run.sh [--quick] [--runs N]
-#   --quick   shorter measurements (about a minute in all) instead of the full run (a few minutes)
+#   --quick   shorter measurements (a minute or two in all) instead of the full run (a few minutes)
 #   --runs N  runs of every program (default 5, quick 3); each figure is the median of the runs
 # Environment: JOBS (parallel build jobs, default 2); TARVELLO_BENCH_BUILD=DIR builds and runs in
-# DIR (configured RelWithDebInfo) instead of the default preset's build/default.
+# DIR (configured RelWithDebInfo) instead of the default preset's build/default; FUZZ_DIR and
+# TSAN_DIR name the build folders whose latest fuzz logs and ThreadSanitizer run are reported
+# (default build/fuzz and build/tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,7 +25,7 @@ while (($#)); do
         shift
         ;;
     -h | --help)
-        sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     *)
@@ -138,19 +140,19 @@ fi
 
 # The latest bounded fuzzing (scripts/fuzz.sh) and ThreadSanitizer run (ctest --preset tsan).
 fuzzed=""
-for log in build/fuzz/*.log; do
+for log in "${FUZZ_DIR:-build/fuzz}"/*.log; do
     [ -f "$log" ] || continue
     name=$(basename "$log" .log)
     done_line=$(grep -E '^Done [0-9]+ runs' "$log" | tail -1 || true)
     if grep -qE 'ERROR: (AddressSanitizer|UndefinedBehaviorSanitizer|libFuzzer)|SUMMARY: ' "$log"; then
-        fuzzed+="$name FINDING; "
+        fuzzed+="${fuzzed:+; }$name FINDING"
     elif [ -n "$done_line" ]; then
-        fuzzed+="$name $(echo "$done_line" | awk '{ printf "%.1fM runs/%ss", $2 / 1e6, $5 }'); "
+        fuzzed+="${fuzzed:+; }$name $(echo "$done_line" | awk '{ printf "%d runs in %d s", $2, $5 }')"
     fi
 done
 printf '1\treplies and parameter files: any bytes up to 64 KiB (libFuzzer, ASan+UBSan) | %s | - | - | no crash, no read outside the bytes\n' \
     "${fuzzed:-not run here (scripts/fuzz.sh)}" >>"$lines"
-tsan_log=build/tsan/Testing/Temporary/LastTest.log
+tsan_log=${TSAN_DIR:-build/tsan}/Testing/Temporary/LastTest.log
 if [ -f "$tsan_log" ]; then
     passed=$(grep -c 'Test Passed' "$tsan_log" || true)
     failed=$(grep -c 'Test Failed' "$tsan_log" || true)
@@ -188,7 +190,8 @@ function median(key, col,    n, k, i, j, t, v, u, text) {
 function met(measured, ratio, goal,    g, u) {
     if (goal ~ /\(yes/) return "yes"
     if (goal ~ /\(NO/) return "NO"
-    if (measured ~ /never a broken file|passed, 0 failed|runs\//) return (measured ~ /FINDING/ ? "NO" : "yes")
+    if (measured ~ /FINDING/) return "NO"
+    if (measured ~ /never a broken file|passed, 0 failed| runs in /) return "yes"
     if (measured ~ /BROKEN|FINDING|[1-9][0-9]* failed/) return "NO"
     sub(/^<= */, "", goal)
     g = number(goal); u = unit(goal)
