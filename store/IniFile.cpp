@@ -21,8 +21,10 @@
 #include <sys/stat.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -213,6 +215,53 @@ void SyncFolderOf(const std::string& target) {
     }
 }
 
+// The process id in a temporary file name "<file>.tmp-<pid>-<counter>" after its prefix;
+// 0 when the rest of the name is not of that form.
+pid_t TempFileOwner(std::string_view rest) {
+    long long pid = 0;
+    size_t i = 0;
+    for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && i < 10; ++i) {
+        pid = pid * 10 + (rest[i] - '0');
+    }
+    if (i == 0 || i >= rest.size() || rest[i] != '-' || i + 1 == rest.size()) {
+        return 0;
+    }
+    for (size_t k = i + 1; k < rest.size(); ++k) {
+        if (rest[k] < '0' || rest[k] > '9') {
+            return 0;
+        }
+    }
+    return pid > 0 && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+}
+
+// Removes the temporary files of target that saves of processes which no longer exist left
+// behind (a process killed in the middle of a save leaves one each time). A temporary file of
+// a live process is a save in progress and stays.
+void RemoveStaleTempFiles(const std::string& target) {
+    const size_t slash = target.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const std::string prefix =
+        (slash == std::string::npos ? target : target.substr(slash + 1)) + ".tmp-";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) {
+        return;
+    }
+    const pid_t self = ::getpid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const pid_t owner = TempFileOwner(name.substr(prefix.size()));
+        if (owner == 0 || owner == self || ::kill(owner, 0) == 0 || errno != ESRCH) {
+            continue; // not ours, or its process lives (or may: not ours to ask)
+        }
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 // Writes content to target through a flushed temporary file in the same folder that is then
 // renamed over it. On failure the temporary file is removed and target is left as it was.
 bool SaveThroughTempFile(const std::string& path, const std::string& content, std::FILE*& file) {
@@ -266,6 +315,7 @@ bool SaveThroughTempFile(const std::string& path, const std::string& content, st
         return false;
     }
     SyncFolderOf(target);
+    RemoveStaleTempFiles(target);
     return true;
 }
 

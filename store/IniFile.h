@@ -4,7 +4,9 @@
 // Every read loads the whole file into a list of lines and searches that list; every write
 // reloads the file (when it can be read), edits the list and rewrites the whole file at once.
 // A save goes to a temporary file in the same folder, which is flushed to the disk and then
-// renamed over the old file, so the file on disk is always either the old or the new one.
+// renamed over the old file, so the file on disk is always either the old or the new one. A
+// successful save also removes the temporary files that saves of processes which no longer
+// exist (killed in the middle of a save) left next to the file.
 // Strings are byte strings; every comparison is byte by byte. The engine never reports an
 // error: a read that cannot be served returns the caller's default, a write that cannot be
 // saved changes only the list in memory.
