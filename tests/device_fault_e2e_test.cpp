@@ -22,53 +22,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "device/Protocol.h"
-#include "device/SerialPort.h"
-#include "device/Sleep.h"
-#include "device/StatusMonitor.h"
-#include "sim/VirtualPrinter.h"
+#include "PrinterFixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using namespace e2e;
 using tarvello::sim::FrameKind;
-using tarvello::sim::VirtualPrinter;
-using Clock = std::chrono::steady_clock;
-
-constexpr unsigned kTimeScale = 5;
-
-void FastSleep(unsigned ms) {
-    std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000u / kTimeScale));
-}
-
-// Real time of a nominal wait of ms milliseconds.
-std::chrono::milliseconds Scaled(long ms) {
-    return std::chrono::milliseconds(ms / kTimeScale);
-}
-
-// A generous bound on a wait whose nominal length is ms: slow machines and sanitizers get
-// three times the scaled time and two seconds more.
-std::chrono::milliseconds Bound(long ms) {
-    return 3 * Scaled(ms) + 2000ms;
-}
-
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
-template <typename Body> std::chrono::milliseconds Timed(Body body) {
-    const auto start = Clock::now();
-    body();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-}
 
 // Takes the monitor's texts and checks each against what the printer's status reply holds
 // ("exist 128/headpos 7/ribbon 255/" at 5.0 V): a text for another edit or a value read from
@@ -100,73 +60,16 @@ class CheckingSink : public DisplaySink {
     std::vector<std::string> bad_;
 };
 
-bool MonitorRunning() {
-    const CMonitorThread* monitor = g_pMonitorThread.load();
-    return monitor != nullptr && monitor->IsRunning();
-}
-
-int GateCount() {
-    return CMonitorThread().SuspendCount();
-}
-
-PortSettings SettingsFor(int nPort) {
-    PortSettings s;
-    s.nPort = nPort;
-    s.dwBaudRate = 38400;
-    s.byByteSize = 8;
-    return s;
-}
-
-// The port page's open sequence, steps 2 to 8, through the serial primitives as the page sends
-// them: open, STX "k" CR, one second, one read that must begin with 'Y' (else the port is
-// closed again), the access code, the monitor. 0 when the monitor runs, else the failed step.
-int OpenLikeThePortPage(int nPort, DisplaySink* sink) {
-    if (OpenPort(SettingsFor(nPort)) != 0) {
-        return 2;
-    }
-    const std::vector<uint8_t> connect = BuildConnectFrame();
-    if (WritePort(connect.data(), connect.size()) != 0) {
-        return 4;
-    }
-    tarvello::Sleep(1000);
-    uint8_t reply[10] = {};
-    uint32_t count = 0;
-    if (ReadPort(reply, sizeof reply, count) != 0 || reply[0] != 'Y') {
-        ClosePort();
-        return 6;
-    }
-    const std::vector<uint8_t> access = BuildAccessFrame();
-    if (WritePort(access.data(), access.size()) != 0) {
-        return 7;
-    }
-    StartStatusMonitor(sink);
-    return 0;
-}
-
 // The longest the open sequence may take: the handshake's second, ten 50 ms polls and a close.
 constexpr long kOpenSequenceMs = 1000 + 500 + 1000;
 // A monitor pass with a silent printer.
 constexpr long kSilentPassMs = 100 + 10 * 500 + 100;
 
-class DeviceFaultE2E : public ::testing::Test {
+class DeviceFaultE2E : public FastPrinterFixture {
   protected:
-    void SetUp() override {
-        tarvello::SetSleepHook(&FastSleep);
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        g_fSensorSupply = 5.0f;
-        ASSERT_EQ(GateCount(), 0);
-    }
     void TearDown() override {
         CloseAsTheUserDoes();
-        EXPECT_EQ(GateCount(), 0) << "the monitor was left suspended";
-        printers.clear();
-        tarvello::SetSleepHook(nullptr);
-    }
-    VirtualPrinter& NewPrinter() {
-        printers.push_back(std::make_unique<VirtualPrinter>());
-        EXPECT_TRUE(printers.back()->Start());
-        return *printers.back();
+        FastPrinterFixture::TearDown();
     }
     int PortOf(const VirtualPrinter& printer) { return AddExtraPort(printer.DevicePath()); }
     // The port page's close: ClosePort, then the wait for the monitor's end. Bounded.
@@ -188,7 +91,6 @@ class DeviceFaultE2E : public ::testing::Test {
         EXPECT_NE(g_hCom.load(), kInvalidPortHandle);
     }
 
-    std::vector<std::unique_ptr<VirtualPrinter>> printers;
     CheckingSink sink;
 };
 

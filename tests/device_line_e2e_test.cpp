@@ -6,19 +6,14 @@
 #include <string>
 #include <thread>
 
+#include "PrinterFixture.h"
 #include "device/ExchangeVoltage.h"
-#include "device/Protocol.h"
-#include "device/SerialPort.h"
-#include "device/Sleep.h"
-#include "device/StatusMonitor.h"
-#include "sim/VirtualPrinter.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using tarvello::sim::FrameKind;
 using tarvello::sim::Sensor;
-using tarvello::sim::VirtualPrinter;
 using Clock = std::chrono::steady_clock;
 
 long MsSince(Clock::time_point start) {
@@ -26,32 +21,7 @@ long MsSince(Clock::time_point start) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-class LineE2E : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        g_fSensorSupply = 5.0f;
-        ASSERT_TRUE(printer.Start());
-        PortSettings s;
-        s.nPort = AddExtraPort(printer.DevicePath());
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
-    }
-    void TearDown() override {
-        // No monitor runs any more, so the close may skip its wait for one.
-        WaitStatusMonitorEnd();
-        tarvello::SetSleepHook([](unsigned) {});
-        ClosePort();
-        tarvello::SetSleepHook(nullptr);
-        printer.Stop();
-    }
-    void Write(const std::vector<uint8_t>& frame) {
-        ASSERT_EQ(WritePort(frame.data(), frame.size()), 0);
-    }
-    VirtualPrinter printer;
-};
+using LineE2E = e2e::PrinterFixture;
 
 TEST_F(LineE2E, HandshakeAndAccessCode) {
     Write(BuildConnectFrame());

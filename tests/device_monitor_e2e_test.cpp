@@ -8,32 +8,15 @@
 #include <string>
 #include <thread>
 
+#include "PrinterFixture.h"
 #include "device/ExchangeVoltage.h"
-#include "device/Protocol.h"
-#include "device/SerialPort.h"
-#include "device/Sleep.h"
-#include "device/StatusMonitor.h"
-#include "sim/VirtualPrinter.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using e2e::Eventually;
 using tarvello::sim::FrameKind;
 using tarvello::sim::Sensor;
-using tarvello::sim::VirtualPrinter;
-using Clock = std::chrono::steady_clock;
-
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds timeout) {
-    const auto end = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
 
 class LatestSink : public DisplaySink {
   public:
@@ -58,31 +41,8 @@ class LatestSink : public DisplaySink {
     int count_ = 0;
 };
 
-class MonitorE2E : public ::testing::Test {
+class MonitorE2E : public e2e::PrinterFixture {
   protected:
-    void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        g_fSensorSupply = 5.0f;
-        ASSERT_TRUE(printer.Start());
-        PortSettings s;
-        s.nPort = AddExtraPort(printer.DevicePath());
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
-    }
-    void TearDown() override {
-        // No monitor runs any more, so the close may skip its wait for one.
-        WaitStatusMonitorEnd();
-        tarvello::SetSleepHook([](unsigned) {});
-        ClosePort();
-        tarvello::SetSleepHook(nullptr);
-        printer.Stop();
-    }
-    void Write(const std::vector<uint8_t>& frame) {
-        ASSERT_EQ(WritePort(frame.data(), frame.size()), 0);
-    }
-    VirtualPrinter printer;
     LatestSink sink;
 };
 

@@ -6,40 +6,18 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "device/SerialPort.h"
-#include "device/StatusMonitor.h"
+#include "PrinterFixture.h"
+#include "ScratchParameterFile.h"
 #include "pages/AdjustWorker.h"
-#include "sim/VirtualPrinter.h"
-#include "store/IniFile.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using e2e::Eventually;
 using tarvello::sim::FrameKind;
-using tarvello::sim::VirtualPrinter;
-using Clock = std::chrono::steady_clock;
-
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds timeout) {
-    const auto end = Clock::now() + timeout;
-    while (!condition()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
-class NullSink : public DisplaySink {
-  public:
-    void ShowStatus(int, const std::string&) override {}
-};
 
 tarvello::sim::Sensor SimSensor(Sensor s) {
     return s == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
@@ -50,37 +28,11 @@ FrameKind ReadingKind(Sensor s) {
     return s == Sensor::Reflective ? FrameKind::ReflectiveReading : FrameKind::TransmissiveReading;
 }
 
-class AdjustE2E : public ::testing::Test {
+class AdjustE2E : public e2e::MonitoredPrinterFixture {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("tarvello_ops_e2e_") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        ini.SetFileName((dir / "parameterset.ini").string());
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        g_fSensorSupply = 5.0f;
-        ASSERT_TRUE(printer.Start());
-        PortSettings s;
-        s.nPort = AddExtraPort(printer.DevicePath());
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
-        baseline = CMonitorThread().SuspendCount();
-        StartStatusMonitor(&sink);
-        ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
-    }
     void TearDown() override {
         StopAdjustmentAndWait();
-        EXPECT_EQ(CMonitorThread().SuspendCount(), baseline);
-        if (g_hCom.load() != kInvalidPortHandle) {
-            ClosePort();
-        }
-        WaitStatusMonitorEnd();
-        printer.Stop();
-        std::filesystem::remove_all(dir);
+        MonitoredPrinterFixture::TearDown();
     }
     // Status frames received between the first and the last reading frame of the sensor.
     int StatusFramesDuringRun(Sensor sensor) const {
@@ -100,11 +52,7 @@ class AdjustE2E : public ::testing::Test {
         return status;
     }
 
-    std::filesystem::path dir;
-    CIniFile ini;
-    VirtualPrinter printer;
-    NullSink sink;
-    int baseline = 0;
+    ScratchParameterFile file{"tarvello_ops_e2e_"};
 };
 
 TEST_F(AdjustE2E, BothAdjustmentsConvergeOnTheDefaultMediaAndTheMonitorPollsAfter) {
@@ -119,7 +67,7 @@ TEST_F(AdjustE2E, BothAdjustmentsConvergeOnTheDefaultMediaAndTheMonitorPollsAfte
                           Case{Sensor::Transmissive, "2.0", "TConfig", "TConfig1", "TConfig2"}}) {
         SCOPED_TRACE(c.standard);
         printer.ClearLog();
-        const std::optional<float> target = PrepareAdjustmentStart(c.sensor, ini, c.standard);
+        const std::optional<float> target = PrepareAdjustmentStart(c.sensor, file.ini, c.standard);
         ASSERT_TRUE(target.has_value());
         std::atomic<int> updates{0};
         ASSERT_TRUE(StartAdjustment(c.sensor, [&] { ++updates; }));
@@ -137,9 +85,9 @@ TEST_F(AdjustE2E, BothAdjustmentsConvergeOnTheDefaultMediaAndTheMonitorPollsAfte
         const int intensity = g_nIntensity.load();
         EXPECT_EQ(printer.Level(SimSensor(c.sensor)), level);
         EXPECT_EQ(printer.Intensity(SimSensor(c.sensor)), intensity);
-        SaveAdjustedLevels(c.sensor, ini, level, intensity);
-        EXPECT_EQ(ini.GetInt(c.section, c.levelKey, -1), level);
-        EXPECT_EQ(ini.GetInt(c.section, c.intensityKey, -1), intensity);
+        SaveAdjustedLevels(c.sensor, file.ini, level, intensity);
+        EXPECT_EQ(file.ini.GetInt(c.section, c.levelKey, -1), level);
+        EXPECT_EQ(file.ini.GetInt(c.section, c.intensityKey, -1), intensity);
         EXPECT_EQ(printer.FrameCount(ReadingKind(c.sensor)), static_cast<int>(AdjustmentPasses()));
 
         EXPECT_EQ(StatusFramesDuringRun(c.sensor), 0) << "the monitor polled during the run";
@@ -154,7 +102,7 @@ TEST_F(AdjustE2E, BothAdjustmentsConvergeOnTheDefaultMediaAndTheMonitorPollsAfte
 
 TEST_F(AdjustE2E, AStopRequestEndsTheRunWithinOnePass) {
     // No intensity reaches 5.0 V: the run would go on for ever.
-    ASSERT_TRUE(PrepareAdjustmentStart(Sensor::Reflective, ini, "5.0").has_value());
+    ASSERT_TRUE(PrepareAdjustmentStart(Sensor::Reflective, file.ini, "5.0").has_value());
     ASSERT_TRUE(StartAdjustment(Sensor::Reflective, {}));
     ASSERT_TRUE(printer.WaitForFrames(FrameKind::ReflectiveReading, 2, 5000));
     const int framesAtRequest = printer.FrameCount(FrameKind::ReflectiveReading);
@@ -166,7 +114,7 @@ TEST_F(AdjustE2E, AStopRequestEndsTheRunWithinOnePass) {
 }
 
 TEST_F(AdjustE2E, AClosedPortEndsTheWorkerWithTheMonitorResumed) {
-    ASSERT_TRUE(PrepareAdjustmentStart(Sensor::Transmissive, ini, "0.1").has_value());
+    ASSERT_TRUE(PrepareAdjustmentStart(Sensor::Transmissive, file.ini, "0.1").has_value());
     ASSERT_TRUE(StartAdjustment(Sensor::Transmissive, {}));
     ASSERT_TRUE(printer.WaitForFrames(FrameKind::TransmissiveReading, 2, 5000));
     ClosePort();

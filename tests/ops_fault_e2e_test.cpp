@@ -20,108 +20,18 @@
 #include <thread>
 #include <vector>
 
-#include "device/Protocol.h"
-#include "device/SerialPort.h"
-#include "device/Sleep.h"
-#include "device/StatusMonitor.h"
+#include "PrinterFixture.h"
+#include "RecordingCheckSink.h"
 #include "pages/AdjustWorker.h"
 #include "pages/PaperCheck.h"
 #include "pages/SensorReadings.h"
-#include "sim/VirtualPrinter.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using namespace e2e;
 using tarvello::sim::FrameKind;
-using tarvello::sim::VirtualPrinter;
-using Clock = std::chrono::steady_clock;
 using SimSensor = tarvello::sim::Sensor;
-
-constexpr unsigned kTimeScale = 5;
-
-void FastSleep(unsigned ms) {
-    std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000u / kTimeScale));
-}
-
-std::chrono::milliseconds Scaled(long ms) {
-    return std::chrono::milliseconds(ms / kTimeScale);
-}
-
-// A generous bound on a wait whose nominal length is ms.
-std::chrono::milliseconds Bound(long ms) {
-    return 3 * Scaled(ms) + 2000ms;
-}
-
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!condition()) {
-        if (Clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
-template <typename Body> std::chrono::milliseconds Timed(Body body) {
-    const auto start = Clock::now();
-    body();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-}
-
-class NullSink : public DisplaySink {
-  public:
-    void ShowStatus(int, const std::string&) override {}
-};
-
-struct RecordingCheckSink : PaperCheckSink {
-    void FirstSample(float v) override { values.push_back(v); }
-    void SecondSample(float v) override { values.push_back(v); }
-    void Result(float d, float x) override {
-        values.push_back(d);
-        values.push_back(x);
-    }
-    std::vector<float> values;
-};
-
-bool MonitorRunning() {
-    const CMonitorThread* monitor = g_pMonitorThread.load();
-    return monitor != nullptr && monitor->IsRunning();
-}
-
-int GateCount() {
-    return CMonitorThread().SuspendCount();
-}
-
-// The port page's open sequence through the serial primitives (see device_fault_e2e_test):
-// 0 when the monitor runs, else the failed step.
-int OpenLikeThePortPage(int nPort, DisplaySink* sink) {
-    PortSettings s;
-    s.nPort = nPort;
-    s.dwBaudRate = 38400;
-    s.byByteSize = 8;
-    if (OpenPort(s) != 0) {
-        return 2;
-    }
-    const std::vector<uint8_t> connect = BuildConnectFrame();
-    if (WritePort(connect.data(), connect.size()) != 0) {
-        return 4;
-    }
-    tarvello::Sleep(1000);
-    uint8_t reply[10] = {};
-    uint32_t count = 0;
-    if (ReadPort(reply, sizeof reply, count) != 0 || reply[0] != 'Y') {
-        ClosePort();
-        return 6;
-    }
-    const std::vector<uint8_t> access = BuildAccessFrame();
-    if (WritePort(access.data(), access.size()) != 0) {
-        return 7;
-    }
-    StartStatusMonitor(sink);
-    return 0;
-}
 
 // One adjustment pass at most: the discarding read and ten 200 ms reply attempts.
 constexpr long kPassMs = 100 + 10 * 200;
@@ -145,29 +55,21 @@ const std::vector<Fault>& ReplyFaults() {
     return faults;
 }
 
-class OpsFaultE2E : public ::testing::Test {
+class OpsFaultE2E : public FastPrinterFixture {
   protected:
     void SetUp() override {
-        tarvello::SetSleepHook(&FastSleep);
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
         g_bAdjustStop = false;
-        g_fSensorSupply = 5.0f;
-        ASSERT_EQ(GateCount(), 0);
+        FastPrinterFixture::SetUp();
     }
     void TearDown() override {
         const auto took = Timed([] { StopAdjustmentAndWait(); });
         EXPECT_LE(took.count(), Bound(kPassMs).count()) << "stopping the adjustment hung";
         CloseAll();
-        EXPECT_EQ(GateCount(), 0) << "the monitor was left suspended";
-        printers.clear();
-        tarvello::SetSleepHook(nullptr);
+        FastPrinterFixture::TearDown();
     }
     // A printer, opened as the port page opens it, with the monitor polling.
     VirtualPrinter& OpenPrinter() {
-        printers.push_back(std::make_unique<VirtualPrinter>());
-        VirtualPrinter& printer = *printers.back();
-        EXPECT_TRUE(printer.Start());
+        VirtualPrinter& printer = NewPrinter();
         EXPECT_EQ(OpenLikeThePortPage(AddExtraPort(printer.DevicePath()), &sink), 0);
         EXPECT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
         return printer;
@@ -191,7 +93,6 @@ class OpsFaultE2E : public ::testing::Test {
         ASSERT_TRUE(StartAdjustment(sensor, [this] { ++updates; }));
     }
 
-    std::vector<std::unique_ptr<VirtualPrinter>> printers;
     NullSink sink;
     std::atomic<int> updates{0};
 };

@@ -4,75 +4,24 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "device/SerialPort.h"
-#include "device/StatusMonitor.h"
+#include "PrinterFixture.h"
+#include "RecordingCheckSink.h"
+#include "Shown.h"
 #include "pages/PaperCheck.h"
 #include "pages/SensorReadings.h"
-#include "sim/VirtualPrinter.h"
 
 namespace {
 
 using tarvello::sim::FrameKind;
-using tarvello::sim::VirtualPrinter;
 
-std::string Shown(float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", static_cast<double>(v));
-    return text;
-}
-
-class NullSink : public DisplaySink {
-  public:
-    void ShowStatus(int, const std::string&) override {}
-};
-
-struct RecordingSink : PaperCheckSink {
-    void FirstSample(float v) override { values.push_back(v); }
-    void SecondSample(float v) override { values.push_back(v); }
-    void Result(float d, float x) override {
-        values.push_back(d);
-        values.push_back(x);
-    }
-    std::vector<float> values;
-};
-
-class ReadingsE2E : public ::testing::Test {
+class ReadingsE2E : public e2e::MonitoredPrinterFixture {
   protected:
-    void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        g_fSensorSupply = 5.0f;
-        ASSERT_TRUE(printer.Start());
-        PortSettings s;
-        s.nPort = AddExtraPort(printer.DevicePath());
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
-        baseline = CMonitorThread().SuspendCount();
-        StartStatusMonitor(&monitorSink);
-        ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
-    }
-    void TearDown() override {
-        EXPECT_EQ(CMonitorThread().SuspendCount(), baseline);
-        if (g_hCom.load() != kInvalidPortHandle) {
-            ClosePort();
-        }
-        WaitStatusMonitorEnd();
-        printer.Stop();
-    }
     // The frames after the last status poll, as the printer read them.
     std::vector<std::string> FramesSinceLog() const { return printer.Frames(); }
     int StatusFrames() const { return printer.FrameCount(FrameKind::Status); }
-
-    VirtualPrinter printer;
-    NullSink monitorSink;
-    int baseline = 0;
 };
 
 TEST_F(ReadingsE2E, SingleReadingsOfBothSensors) {
@@ -104,7 +53,7 @@ TEST_F(ReadingsE2E, SingleReadingsOfBothSensors) {
 
 TEST_F(ReadingsE2E, PaperCheckOnTheDefaultMedia) {
     printer.ClearLog();
-    RecordingSink sink;
+    RecordingCheckSink sink;
     EXPECT_EQ(RunPaperCheck(Sensor::Reflective, 5.0f, sink), PaperCheckEnd::Completed);
     ASSERT_EQ(sink.values.size(), 4u);
     const float mark = sink.values[0];
@@ -127,7 +76,7 @@ TEST_F(ReadingsE2E, PaperCheckOnTheDefaultMedia) {
 TEST_F(ReadingsE2E, ASilentPrinterEndsThePaperCheckWithNothingComputed) {
     printer.SetSilent(true);
     printer.ClearLog();
-    RecordingSink sink;
+    RecordingCheckSink sink;
     EXPECT_EQ(RunPaperCheck(Sensor::Transmissive, 5.0f, sink), PaperCheckEnd::BadValue);
     EXPECT_TRUE(sink.values.empty());
     EXPECT_EQ(printer.FrameCount(FrameKind::CheckMeasure), 0);
