@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "app/TarvelloDlg.h"
 #include "pages/AdjustWorker.h"
 #include "res/DialogLayout.h"
+#include "sim/VirtualPrinter.h"
 
 namespace {
 
@@ -74,6 +76,8 @@ struct Sequence {
     // the pictures never change the technician's file.
     std::unique_ptr<QTemporaryDir> workDir;
     std::filesystem::path startDir;
+    // The virtual printer of --simulate, whose media each reading switches; or nullptr.
+    tarvello::sim::VirtualPrinter* printer = nullptr;
 };
 
 // The picture steps of one sensor page: adjust to the standard (pictures while adjusting and
@@ -107,19 +111,24 @@ void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startBu
             Save(dlg, dir, QStringLiteral("page%1-adjusted.png").arg(tab + 1));
         return true;
     });
-    // The two readings, a picture, the paper check, a picture.
-    auto clickWhenIdle = [dlg, tab](int id) {
-        return [dlg, tab, id] {
+    // The two readings, each over its own media, a picture, the paper check, a picture.
+    tarvello::sim::VirtualPrinter* printer = seq.printer;
+    auto clickWhenIdle = [dlg, tab, printer](int id) {
+        return [dlg, tab, printer, id] {
             if (tarvello::ui::BackgroundRunActive())
                 return false;
+            if (printer)
+                PutMediaForReading(*printer, tab, id);
             Click(SensorPage(dlg, tab), id);
             return true;
         };
     };
-    auto saveWhenIdle = [dlg, dir](const QString& name) {
-        return [dlg, dir, name] {
+    auto saveWhenIdle = [dlg, dir, tab, printer](const QString& name) {
+        return [dlg, dir, tab, printer, name] {
             if (tarvello::ui::BackgroundRunActive())
                 return false;
+            if (printer)
+                PutMediaForReading(*printer, tab, 0);
             Save(dlg, dir, name);
             return true;
         };
@@ -142,9 +151,49 @@ void Finish(Sequence& seq) {
 
 } // namespace
 
-void StartScreenshots(CTarvelloDlg* dlg, const QString& dir) {
+void PutMediaForReading(tarvello::sim::VirtualPrinter& printer, int tab, int readingButton) {
+    using tarvello::sim::Media;
+    const tarvello::sim::Sensor sensor =
+        tab == 1 ? tarvello::sim::Sensor::Reflective : tarvello::sim::Sensor::Transmissive;
+    std::optional<Media> media;
+    if (tab == 1) {
+        switch (readingButton) {
+        case 0:
+            media = Media::Paper;
+            break; // the adjustment's media
+        case 1045:
+            media = Media::Mark;
+            break; // "获取标记电压"
+        case 1026:
+            media = Media::NoPaper;
+            break; // "获取无纸电压"
+        default:
+            break;
+        }
+    } else if (tab == 2) {
+        switch (readingButton) {
+        case 0:
+            media = Media::Liner;
+            break; // the adjustment's media
+        case 1047:
+            media = Media::NoPaper;
+            break; // "获取无纸电压"
+        case 1028:
+            media = Media::Paper;
+            break; // "获取有纸电压"
+        default:
+            break;
+        }
+    }
+    if (media)
+        printer.SetMedia(sensor, *media);
+}
+
+void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
+                      tarvello::sim::VirtualPrinter* printer) {
     auto seq = std::make_shared<Sequence>();
     seq->dlg = dlg;
+    seq->printer = printer;
     seq->dir = QDir(dir).absolutePath(); // the sensor pages work in another folder
     QDir().mkpath(seq->dir);
 

@@ -6,11 +6,27 @@
 // transmissive page at 2.0 V (page3-readings.png, page3-check.png) and closes the window. The
 // sensor pages work on a copy of "parameterset.ini" in a temporary folder, so the pictures leave
 // the file as it was. For the documentation.
+//
+// With the virtual printer of --simulate, each single reading is taken over the media it names
+// (the reflective mark and no-paper readings over a mark and over no paper, the transmissive
+// no-paper and paper readings over no paper and over a label), so that the pictures show
+// distinct values; the media the adjustments work on is put back after the readings.
 #pragma once
 
 #include <QString>
 
 class CTarvelloDlg;
 
+namespace tarvello::sim {
+class VirtualPrinter;
+}
+
 // Starts the sequence on a shown window; done is reported through the window's closing.
-void StartScreenshots(CTarvelloDlg* dlg, const QString& dir);
+// printer: the virtual printer the selected port leads to, or nullptr (a real printer).
+void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
+                      tarvello::sim::VirtualPrinter* printer = nullptr);
+
+// Puts the media that the reading button readingButton of the sensor page in tab (1
+// reflective, 2 transmissive) measures under the virtual printer's sensor; readingButton 0
+// puts back the media its adjustment works on (paper, liner). Nothing for other buttons.
+void PutMediaForReading(tarvello::sim::VirtualPrinter& printer, int tab, int readingButton);

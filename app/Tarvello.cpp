@@ -110,17 +110,18 @@ int CTarvelloApp::Run(int argc, char** argv) {
     if (!options.strPort.empty())
         initialPort = PortIndexForDevice(options.strPort);
 
-    InitInstance(initialPort, options);
+    InitInstance(initialPort, options, printer.get());
     // The window has closed the port and ended the monitor before it closed.
     if (printer)
         printer->Stop();
     return 0;
 }
 
-bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options) {
+bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
+                                tarvello::sim::VirtualPrinter* printer) {
     CTarvelloDlg dlg(nullptr, initialPort);
     if (!options.strScreenshots.empty())
-        StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots));
+        StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
     dlg.exec();
     // The application ends as soon as the window has closed.
     return false;

@@ -6,6 +6,10 @@
 
 #include <string>
 
+namespace tarvello::sim {
+class VirtualPrinter;
+}
+
 // The command line: --simulate, --port DEVICE, --screenshots DIR, --help.
 struct StartOptions {
     bool bSimulate = false;
@@ -27,6 +31,8 @@ class CTarvelloApp {
     int Run(int argc, char** argv);
 
   private:
-    // Runs the main window modally (initialPort selected at the port page's first activation).
-    bool InitInstance(int initialPort, const StartOptions& options);
+    // Runs the main window modally (initialPort selected at the port page's first activation);
+    // printer is the virtual printer of --simulate, or nullptr.
+    bool InitInstance(int initialPort, const StartOptions& options,
+                      tarvello::sim::VirtualPrinter* printer);
 };

@@ -5,6 +5,9 @@
 // with nothing saved, and a check during an adjustment, which stops it first.
 #include "ui_sensor_e2e_support.h"
 
+#include "app/Screenshots.h"
+#include "sim/SensorModel.h"
+
 using namespace uitest;
 namespace sim = tarvello::sim;
 
@@ -161,6 +164,51 @@ TEST_F(ReadingsE2E, PaperCheckDuringAnAdjustmentStopsItFirstAndLeavesThePageIdle
     EXPECT_TRUE(checking);
     EXPECT_EQ(printer.FrameCount(FrameKind::CheckMeasure), 1);
     EXPECT_EQ(ReadFile("parameterset.ini"), "[RVoltage]\r\nRBase=5.0\r\n");
+}
+
+TEST_F(ReadingsE2E, ScreenshotMediaGiveEachReadingItsOwnValue) {
+    // The pictures of --screenshots take each reading over the media it names, and put the
+    // adjustment's media back afterwards.
+    using sim::Media;
+    using sim::SensorModel;
+    uitest::WriteFile("parameterset.ini", "[RConfig]\r\nRConfig1=3\r\nRConfig2=144\r\n"
+                                          "[TConfig]\r\nTConfig1=3\r\nTConfig2=96\r\n");
+    Activate(1);
+    PutMediaForReading(printer, 1, 1045);
+    Button(p2, 1045)->setVisible(true);
+    Button(p2, 1045)->click();
+    ExpectRunThenWait();
+    PutMediaForReading(printer, 1, 1026);
+    Button(p2, 1026)->click();
+    ExpectRunThenWait();
+    PutMediaForReading(printer, 1, 0);
+    EXPECT_EQ(printer.GetMedia(sim::Sensor::Reflective), Media::Paper);
+    const auto reflective = [](Media m) {
+        return Shown(VoltsOf(SensorModel::Reading(sim::Sensor::Reflective, 3, 144, m)));
+    };
+    EXPECT_EQ(Text(p2, 1057), reflective(Media::Mark));
+    EXPECT_EQ(Text(p2, 1032), reflective(Media::NoPaper));
+    EXPECT_NE(Text(p2, 1057), reflective(Media::Paper));
+    EXPECT_NE(Text(p2, 1032), Text(p2, 1057));
+
+    Activate(2);
+    PutMediaForReading(printer, 2, 1047);
+    Button(p3, 1047)->setVisible(true);
+    Button(p3, 1047)->click();
+    ExpectRunThenWait();
+    PutMediaForReading(printer, 2, 1028);
+    Button(p3, 1028)->click();
+    ExpectRunThenWait();
+    PutMediaForReading(printer, 2, 0);
+    EXPECT_EQ(printer.GetMedia(sim::Sensor::Transmissive), Media::Liner);
+    const auto transmissive = [](Media m) {
+        const float volts = VoltsOf(SensorModel::Reading(sim::Sensor::Transmissive, 3, 96, m));
+        return Shown(5.0f - volts);
+    };
+    EXPECT_EQ(Text(p3, 1020), transmissive(Media::NoPaper));
+    EXPECT_EQ(Text(p3, 1019), transmissive(Media::Paper));
+    EXPECT_NE(Text(p3, 1020), Text(p3, 1019));
+    EXPECT_NE(Text(p3, 1019), transmissive(Media::Liner));
 }
 
 } // namespace
