@@ -133,6 +133,20 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         return QueuedLocked();
     }
+    // The writes as text: STX shown as '^', DC3 as "<DC3>".
+    std::vector<std::string> WrittenFrames() const {
+        std::vector<std::string> frames;
+        for (const Bytes& bytes : Writes()) {
+            std::string text;
+            for (uint8_t c : bytes) {
+                text += c == 0x02   ? std::string("^")
+                        : c == 0x13 ? std::string("<DC3>")
+                                    : std::string(1, c);
+            }
+            frames.push_back(text);
+        }
+        return frames;
+    }
 
     // --- LineBackend -----------------------------------------------------------------------
     PortHandle Open(const std::string& device, const PortSettings& settings) override {

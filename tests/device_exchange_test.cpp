@@ -1,28 +1,14 @@
 // The voltage exchange on a scripted line with virtual time: replies, failures and waits.
 #include <gtest/gtest.h>
 
-#include "FakeLine.h"
+#include "LineFixture.h"
 #include "device/ExchangeVoltage.h"
 #include "device/SerialPort.h"
 
 namespace {
 
-class ExchangeTest : public ::testing::Test {
+class ExchangeTest : public LineFixture {
   protected:
-    void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Install();
-        PortSettings s;
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
-    }
-    void TearDown() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Uninstall();
-    }
     // The printer answers every write with reply, afterMs later.
     void Answer(const std::string& reply, uint64_t afterMs = 5) {
         line.OnWrite([reply, afterMs](const FakeLine::Bytes&) {
@@ -30,7 +16,6 @@ class ExchangeTest : public ::testing::Test {
         });
     }
     float Exchange(float scale) { return ExchangeVoltage("128", 3, scale); }
-    FakeLine line;
 };
 
 TEST_F(ExchangeTest, ReadingsBecomeVolts) {

@@ -6,35 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "FakeLine.h"
+#include "PageWorkLineFixture.h"
+#include "ScratchParameterFile.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
-#include "store/IniFile.h"
 
 namespace {
 
 using ::testing::ElementsAreArray;
-
-int SuspendCount() {
-    return CMonitorThread().SuspendCount();
-}
-
-std::string Text(const FakeLine::Bytes& b) {
-    std::string s(b.begin(), b.end());
-    if (!s.empty() && s[0] == 0x02) {
-        s[0] = '^';
-    }
-    return s;
-}
 
 // A printer whose raw reading is fn(level code, intensity) for every 8-byte frame.
 std::function<std::vector<FakeLine::Reply>(const FakeLine::Bytes&)>
@@ -49,41 +34,19 @@ Printer(std::function<std::string(const std::string& code, int intensity)> fn) {
     };
 }
 
-class AdjustWorkerTest : public ::testing::Test {
+class AdjustWorkerTest : public PageWorkLineFixture {
   public:
     void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Install();
-        PortSettings s;
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
+        PageWorkLineFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         g_fSensorSupply = 5.0f;
         g_fAdjustTarget = 2.5f;
         g_fAdjustResult = 0.0f;
         g_nSensitivity = 3;
         g_nIntensity = 0;
         g_bAdjustStop = false;
-        // One suspension held by the test, so that a second resume would show as a count
-        // below the baseline.
-        SuspendMonitor();
-        baseline = SuspendCount();
-    }
-    void TearDown() override {
-        StopAdjustmentAndWait();
-        EXPECT_EQ(SuspendCount(), baseline) << "the monitor is resumed exactly once";
-        ResumeMonitor();
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Uninstall();
-    }
-    std::vector<std::string> Frames() const {
-        std::vector<std::string> out;
-        for (const auto& w : line.Writes()) {
-            out.push_back(Text(w));
-        }
-        return out;
     }
     // The purge before the first pass (one 100 ms pass with nothing queued), then each pass's
     // discarding read and reply attempts.
@@ -95,9 +58,6 @@ class AdjustWorkerTest : public ::testing::Test {
         }
         return w;
     }
-
-    FakeLine line;
-    int baseline = 0;
 };
 
 // Raw 255 - intensity: 0 -> 5.0 V, 32, 64, 96 too high, 128 -> 2.4902 V in both bands at 2.5.
@@ -305,86 +265,68 @@ TEST_F(AdjustWorkerTest, AStartWaitsForTheEarlierWorkerSoOnlyOneUsesTheLine) {
 }
 
 TEST_F(AdjustWorkerTest, PrepareWaitsForTheRunningWorkerBeforeSettingTheStartState) {
-    const auto dir = std::filesystem::temp_directory_path() / "tarvello_ops_prepare";
-    std::filesystem::create_directories(dir);
-    CIniFile ini;
-    ini.SetFileName((dir / "parameterset.ini").string());
+    ScratchParameterFile file("tarvello_ops_prepare_");
     line.OnWrite(Printer([](const std::string&, int) { return std::string("255/"); }));
     ASSERT_TRUE(StartAdjustment(Sensor::Reflective, {}));
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (AdjustmentPasses() < 4 && std::chrono::steady_clock::now() < until) {
         std::this_thread::yield();
     }
-    const std::optional<float> target = PrepareAdjustmentStart(Sensor::Transmissive, ini, "2.0");
+    const std::optional<float> target =
+        PrepareAdjustmentStart(Sensor::Transmissive, file.ini, "2.0");
     ASSERT_TRUE(target.has_value());
     EXPECT_FALSE(IsAdjustmentRunning());
     EXPECT_EQ(g_nSensitivity.load(), 3);
     EXPECT_EQ(g_nIntensity.load(), 0);
     EXPECT_FALSE(g_bAdjustStop.load());
     EXPECT_EQ(g_fAdjustTarget.load(), 2.0f);
-    std::filesystem::remove_all(dir);
 }
 
 class AdjustStartFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("tarvello_ops_start_" +
-               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        path = (dir / "parameterset.ini").string();
-        ini.SetFileName(path);
         g_bAdjustStop = true;
         g_nSensitivity = 1;
         g_nIntensity = 77;
         g_fAdjustTarget = 0.0f;
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string FileText() const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::filesystem::path dir;
-    std::string path;
-    CIniFile ini;
+    ScratchParameterFile file{"tarvello_ops_start_" +
+                              std::to_string(::testing::UnitTest::GetInstance()->random_seed())};
 };
 
 TEST_F(AdjustStartFileTest, ARefusedStandardSavesAndStartsNothing) {
     for (const char* text : {"", "abc", "5.1", "-1", "2,5", "2.5V", ".0", "-0", "1e1", "nan"}) {
-        EXPECT_FALSE(PrepareAdjustmentStart(Sensor::Reflective, ini, text).has_value()) << text;
+        EXPECT_FALSE(PrepareAdjustmentStart(Sensor::Reflective, file.ini, text).has_value())
+            << text;
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(file.path));
     EXPECT_TRUE(g_bAdjustStop.load());
     EXPECT_EQ(g_nSensitivity.load(), 1);
     EXPECT_EQ(g_nIntensity.load(), 77);
 }
 
 TEST_F(AdjustStartFileTest, TheStandardIsSavedAsTypedAndReadBackAsTheTarget) {
-    const std::optional<float> r = PrepareAdjustmentStart(Sensor::Reflective, ini, "2.50");
+    const std::optional<float> r = PrepareAdjustmentStart(Sensor::Reflective, file.ini, "2.50");
     ASSERT_TRUE(r.has_value());
     EXPECT_EQ(*r, 2.5f);
     EXPECT_EQ(g_fAdjustTarget.load(), 2.5f);
     EXPECT_FALSE(g_bAdjustStop.load());
     EXPECT_EQ(g_nSensitivity.load(), 3);
     EXPECT_EQ(g_nIntensity.load(), 0);
-    EXPECT_EQ(FileText(), "[RVoltage]\r\nRBase=2.50\r\n");
+    EXPECT_EQ(file.Text(), "[RVoltage]\r\nRBase=2.50\r\n");
 
-    const std::optional<float> t = PrepareAdjustmentStart(Sensor::Transmissive, ini, "1e0");
+    const std::optional<float> t = PrepareAdjustmentStart(Sensor::Transmissive, file.ini, "1e0");
     ASSERT_TRUE(t.has_value());
     EXPECT_EQ(*t, 1.0f);
-    EXPECT_EQ(FileText(), "[RVoltage]\r\nRBase=2.50\r\n[TVoltage]\r\nTBase=1e0\r\n");
+    EXPECT_EQ(file.Text(), "[RVoltage]\r\nRBase=2.50\r\n[TVoltage]\r\nTBase=1e0\r\n");
 }
 
 TEST_F(AdjustStartFileTest, SuccessSavesTheLevelsOfItsSensorInOrder) {
-    SaveAdjustedLevels(Sensor::Reflective, ini, 2, 77);
-    EXPECT_EQ(FileText(), "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
-    SaveAdjustedLevels(Sensor::Transmissive, ini, 1, 140);
+    SaveAdjustedLevels(Sensor::Reflective, file.ini, 2, 77);
+    EXPECT_EQ(file.Text(), "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
+    SaveAdjustedLevels(Sensor::Transmissive, file.ini, 1, 140);
     EXPECT_EQ(
-        FileText(),
+        file.Text(),
         "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
     EXPECT_TRUE(InBand(Sensor::Transmissive, 2.0f, 2.1f));
     EXPECT_FALSE(InBand(Sensor::Reflective, 2.0f, 2.1f));

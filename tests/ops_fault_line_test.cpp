@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "FakeLine.h"
+#include "LineFixture.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
@@ -29,16 +29,13 @@ void CountingSleep(unsigned) {
     }
 }
 
-class WorkerFaultTest : public ::testing::Test {
+class WorkerFaultTest : public LineFixture {
   protected:
     void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Install();
-        PortSettings s;
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
+        LineFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         g_fSensorSupply = 5.0f;
         g_fAdjustTarget = 2.5f;
         g_nSensitivity = 3;
@@ -53,9 +50,7 @@ class WorkerFaultTest : public ::testing::Test {
         s_actAt = 0;
         s_waits = 0;
         g_bAdjustStop = false;
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Uninstall();
+        LineFixture::TearDown();
     }
     void ActAtWait(int wait, void (*action)()) {
         s_waits = 0;
@@ -63,7 +58,6 @@ class WorkerFaultTest : public ::testing::Test {
         s_action = action;
         tarvello::SetSleepHook(&CountingSleep);
     }
-    FakeLine line;
     int baseline = 0;
 };
 

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <map>
 #include <thread>
 
-#include "FakeLine.h"
+#include "PageWorkLineFixture.h"
+#include "Shown.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
@@ -20,24 +20,6 @@
 namespace {
 
 using ::testing::ElementsAre;
-
-int SuspendCount() {
-    return CMonitorThread().SuspendCount();
-}
-
-std::string Shown(float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", static_cast<double>(v));
-    return text;
-}
-
-std::string Text(const FakeLine::Bytes& b) {
-    std::string s;
-    for (uint8_t c : b) {
-        s += c == 0x02 ? std::string("^") : c == 0x13 ? std::string("<DC3>") : std::string(1, c);
-    }
-    return s;
-}
 
 struct RecordingSink : PaperCheckSink {
     void FirstSample(float v) override { calls.push_back("first " + Shown(v)); }
@@ -69,27 +51,8 @@ TEST(CheckWait, ValuesThatGiveNoUsableWaitEndTheCheck) {
     EXPECT_EQ(CheckWaitMs(-209712, -209712, -209712), std::nullopt); // a silent printer's zeros
 }
 
-class PaperCheckTest : public ::testing::Test {
+class PaperCheckTest : public PageWorkLineFixture {
   protected:
-    void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Install();
-        PortSettings s;
-        ASSERT_EQ(OpenPort(s), 0);
-        // One suspension held by the test, so that a second resume would show as a count
-        // below the baseline.
-        SuspendMonitor();
-        baseline = SuspendCount();
-    }
-    void TearDown() override {
-        StopAdjustmentAndWait();
-        EXPECT_EQ(SuspendCount(), baseline) << "the monitor is resumed exactly once";
-        ResumeMonitor();
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Uninstall();
-    }
     // The printer answers STX "Ke" selector with values[selector].
     void Printer(std::map<std::string, std::string> values) {
         line.OnWrite([this, values](const FakeLine::Bytes& b) {
@@ -103,16 +66,7 @@ class PaperCheckTest : public ::testing::Test {
             return std::vector<FakeLine::Reply>{};
         });
     }
-    std::vector<std::string> Frames() const {
-        std::vector<std::string> out;
-        for (const auto& w : line.Writes()) {
-            out.push_back(Text(w));
-        }
-        return out;
-    }
-    FakeLine line;
     RecordingSink sink;
-    int baseline = 0;
 };
 
 TEST_F(PaperCheckTest, ReflectiveCheckDerivesDifferenceAndPaperVoltage) {

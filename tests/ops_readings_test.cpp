@@ -6,62 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
-#include "FakeLine.h"
+#include "PageWorkLineFixture.h"
+#include "ScratchParameterFile.h"
+#include "Shown.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
 #include "pages/SensorReadings.h"
-#include "store/IniFile.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 
-int SuspendCount() {
-    return CMonitorThread().SuspendCount();
-}
-
-std::string Shown(float v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g", static_cast<double>(v));
-    return text;
-}
-
-std::string Text(const FakeLine::Bytes& b) {
-    std::string s(b.begin(), b.end());
-    if (!s.empty() && s[0] == 0x02) {
-        s[0] = '^';
-    }
-    return s;
-}
-
-class ReadingTest : public ::testing::Test {
+class ReadingTest : public PageWorkLineFixture {
   protected:
-    void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Install();
-        PortSettings s;
-        ASSERT_EQ(OpenPort(s), 0);
-        // One suspension held by the test, so that a second resume would show as a count
-        // below the baseline.
-        SuspendMonitor();
-        baseline = SuspendCount();
-    }
-    void TearDown() override {
-        StopAdjustmentAndWait();
-        EXPECT_EQ(SuspendCount(), baseline);
-        ResumeMonitor();
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
-        line.Uninstall();
-    }
     // The printer answers the three intensity characters with reply.
     void Answer(const std::string& reply) {
         line.OnWrite([this, reply](const FakeLine::Bytes& b) {
@@ -72,15 +33,6 @@ class ReadingTest : public ::testing::Test {
             return std::vector<FakeLine::Reply>{};
         });
     }
-    std::vector<std::string> Frames() const {
-        std::vector<std::string> out;
-        for (const auto& w : line.Writes()) {
-            out.push_back(Text(w));
-        }
-        return out;
-    }
-    FakeLine line;
-    int baseline = 0;
 };
 
 TEST_F(ReadingTest, ReflectiveReadingSendsThreePiecesAndStoresTheVoltage) {
@@ -211,49 +163,31 @@ TEST_F(ReadingTest, AReadingStopsARunningAdjustmentFirst) {
 
 class ReadingSaveTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              (std::string("tarvello_ops_save_") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-        path = (dir / "parameterset.ini").string();
-        ini.SetFileName(path);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string FileText() const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::filesystem::path dir;
-    std::string path;
-    CIniFile ini;
+    ScratchParameterFile file{"tarvello_ops_save_"};
 };
 
 TEST_F(ReadingSaveTest, ReflectiveSavesWriteTheirKeysInOrder) {
-    SaveReflectiveMarkReading(ini, "2.5098", "0", 3, 7);
-    EXPECT_EQ(FileText(), "[RVoltage]\r\nRMid=2.5098\r\nRLow=0\r\n"
-                          "[RConfig]\r\nRConfig1=3\r\nRConfig2=7\r\n");
-    std::filesystem::remove(path);
+    SaveReflectiveMarkReading(file.ini, "2.5098", "0", 3, 7);
+    EXPECT_EQ(file.Text(), "[RVoltage]\r\nRMid=2.5098\r\nRLow=0\r\n"
+                           "[RConfig]\r\nRConfig1=3\r\nRConfig2=7\r\n");
+    std::filesystem::remove(file.path);
     CIniFile fresh;
-    fresh.SetFileName(path);
+    fresh.SetFileName(file.path);
     SaveReflectiveNoPaperReading(fresh, "0.1373", "2.98045", -1, 42);
-    EXPECT_EQ(FileText(), "[RVoltage]\r\nRHeigh=0.1373\r\nRLow=2.98045\r\n"
-                          "[RConfig]\r\nRConfig1=-1\r\nRConfig2=42\r\n");
+    EXPECT_EQ(file.Text(), "[RVoltage]\r\nRHeigh=0.1373\r\nRLow=2.98045\r\n"
+                           "[RConfig]\r\nRConfig1=-1\r\nRConfig2=42\r\n");
 }
 
 TEST_F(ReadingSaveTest, TransmissiveSavesWriteTheirKeysInOrder) {
-    SaveTransmissiveNoPaperReading(ini, "0", "2", 1, 140);
-    EXPECT_EQ(FileText(), "[TVoltage]\r\nTLow=0\r\nTMid=2\r\n"
-                          "[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
-    std::filesystem::remove(path);
+    SaveTransmissiveNoPaperReading(file.ini, "0", "2", 1, 140);
+    EXPECT_EQ(file.Text(), "[TVoltage]\r\nTLow=0\r\nTMid=2\r\n"
+                           "[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
+    std::filesystem::remove(file.path);
     CIniFile fresh;
-    fresh.SetFileName(path);
+    fresh.SetFileName(file.path);
     SaveTransmissivePaperReading(fresh, "2", "2.4902", 0, 96);
-    EXPECT_EQ(FileText(), "[TVoltage]\r\nTMid=2\r\nTHeigh=2.4902\r\n"
-                          "[TConfig]\r\nTConfig1=0\r\nTConfig2=96\r\n");
+    EXPECT_EQ(file.Text(), "[TVoltage]\r\nTMid=2\r\nTHeigh=2.4902\r\n"
+                           "[TConfig]\r\nTConfig1=0\r\nTConfig2=96\r\n");
 }
 
 } // namespace

@@ -1,0 +1,37 @@
+// The sensor pages' work (adjustment, single readings, paper check) on a scripted line: the
+// port open on the line and one suspension of the monitor held by the test, so that a second
+// resume would show as a count below the baseline. Once the test is done, any adjustment is
+// stopped and the monitor must be resumed exactly once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "LineFixture.h"
+#include "device/StatusMonitor.h"
+#include "pages/AdjustWorker.h"
+
+// How many suspensions of the monitor are held.
+inline int SuspendCount() {
+    return CMonitorThread().SuspendCount();
+}
+
+class PageWorkLineFixture : public LineFixture {
+  public:
+    void SetUp() override {
+        LineFixture::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        SuspendMonitor();
+        baseline = SuspendCount();
+    }
+    void TearDown() override {
+        StopAdjustmentAndWait();
+        EXPECT_EQ(SuspendCount(), baseline) << "the monitor is resumed exactly once";
+        ResumeMonitor();
+        LineFixture::TearDown();
+    }
+    std::vector<std::string> Frames() const { return line.WrittenFrames(); }
+    int baseline = 0;
+};
