@@ -16,6 +16,17 @@ inline int SuspendCount() {
     return CMonitorThread().SuspendCount();
 }
 
+// The state an adjustment starts from: a 5 V supply, the target 2.5 V, no result yet, level 3,
+// intensity 0 and no stop request.
+inline void SetAdjustmentStartState() {
+    g_fSensorSupply = 5.0f;
+    g_fAdjustTarget = 2.5f;
+    g_fAdjustResult = 0.0f;
+    g_nSensitivity = 3;
+    g_nIntensity = 0;
+    g_bAdjustStop = false;
+}
+
 class PageWorkLineFixture : public LineFixture {
   public:
     void SetUp() override {

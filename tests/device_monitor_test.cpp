@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "FakeLine.h"
+#include "LineFixture.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
@@ -57,25 +57,18 @@ bool IsStatusFrame(const FakeLine::Bytes& bytes) {
     return bytes == BuildStatusFrame();
 }
 
-class MonitorTest : public ::testing::Test {
+class MonitorTest : public LineFixture {
   protected:
     void SetUp() override {
-        g_hCom = kInvalidPortHandle;
-        g_bPortOpen = false;
         g_fSensorSupply = 5.0f;
-        line.Install();
-        PortSettings s;
-        s.dwBaudRate = 38400;
-        s.byByteSize = 8;
-        ASSERT_EQ(OpenPort(s), 0);
+        LineFixture::SetUp();
     }
     void TearDown() override {
         g_bPortOpen = false;
         WaitStatusMonitorEnd();
         EXPECT_EQ(line.CallsOnClosedHandle(), 0);
         EXPECT_EQ(g_pMonitorThread.load()->SuspendCount(), 0);
-        g_hCom = kInvalidPortHandle;
-        line.Uninstall();
+        LineFixture::TearDown();
     }
     void AnswerStatus(const std::string& reply, uint64_t afterMs = 5) {
         line.OnWrite([reply, afterMs](const FakeLine::Bytes& bytes) {
@@ -90,7 +83,6 @@ class MonitorTest : public ::testing::Test {
     bool MonitorEnds() {
         return Eventually([] { return !g_pMonitorThread.load()->IsRunning(); });
     }
-    FakeLine line;
     RecordingSink sink;
 };
 

@@ -41,12 +41,7 @@ class AdjustWorkerTest : public PageWorkLineFixture {
         if (HasFatalFailure()) {
             return;
         }
-        g_fSensorSupply = 5.0f;
-        g_fAdjustTarget = 2.5f;
-        g_fAdjustResult = 0.0f;
-        g_nSensitivity = 3;
-        g_nIntensity = 0;
-        g_bAdjustStop = false;
+        SetAdjustmentStartState();
     }
     // The purge before the first pass (one 100 ms pass with nothing queued), then each pass's
     // discarding read and reply attempts.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "LineFixture.h"
+#include "PageWorkLineFixture.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
@@ -36,15 +36,11 @@ class WorkerFaultTest : public LineFixture {
         if (HasFatalFailure()) {
             return;
         }
-        g_fSensorSupply = 5.0f;
-        g_fAdjustTarget = 2.5f;
-        g_nSensitivity = 3;
-        g_nIntensity = 0;
-        g_bAdjustStop = false;
-        baseline = CMonitorThread().SuspendCount();
+        SetAdjustmentStartState();
+        baseline = SuspendCount();
     }
     void TearDown() override {
-        EXPECT_EQ(CMonitorThread().SuspendCount(), baseline);
+        EXPECT_EQ(SuspendCount(), baseline);
         EXPECT_EQ(line.CallsOnClosedHandle(), 0);
         s_action = nullptr;
         s_actAt = 0;
