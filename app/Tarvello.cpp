@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/Screenshots.h"
@@ -68,8 +69,11 @@ const char* UsageText() {
            "  --simulate      start a virtual printer inside the tool (on a pseudo-terminal),\n"
            "                  add it to the port list and select it\n"
            "  --port DEVICE   add DEVICE (e.g. /dev/ttyUSB0) to the port list and select it\n"
-           "  --screenshots DIR  open the selected port, wait for the status values, save\n"
-           "                  DIR/page1.png .. page3.png and quit (for the documentation)\n"
+           "  --screenshots DIR\n"
+           "                  open the selected port, wait for the status values, save the\n"
+           "                  pages (DIR/page1.png .. page3.png), then adjust, read and check\n"
+           "                  both sensors on a copy of the parameter file, save those pages\n"
+           "                  too, and quit (for the documentation)\n"
            "  --help          show this text\n"
            "\n"
            "Without options the port page starts on COM1. The parameter file parameterset.ini\n"
@@ -77,6 +81,15 @@ const char* UsageText() {
 }
 
 int CTarvelloApp::Run(int argc, char** argv) {
+#ifndef _WIN32
+    // --help answers on the terminal, also where there is no display to open a window on.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(UsageText(), stdout);
+            return 0;
+        }
+    }
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvello"));
     const StartOptions options = ParseCommandLine(QApplication::arguments());

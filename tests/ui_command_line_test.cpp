@@ -60,3 +60,19 @@ TEST(CommandLine, PortDeviceSelectsOneOfTheEightOrAFurtherDevice) {
 }
 
 } // namespace
+
+// A technician on a terminal without a display still gets the usage text, not a platform error.
+static int RunHelpWithoutDisplay() {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    char name[] = "tarvello";
+    char help[] = "--help";
+    char* argv[] = {name, help, nullptr};
+    return CTarvelloApp().Run(2, argv);
+}
+
+TEST(CommandLine, HelpNeedsNoDisplay) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(RunHelpWithoutDisplay()), testing::ExitedWithCode(0), "");
+}
