@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -153,40 +152,26 @@ void Finish(Sequence& seq) {
 
 void PutMediaForReading(tarvello::sim::VirtualPrinter& printer, int tab, int readingButton) {
     using tarvello::sim::Media;
-    const tarvello::sim::Sensor sensor =
-        tab == 1 ? tarvello::sim::Sensor::Reflective : tarvello::sim::Sensor::Transmissive;
-    std::optional<Media> media;
-    if (tab == 1) {
-        switch (readingButton) {
-        case 0:
-            media = Media::Paper;
-            break; // the adjustment's media
-        case 1045:
-            media = Media::Mark;
-            break; // "获取标记电压"
-        case 1026:
-            media = Media::NoPaper;
-            break; // "获取无纸电压"
-        default:
-            break;
-        }
-    } else if (tab == 2) {
-        switch (readingButton) {
-        case 0:
-            media = Media::Liner;
-            break; // the adjustment's media
-        case 1047:
-            media = Media::NoPaper;
-            break; // "获取无纸电压"
-        case 1028:
-            media = Media::Paper;
-            break; // "获取有纸电压"
-        default:
-            break;
-        }
+    using tarvello::sim::Sensor;
+    // The media each reading names; button 0 stands for the adjustment's own media.
+    struct Entry {
+        int tab;
+        int button;
+        Sensor sensor;
+        Media media;
+    };
+    static constexpr Entry kMedia[] = {
+        {1, 0, Sensor::Reflective, Media::Paper},
+        {1, 1045, Sensor::Reflective, Media::Mark},    // "获取标记电压"
+        {1, 1026, Sensor::Reflective, Media::NoPaper}, // "获取无纸电压"
+        {2, 0, Sensor::Transmissive, Media::Liner},
+        {2, 1047, Sensor::Transmissive, Media::NoPaper}, // "获取无纸电压"
+        {2, 1028, Sensor::Transmissive, Media::Paper},   // "获取有纸电压"
+    };
+    for (const Entry& e : kMedia) {
+        if (e.tab == tab && e.button == readingButton)
+            printer.SetMedia(e.sensor, e.media);
     }
-    if (media)
-        printer.SetMedia(sensor, *media);
 }
 
 void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
