@@ -1,10 +1,12 @@
 // The serial primitives on top of the line backend.
 //
 // The line lock guards the handle, not the conversation: every call into the backend runs under
-// it with the handle re-read from g_hCom under the same lock, and ClosePort closes the handle
-// under it. The fixed waits between those calls are taken without the lock, so a thread that
-// polls for a reply never holds up another one (or a close) for the length of its waits.
-// Keeping the conversations apart is the monitor gate's job.
+// it with the handle re-read from g_hCom under the same lock, and a close takes the handle out
+// of g_hCom under it (and closes it afterwards, so a driver that waits at its close holds up
+// nobody else). The waits between those calls are taken without the lock, the fixed waits as
+// well as a write's polls for its output to drain, so a thread that waits for a reply or for a
+// held line never holds up another one (or a close) for the length of its wait. Keeping the
+// conversations apart is the monitor gate's job.
 #include "device/SerialPort.h"
 
 #include <algorithm>
@@ -23,6 +25,12 @@ constexpr int kReadAttempts = 10;
 constexpr unsigned kReadPollMs = 50;
 constexpr unsigned kFlushWaitMs = 100;
 constexpr unsigned kCloseWaitMs = 1000;
+// The write timeout of a chunk: 2000 ms per byte plus 500 ms.
+constexpr unsigned long long kWriteMsPerByte = 2000;
+constexpr unsigned long long kWriteMsConstant = 500;
+// The polls for a chunk's output to drain: 1 ms at first, doubling up to 20 ms.
+constexpr unsigned kDrainFirstPollMs = 1;
+constexpr unsigned kDrainPollMaxMs = 20;
 
 std::mutex& LineLock() {
     static std::mutex lock;
@@ -30,6 +38,7 @@ std::mutex& LineLock() {
 }
 
 std::atomic<LineBackend*> s_backend{nullptr};
+std::atomic<PortOpenError> s_lastOpenError{PortOpenError::kNone};
 
 std::mutex& ExtraPortsLock() {
     static std::mutex lock;
@@ -56,7 +65,62 @@ bool ClearErrorsLocked(size_t* queued) {
     return true;
 }
 
+// Takes the handle out of g_hCom and discards its pending output under the lock, then closes
+// it without the lock.
+void CloseCurrentHandle() {
+    LineBackend& backend = CurrentLineBackend();
+    PortHandle handle = kInvalidPortHandle;
+    {
+        std::lock_guard<std::mutex> guard(LineLock());
+        handle = g_hCom.exchange(kInvalidPortHandle);
+        if (!IsValid(handle)) {
+            return;
+        }
+        backend.DiscardOutput(handle);
+    }
+    backend.Close(handle);
+}
+
+// Writes one chunk and waits until the driver has sent it, within the chunk's write timeout
+// counted from the start of the write. False when the port is closed meanwhile, when the driver
+// took fewer bytes, or when the output had not drained by the timeout (it is discarded then).
+bool WriteChunk(const uint8_t* data, size_t length) {
+    const unsigned long long timeoutMs = kWriteMsPerByte * length + kWriteMsConstant;
+    unsigned long long waitedMs = 0;
+    unsigned pollMs = kDrainFirstPollMs;
+    size_t sent = 0;
+    for (bool first = true;; first = false) {
+        {
+            std::lock_guard<std::mutex> guard(LineLock());
+            const PortHandle handle = g_hCom.load();
+            if (!IsValid(handle)) {
+                return false;
+            }
+            LineBackend& backend = CurrentLineBackend();
+            if (first || sent < length) {
+                sent += backend.Write(handle, data + sent, length - sent);
+            }
+            // Nothing queued: sent, or (fewer bytes taken) refused by the line.
+            if (backend.OutputQueued(handle) <= 0) {
+                return sent == length;
+            }
+            if (waitedMs >= timeoutMs) {
+                backend.DiscardOutput(handle); // held by the handshake for too long
+                return false;
+            }
+        }
+        pollMs = static_cast<unsigned>(std::min<unsigned long long>(pollMs, timeoutMs - waitedMs));
+        tarvello::Sleep(pollMs);
+        waitedMs += pollMs;
+        pollMs = std::min(2 * pollMs, kDrainPollMaxMs);
+    }
+}
+
 } // namespace
+
+PortOpenError LastOpenError() {
+    return s_lastOpenError.load();
+}
 
 LineBackend& CurrentLineBackend() {
     LineBackend* backend = s_backend.load();
@@ -104,33 +168,30 @@ std::vector<std::string> ExtraPorts() {
 
 int OpenPort(PortSettings settings) {
     const std::string device = PortDeviceName(settings.nPort);
+    CloseCurrentHandle();
     std::lock_guard<std::mutex> guard(LineLock());
     LineBackend& backend = CurrentLineBackend();
-    const PortHandle old = g_hCom.exchange(kInvalidPortHandle);
-    if (IsValid(old)) {
-        backend.Close(old);
-    }
     if (device.empty()) {
+        s_lastOpenError.store(PortOpenError::kNoDevice);
         return 1;
     }
     const PortHandle handle = backend.Open(device, settings);
     if (!IsValid(handle)) {
+        const PortOpenError why = backend.OpenError();
+        s_lastOpenError.store(why == PortOpenError::kNone ? PortOpenError::kOther : why);
         return 1;
     }
     backend.Purge(handle);
     g_hCom.store(handle);
     g_bPortOpen.store(true);
+    s_lastOpenError.store(PortOpenError::kNone);
     return 0;
 }
 
 void ClosePort() {
     g_bPortOpen.store(false);
     tarvello::Sleep(kCloseWaitMs); // lets the monitor notice the flag; the lock is not held
-    std::lock_guard<std::mutex> guard(LineLock());
-    const PortHandle handle = g_hCom.exchange(kInvalidPortHandle);
-    if (IsValid(handle)) {
-        CurrentLineBackend().Close(handle);
-    }
+    CloseCurrentHandle();
 }
 
 int WritePort(const void* data, size_t length) {
@@ -138,15 +199,8 @@ int WritePort(const void* data, size_t length) {
     size_t offset = 0;
     for (;;) {
         const size_t chunk = std::min(kChunkSize, length - offset);
-        {
-            std::lock_guard<std::mutex> guard(LineLock());
-            const PortHandle handle = g_hCom.load();
-            if (!IsValid(handle)) {
-                return 1;
-            }
-            if (CurrentLineBackend().Write(handle, bytes + offset, chunk) != chunk) {
-                return 1;
-            }
+        if (!WriteChunk(bytes + offset, chunk)) {
+            return 1;
         }
         offset += chunk;
         if (chunk < kChunkSize) {

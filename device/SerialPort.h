@@ -1,7 +1,9 @@
 // The serial primitives: the tool's only contact with the line to the printer.
 // Results follow the tool's convention: 0 for success, 1 for failure.
-// Each primitive runs whole under the line lock; ClosePort takes the same lock before it
-// closes the handle, so no read or write ever runs on a handle that is closed or reused.
+// Every platform call of a primitive runs under the line lock with the handle re-read from
+// g_hCom under it; the waits between those calls run without the lock. A close takes the handle
+// out of g_hCom under the same lock before it closes it, so no read or write ever runs on a
+// handle that is closed or reused, and no wait of one thread holds up another's call or a close.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +12,21 @@
 #include <vector>
 
 #include "app/SharedState.h"
+#include "device/PortOpenError.h"
 
-// Opens and configures the port named by settings.nPort. Sets g_hCom and, on success,
-// g_bPortOpen. A failed open leaves g_hCom invalid and g_bPortOpen untouched.
+// Opens and configures the port named by settings.nPort, for this program alone (a device that
+// another program holds fails to open). Sets g_hCom and, on success, g_bPortOpen. A failed open
+// leaves g_hCom invalid and g_bPortOpen untouched.
 int OpenPort(PortSettings settings);
-// Clears g_bPortOpen, waits 1000 ms, closes the handle (if any) and invalidates g_hCom.
+// Why the latest OpenPort failed; kNone after one that succeeded (and before any).
+PortOpenError LastOpenError();
+// Clears g_bPortOpen, waits 1000 ms, invalidates g_hCom and closes the handle (if any) after
+// discarding the output it still holds, so the close never waits on the line.
 void ClosePort();
 // Writes length bytes in chunks of 1024 (plus an empty final chunk when length is a multiple
-// of 1024, 0 included). 1 when the port is closed or fewer bytes went out.
+// of 1024, 0 included). A chunk of n bytes is done once the line has sent it; when it has not
+// within 2000 * n + 500 ms its output is discarded and the write is short. 1 when the port is
+// closed (also between chunks and while one waits) or fewer bytes went out.
 int WritePort(const void* data, size_t length);
 // Up to 10 polls 50 ms apart; stops at the first poll that yields bytes. Never stores more
 // than min(255, capacity) bytes. 1 only when the port is closed; count is set by a

@@ -1,10 +1,13 @@
-// The line backend for Linux and macOS: termios on a non-blocking descriptor.
+// The line backend for Linux and macOS: termios on a non-blocking descriptor, held for this
+// program alone.
 #ifndef _WIN32
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,9 +16,6 @@
 
 namespace {
 
-// The write timeout: 2000 ms per byte plus 500 ms.
-constexpr long long kWriteMsPerByte = 2000;
-constexpr long long kWriteMsConstant = 500;
 constexpr cc_t kXon = 0x11;
 constexpr cc_t kXoff = 0x13;
 
@@ -134,53 +134,114 @@ bool Configure(int fd, const PortSettings& settings) {
     return SetModemLines(fd, TIOCM_RTS | TIOCM_DTR, false);
 }
 
+PortOpenError OpenErrorFor(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+    case EIO: // a serial port's device file with no port behind it
+        return PortOpenError::kNoDevice;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return PortOpenError::kBusy;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return PortOpenError::kNoAccess;
+    default:
+        return PortOpenError::kOther;
+    }
+}
+
+// Takes the device for this descriptor alone. The lock refuses every other open that asks for
+// it (a second instance of the tool, also one run as root, or a serial library that locks); the
+// terminal's exclusive mode refuses every further open but root's. A device already in
+// exclusive mode is held by another program. False with errno set.
+bool TakeExclusively(int fd) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return false;
+    }
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+        errno = EBUSY;
+        return false;
+    }
+#endif
+    ioctl(fd, TIOCEXCL); // not a terminal: the configuration fails next
+    return true;
+}
+
 class PosixLine : public LineBackend {
   public:
     PortHandle Open(const std::string& device, const PortSettings& settings) override {
         const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
+            openError_.store(OpenErrorFor(errno));
+            return kInvalidPortHandle;
+        }
+        if (!TakeExclusively(fd)) {
+            openError_.store(OpenErrorFor(errno));
+            ::close(fd); // releases the lock, if taken
             return kInvalidPortHandle;
         }
         if (!Configure(fd, settings)) {
-            ::close(fd);
+            openError_.store(PortOpenError::kSettingsRefused);
+            Close(fd);
             return kInvalidPortHandle;
         }
+        openError_.store(PortOpenError::kNone);
         return fd;
     }
 
-    void Close(PortHandle handle) override { ::close(static_cast<int>(handle)); }
+    PortOpenError OpenError() const override { return openError_.load(); }
+
+    // Leaves exclusive mode (it would outlive this descriptor while another one, such as the
+    // master of a pseudo-terminal, keeps the terminal), discards pending output so the close
+    // does not wait for the line's closing wait, and closes, which releases the lock.
+    void Close(PortHandle handle) override {
+        const int fd = static_cast<int>(handle);
+        ioctl(fd, TIOCNXCL);
+        tcflush(fd, TCOFLUSH);
+        ::close(fd);
+    }
 
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
         const int fd = static_cast<int>(handle);
-        using Clock = std::chrono::steady_clock;
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(
-                               kWriteMsPerByte * static_cast<long long>(length) + kWriteMsConstant);
         size_t written = 0;
         while (written < length) {
             const ssize_t n = ::write(fd, data + written, length - written);
             if (n > 0) {
                 written += static_cast<size_t>(n);
-                continue;
-            }
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                break;
-            }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0) {
-                break; // held by the handshake for too long: a short write
-            }
-            pollfd p{fd, POLLOUT, 0};
-            if (::poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) {
-                break;
+            } else if (n == 0 || errno != EINTR) {
+                break; // the driver's buffer is full, or the line refuses the bytes
             }
         }
         return written;
     }
+
+    long OutputQueued(PortHandle handle) override {
+        const int fd = static_cast<int>(handle);
+        pollfd p{fd, POLLOUT, 0};
+        while (::poll(&p, 1, 0) < 0) {
+            if (errno != EINTR) {
+                return -1;
+            }
+        }
+        if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            return -1; // hung up: nothing more goes out
+        }
+        int queued = 0;
+        if (ioctl(fd, TIOCOUTQ, &queued) != 0) {
+            return -1;
+        }
+        // A pseudo-terminal hands its output on at once and reports none queued; while its
+        // reader takes nothing it only stops taking more.
+        return (p.revents & POLLOUT) ? std::max(queued, 0) : std::max(queued, 1);
+    }
+
+    void DiscardOutput(PortHandle handle) override { tcflush(static_cast<int>(handle), TCOFLUSH); }
 
     long Read(PortHandle handle, uint8_t* buffer, size_t maxBytes) override {
         if (maxBytes == 0) {
@@ -216,6 +277,9 @@ class PosixLine : public LineBackend {
     }
 
     void Purge(PortHandle handle) override { tcflush(static_cast<int>(handle), TCIOFLUSH); }
+
+  private:
+    std::atomic<PortOpenError> openError_{PortOpenError::kNone};
 };
 
 } // namespace

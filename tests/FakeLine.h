@@ -3,16 +3,21 @@
 // clock, so every fixed wait advances the clock at once and is recorded.
 //
 // Input is modelled as arrivals: bytes that reach the driver's input queue at a virtual time.
-// A reply to a write can be scripted with OnWrite. Everything is guarded by one mutex, so a
-// monitor thread and the test thread may use the line together.
+// A reply to a write can be scripted with OnWrite. Output normally leaves at once; a held line
+// (SetOutputHeld) keeps it queued, as a driver does while the handshake holds the line, and a
+// close with output still queued waits the driver's closing wait of 30 s. Every call, and every
+// wait, is logged as one letter (Calls). Everything is guarded by one mutex, so a monitor
+// thread and the test thread may use the line together.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/SharedState.h"
@@ -55,9 +60,26 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         onWrite_ = std::move(handler);
     }
-    void SetOpenFails(bool fails) {
+    void SetOpenFails(bool fails, PortOpenError why = PortOpenError::kNoDevice) {
         std::lock_guard<std::mutex> guard(mutex_);
         openFails_ = fails;
+        openError_ = why;
+    }
+    // While held, written bytes stay in the output queue and reach nobody; a release sends
+    // them (and gives their replies).
+    void SetOutputHeld(bool held) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        held_ = held;
+        if (!held) {
+            for (const Bytes& bytes : std::exchange(heldOutput_, {})) {
+                ReplyLocked(bytes);
+            }
+        }
+    }
+    // Runs action (without the line's mutex) from the first wait that reaches atMs.
+    void At(uint64_t atMs, std::function<void()> action) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        actions_.emplace(atMs, std::move(action));
     }
     // The next n writes store only part of their bytes (a short write).
     void SetShortWrites(int n) {
@@ -133,6 +155,16 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         return QueuedLocked();
     }
+    size_t OutputQueuedBytes() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return OutputLocked();
+    }
+    // One letter per call and wait: O open, C close, W write, Q output queue asked, D output
+    // discarded, E errors cleared, R read, P purge, S wait.
+    std::string Calls() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return calls_;
+    }
     // The writes as text: STX shown as '^', DC3 as "<DC3>".
     std::vector<std::string> WrittenFrames() const {
         std::vector<std::string> frames;
@@ -151,6 +183,7 @@ class FakeLine : public LineBackend {
     // --- LineBackend -----------------------------------------------------------------------
     PortHandle Open(const std::string& device, const PortSettings& settings) override {
         std::lock_guard<std::mutex> guard(mutex_);
+        calls_ += 'O';
         opened_.push_back(device);
         openedSettings_.push_back(settings);
         if (openFails_) {
@@ -160,9 +193,18 @@ class FakeLine : public LineBackend {
         ++openHandles_;
         return handle_;
     }
+    PortOpenError OpenError() const override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return openError_;
+    }
     void Close(PortHandle handle) override {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
+        calls_ += 'C';
+        if (OutputLocked() > 0) {
+            nowMs_ += kClosingWaitMs; // the driver waits for its output before it closes
+            heldOutput_.clear();
+        }
         ++closes_;
         --openHandles_;
         handle_ = kInvalidPortHandle;
@@ -170,6 +212,7 @@ class FakeLine : public LineBackend {
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
+        calls_ += 'W';
         Bytes bytes(data, data + length);
         writes_.push_back(bytes);
         writeTimes_.push_back(nowMs_);
@@ -177,16 +220,29 @@ class FakeLine : public LineBackend {
             --shortWrites_;
             return length / 2;
         }
-        if (onWrite_ && length > 0) {
-            for (const Reply& reply : onWrite_(bytes)) {
-                ArriveLocked(Bytes(reply.bytes.begin(), reply.bytes.end()), reply.afterMs);
-            }
+        if (held_) {
+            heldOutput_.push_back(bytes); // sent (and answered) once released
+        } else {
+            ReplyLocked(bytes);
         }
         return length;
+    }
+    long OutputQueued(PortHandle handle) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        calls_ += 'Q';
+        return static_cast<long>(OutputLocked());
+    }
+    void DiscardOutput(PortHandle handle) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        calls_ += 'D';
+        heldOutput_.clear();
     }
     long Read(PortHandle handle, uint8_t* buffer, size_t maxBytes) override {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
+        calls_ += 'R';
         readSizes_.push_back(maxBytes);
         if (failingReads_ > 0) {
             --failingReads_;
@@ -201,6 +257,7 @@ class FakeLine : public LineBackend {
     bool ClearErrors(PortHandle handle, size_t* queued) override {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
+        calls_ += 'E';
         if (queued != nullptr) {
             *queued = QueuedLocked();
         }
@@ -209,12 +266,14 @@ class FakeLine : public LineBackend {
     void Purge(PortHandle handle) override {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
+        calls_ += 'P';
         ++purges_;
         Deliver();
         input_.clear();
     }
 
   private:
+    static constexpr uint64_t kClosingWaitMs = 30000;
     struct Arrival {
         uint64_t atMs;
         Bytes bytes;
@@ -229,9 +288,36 @@ class FakeLine : public LineBackend {
         if (line == nullptr) {
             return;
         }
-        std::lock_guard<std::mutex> guard(line->mutex_);
-        line->sleeps_.push_back(ms);
-        line->nowMs_ += ms;
+        std::vector<std::function<void()>> due;
+        {
+            std::lock_guard<std::mutex> guard(line->mutex_);
+            line->calls_ += 'S';
+            line->sleeps_.push_back(ms);
+            line->nowMs_ += ms;
+            auto& actions = line->actions_;
+            for (auto it = actions.begin(); it != actions.end() && it->first <= line->nowMs_;) {
+                due.push_back(std::move(it->second));
+                it = actions.erase(it);
+            }
+        }
+        for (auto& action : due) {
+            action();
+        }
+    }
+
+    void ReplyLocked(const Bytes& bytes) {
+        if (onWrite_ && !bytes.empty()) {
+            for (const Reply& reply : onWrite_(bytes)) {
+                ArriveLocked(Bytes(reply.bytes.begin(), reply.bytes.end()), reply.afterMs);
+            }
+        }
+    }
+    size_t OutputLocked() const {
+        size_t n = 0;
+        for (const Bytes& bytes : heldOutput_) {
+            n += bytes.size();
+        }
+        return n;
     }
 
     void ArriveLocked(Bytes bytes, uint64_t afterMs) {
@@ -269,6 +355,11 @@ class FakeLine : public LineBackend {
     std::deque<uint8_t> input_;
     std::function<std::vector<Reply>(const Bytes&)> onWrite_;
     bool openFails_ = false;
+    PortOpenError openError_ = PortOpenError::kNoDevice;
+    bool held_ = false;
+    std::vector<Bytes> heldOutput_;
+    std::multimap<uint64_t, std::function<void()>> actions_;
+    std::string calls_;
     int shortWrites_ = 0;
     int failingReads_ = 0;
     PortHandle handle_ = kInvalidPortHandle;

@@ -166,6 +166,15 @@ TEST_F(MonitorTest, FailedStatusWriteEndsTheMonitorWithThePortOpen) {
     EXPECT_EQ(line.Writes().size(), 1u);
 }
 
+TEST_F(MonitorTest, HeldLineEndsTheMonitorAtTheStatusWritesTimeout) {
+    line.SetOutputHeld(true);
+    StartStatusMonitor(&sink);
+    EXPECT_TRUE(MonitorEnds());
+    EXPECT_EQ(line.NowMs(), 100u + 4500u); // the flush, then 2000 ms per byte + 500 ms
+    EXPECT_EQ(line.OutputQueuedBytes(), 0u);
+    EXPECT_TRUE(g_bPortOpen.load());
+}
+
 TEST_F(MonitorTest, SuspendedMonitorTouchesNoLineUntilResumed) {
     AnswerStatus("exist 128/");
     StartStatusMonitor(&sink);

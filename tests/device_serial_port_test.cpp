@@ -1,16 +1,21 @@
 // The serial primitives on a scripted line with virtual time (chunking, polls, purge, close,
-// port names), and the termios backend's configuration on a real pseudo-terminal.
+// a held line, port names), and the termios backend's configuration, writes and exclusive
+// hold on a real pseudo-terminal.
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
 
 #include "FakeLine.h"
 #include "device/SerialPort.h"
+#include "device/Sleep.h"
 
 namespace {
 
@@ -71,6 +76,7 @@ TEST_F(SerialPortTest, OpenPassesSettingsForEachHandshakeMode) {
 TEST_F(SerialPortTest, PortOutsideTheRangeFailsAndStaysClosed) {
     for (int port : {-1, 8, 100}) {
         EXPECT_EQ(OpenPort(Settings(port)), 1) << port;
+        EXPECT_EQ(LastOpenError(), PortOpenError::kNoDevice);
         EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
         EXPECT_FALSE(g_bPortOpen.load());
     }
@@ -79,8 +85,10 @@ TEST_F(SerialPortTest, PortOutsideTheRangeFailsAndStaysClosed) {
 
 TEST_F(SerialPortTest, RejectedOpenLeavesHandleInvalidAndFlagUntouched) {
     OpenLine();
-    line.SetOpenFails(true);
+    EXPECT_EQ(LastOpenError(), PortOpenError::kNone);
+    line.SetOpenFails(true, PortOpenError::kBusy);
     EXPECT_EQ(OpenPort(Settings(1)), 1);
+    EXPECT_EQ(LastOpenError(), PortOpenError::kBusy); // the backend's reason is kept
     EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
     EXPECT_TRUE(g_bPortOpen.load());  // not touched by the failed open
     EXPECT_EQ(line.OpenHandles(), 0); // the earlier handle was released first
@@ -114,6 +122,37 @@ TEST_F(SerialPortTest, WriteFailsOnClosedPortOrShortWrite) {
     const size_t before = line.Writes().size();
     EXPECT_EQ(WritePort(big.data(), big.size()), 1);
     EXPECT_EQ(line.Writes().size(), before + 1);
+}
+
+TEST_F(SerialPortTest, HeldLineGivesAShortWriteAtItsTimeoutAndACloseThatDoesNotWait) {
+    OpenLine();
+    line.SetOutputHeld(true);
+    const uint8_t frame[] = {0x02, 'Y'};
+    EXPECT_EQ(WritePort(frame, 2), 1);
+    EXPECT_EQ(line.NowMs(), 4500u); // 2000 ms per byte + 500 ms
+    EXPECT_EQ(line.OutputQueuedBytes(), 0u);
+    EXPECT_EQ(line.Calls().back(), 'D'); // discarded at the timeout
+    // A line that moves again within the timeout: done once it has sent the bytes.
+    line.At(4800, [&] { line.SetOutputHeld(false); });
+    EXPECT_EQ(WritePort(frame, 2), 0);
+    EXPECT_GE(line.NowMs(), 4800u);
+    EXPECT_LE(line.NowMs(), 4820u);
+    // Closed while a chunk waits: the write ends there, and the close discards the output
+    // first, so it takes only its own 1000 ms instead of the driver's closing wait.
+    line.SetOutputHeld(true);
+    uint64_t closeMs = 0;
+    line.At(line.NowMs() + 100, [&] {
+        const uint64_t start = line.NowMs();
+        ClosePort();
+        closeMs = line.NowMs() - start;
+    });
+    std::vector<uint8_t> big(2048, 'x');
+    const size_t before = line.Writes().size();
+    EXPECT_EQ(WritePort(big.data(), big.size()), 1);
+    EXPECT_EQ(closeMs, 1000u);
+    EXPECT_EQ(line.Writes().size(), before + 1); // no chunk after the close
+    EXPECT_EQ(line.OpenHandles(), 0);
+    EXPECT_EQ(line.CallsOnClosedHandle(), 0);
 }
 
 TEST_F(SerialPortTest, ReadWithNoReplyMakesTenPollsOf50ms) {
@@ -304,6 +343,12 @@ TEST_F(PosixLineTest, HardwareHandshakeRawAndNonBlocking) {
     EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 0);
     EXPECT_EQ(count, 1u);
     EXPECT_EQ(buffer[0], 'Y');
+    // A pseudo-terminal hands the output on at once: the write is done without a wait.
+    const uint8_t frame[] = {0x02, 'Y'};
+    EXPECT_EQ(WritePort(frame, 2), 0);
+    char got[2] = {};
+    EXPECT_EQ(read(master, got, 2), 2);
+    EXPECT_EQ(std::string(got, 2), "\x02Y");
 }
 
 TEST_F(PosixLineTest, SoftwareHandshakeAndFraming) {
@@ -349,6 +394,47 @@ TEST_F(PosixLineTest, WriteHeldUpGivesUpAfterItsTimeout) {
     EXPECT_LT(ms, 10000);
 }
 
+// A second process, a second open in this one: both refused while the port is open, with the
+// reason; the device is free again once the port has closed.
+TEST_F(PosixLineTest, HeldDeviceCannotBeOpenedAgain) {
+    const std::string device = PortDeviceName(index);
+    const int other = open(device.c_str(), O_RDWR | O_NOCTTY); // as the printer side holds it
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0); // another program that locks the device
+    EXPECT_EQ(OpenPort(Settings(index)), 1);
+    EXPECT_EQ(LastOpenError(), PortOpenError::kBusy);
+    ASSERT_EQ(flock(other, LOCK_UN), 0);
+    ASSERT_EQ(OpenPort(Settings(index)), 0);
+    const auto openInChild = [&] {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            g_hCom = kInvalidPortHandle; // the parent's descriptor is not this process's port
+            const int result = OpenPort(Settings(index));
+            _exit(result == 0 ? 0 : LastOpenError() == PortOpenError::kBusy ? 1 : 2);
+        }
+        int status = -1;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(openInChild(), 1);
+    EXPECT_EQ(PlatformLineBackend().Open(device, Settings(index)), kInvalidPortHandle);
+    EXPECT_EQ(PlatformLineBackend().OpenError(), PortOpenError::kBusy);
+#ifdef TIOCGEXCL
+    int exclusive = 0;
+    EXPECT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+#endif
+    tarvello::SetSleepHook([](unsigned) {});
+    ClosePort();
+    tarvello::SetSleepHook(nullptr);
+#ifdef TIOCGEXCL
+    EXPECT_EQ(ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0); // left exclusive mode, although another descriptor stays open
+#endif
+    EXPECT_EQ(openInChild(), 0);
+    close(other);
+}
+
 TEST_F(PosixLineTest, RejectedSettingsCloseTheDevice) {
     PortSettings s = Settings(index, 0);
     s.dwBaudRate = 12345;
@@ -357,10 +443,14 @@ TEST_F(PosixLineTest, RejectedSettingsCloseTheDevice) {
     s = Settings(index, 0);
     s.byStopBits = 1; // one and a half stop bits
     EXPECT_EQ(OpenPort(s), 1);
+    EXPECT_EQ(LastOpenError(), PortOpenError::kSettingsRefused);
     EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
     EXPECT_FALSE(g_bPortOpen.load());
     const int missing = AddExtraPort("/dev/tarvello-no-such-device");
     EXPECT_EQ(OpenPort(Settings(missing)), 1);
+    EXPECT_EQ(LastOpenError(), PortOpenError::kNoDevice);
+    // Refused settings released the device: it opens again.
+    EXPECT_EQ(OpenPort(Settings(index, 0)), 0);
 }
 #endif
 
