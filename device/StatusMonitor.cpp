@@ -2,10 +2,12 @@
 //
 // The gate is a suspension count under a mutex. The monitor passes the gate before each port
 // operation and holds the gate's mutex for the length of that one operation (a read without
-// waiting, a two-byte write, clearing the line errors), never across a wait. So once
-// SuspendThread has returned, no monitor operation runs on the line until the matching
-// ResumeThread: a suspend waits at most for a platform call already under way, never for
-// the monitor's pass. A monitor that waits at the gate leaves the wait when its port closes.
+// waiting, a two-byte write, clearing the line errors), never across one of its fixed waits.
+// So once SuspendThread has returned, no monitor operation runs on the line until the matching
+// ResumeThread: a suspend waits at most for the one port operation already under way, never
+// for the monitor's pass. That is a few microseconds, except for a status write on a line the
+// handshake holds, which waits up to its write timeout (2000 ms per byte + 500 ms: 4.5 s) and
+// then ends the monitor. A monitor that waits at the gate leaves the wait when its port closes.
 //
 // There is one monitor object for the whole process (g_pMonitorThread points at it once a
 // monitor has been started), so suspend and resume stay valid after a monitor has ended.

@@ -1,10 +1,13 @@
 // The status monitor: while the port is open it polls the printer with STX "Y" and shows the
 // presence sensor, micro switch and ribbon readings (as volts) through a display sink.
 //
-// Suspension is a counted gate, not a thread suspension: SuspendThread never waits, and the
-// monitor looks at the gate before each port operation and waits there while the count is
-// above 0. Suspend and resume stay valid whether the monitor runs, has ended by itself, or
-// was never started.
+// Suspension is a counted gate, not a thread suspension: the monitor looks at the gate before
+// each port operation and waits there while the count is above 0. SuspendThread waits only for
+// a port operation of the monitor already under way (at most one: clearing the line errors, a
+// read without waiting, or the two-byte status write, which a held line keeps for up to its
+// write timeout of 4.5 s), never for the monitor's fixed waits; once it has returned, the
+// monitor touches the line no more until the matching resume. Suspend and resume stay valid
+// whether the monitor runs, has ended by itself, or was never started.
 #pragma once
 
 #include <string>
@@ -20,7 +23,7 @@ class DisplaySink {
 
 class CMonitorThread {
   public:
-    // Counted suspension through the gate; never waits.
+    // Counted suspension through the gate; waits at most for one monitor port operation.
     void SuspendThread();
     void ResumeThread();
     // True while the monitor thread of the latest opening is running.
