@@ -39,6 +39,9 @@ TEST_F(ExchangeTest, SendsTheBytesOnceAfterAFlush) {
     // Flush: 100 ms, then the write, then the first 50 ms poll finds the reply.
     EXPECT_EQ(line.Sleeps(), (std::vector<unsigned>{100, 50}));
     EXPECT_EQ(line.WriteTimes()[0], 100u);
+    // Open and purge; the flush's clear, wait and read; the write; the poll's clear, wait and
+    // read: the line errors are cleared before every read.
+    EXPECT_EQ(line.Calls(), "OPESRWQESR");
 }
 
 TEST_F(ExchangeTest, StaleBytesAreFlushedBeforeTheWrite) {
@@ -84,6 +87,14 @@ TEST_F(ExchangeTest, FailedWriteOrClosedPortGiveZero) {
     const size_t sleeps = line.Sleeps().size();
     EXPECT_FLOAT_EQ(Exchange(5.0f), 0.0f);
     EXPECT_EQ(line.Sleeps().size(), sleeps);
+    EXPECT_EQ(line.CallsOnClosedHandle(), 0);
+}
+
+TEST_F(ExchangeTest, CloseBetweenTheAttemptsEndsTheExchange) {
+    line.At(175, [] { ClosePort(); }); // during the wait of the second attempt
+    EXPECT_FLOAT_EQ(Exchange(5.0f), 0.0f);
+    EXPECT_EQ(line.Sleeps(), (std::vector<unsigned>{100, 50, 50, 1000}));
+    EXPECT_EQ(line.ReadCount(), 2u); // the flush's and the first attempt's; no read after
     EXPECT_EQ(line.CallsOnClosedHandle(), 0);
 }
 

@@ -115,6 +115,13 @@ TEST_F(MonitorTest, PromptPassTakes700msOfWaits) {
     ASSERT_GE(sleeps.size(), 3u);
     EXPECT_EQ(std::vector<unsigned>(sleeps.begin(), sleeps.begin() + 3),
               (std::vector<unsigned>{100, 500, 100}));
+    // Each pass: errors cleared, wait, flush read; the frame; errors cleared, wait, reply read;
+    // the wait at its end. Every read asks for the whole 255-byte buffer.
+    const std::string pass = "ESRWQESRS";
+    EXPECT_EQ(line.Calls().substr(0, 2 + 3 * pass.size()), "OP" + pass + pass + pass);
+    for (size_t size : line.ReadSizes()) {
+        EXPECT_EQ(size, 255u);
+    }
 }
 
 TEST_F(MonitorTest, SilentPrinterShowsNothingAndAPassTakes5200ms) {

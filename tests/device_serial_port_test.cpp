@@ -30,6 +30,14 @@ PortSettings Settings(int port, int handshake = 0) {
     return s;
 }
 
+std::string Times(int n, const std::string& calls) {
+    std::string all;
+    for (int k = 0; k < n; ++k) {
+        all += calls;
+    }
+    return all;
+}
+
 class SerialPortTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -163,6 +171,7 @@ TEST_F(SerialPortTest, ReadWithNoReplyMakesTenPollsOf50ms) {
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(line.Sleeps(), std::vector<unsigned>(10, 50));
     EXPECT_EQ(line.ReadSizes(), std::vector<size_t>(10, 255));
+    EXPECT_EQ(line.Calls(), "OP" + Times(10, "ESR")); // errors cleared before every read
 }
 
 TEST_F(SerialPortTest, ReadStopsAtTheFirstPollWithBytes) {
@@ -237,6 +246,7 @@ TEST_F(SerialPortTest, FlushWaitsOnceAndReadsOnceWithinItsLimit) {
     FlushInput(255);
     EXPECT_EQ(line.Sleeps(), std::vector<unsigned>{100});
     EXPECT_EQ(line.ReadSizes(), std::vector<size_t>{255});
+    EXPECT_EQ(line.Calls(), "OPESR");
     FlushInput(1000); // never more than one read's 255 bytes
     EXPECT_EQ(line.ReadSizes().back(), 255u);
     EXPECT_EQ(line.Queued(), 0u);
@@ -439,6 +449,7 @@ TEST_F(PosixLineTest, RejectedSettingsCloseTheDevice) {
     PortSettings s = Settings(index, 0);
     s.dwBaudRate = 12345;
     EXPECT_EQ(OpenPort(s), 1);
+    EXPECT_EQ(LastOpenError(), PortOpenError::kSettingsRefused);
     EXPECT_EQ(g_hCom.load(), kInvalidPortHandle);
     s = Settings(index, 0);
     s.byStopBits = 1; // one and a half stop bits
