@@ -169,7 +169,7 @@ bool TakeExclusively(int fd) {
         return false;
     }
 #endif
-    ioctl(fd, TIOCEXCL); // not a terminal: the configuration fails next
+    ioctl(fd, TIOCEXCL); // fails only on a device that is no terminal, which Configure refuses
     return true;
 }
 
