@@ -32,17 +32,20 @@ void Show(QWidget* owner, const MessageRecord& record) {
         return;
     }
     QMessageBox box(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
+    if (!record.informativeText.isEmpty())
+        box.setInformativeText(record.informativeText);
     box.exec();
 }
 
 } // namespace
 
-void ShowNote(QWidget* owner, const QString& text) {
-    Show(owner, {QString::fromLatin1(kNoteCaption), text, QMessageBox::Information});
+void ShowNote(QWidget* owner, const QString& text, const QString& informativeText) {
+    Show(owner,
+         {QString::fromLatin1(kNoteCaption), text, QMessageBox::Information, informativeText});
 }
 
 void ShowValidationMessage(QWidget* owner, const QString& text) {
-    Show(owner, {QStringLiteral("Tarvello"), text, QMessageBox::Warning});
+    Show(owner, {QStringLiteral("Tarvello"), text, QMessageBox::Warning, QString()});
 }
 
 void SoundBeep(unsigned frequency, unsigned durationMs) {

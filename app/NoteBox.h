@@ -22,11 +22,13 @@ struct MessageRecord {
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString informativeText; // below the text, in the box's smaller type; empty: none
 };
 
 // A message box owned by owner with the caption "Note:", an information icon and an OK button;
-// returns after the user has closed it.
-void ShowNote(QWidget* owner, const QString& text);
+// returns after the user has closed it. informativeText, when given, stands below the text
+// (why it happened, what to look at).
+void ShowNote(QWidget* owner, const QString& text, const QString& informativeText = QString());
 // The message of a data exchange that refuses a field: caption "Tarvello", exclamation icon.
 void ShowValidationMessage(QWidget* owner, const QString& text);
 // A tone of frequency Hz for durationMs where the platform can sound one (Windows), the system

@@ -9,6 +9,8 @@
 #endif
 #include <windows.h>
 
+#include <atomic>
+
 #include "device/LineBackend.h"
 
 namespace {
@@ -75,20 +77,44 @@ bool Configure(HANDLE h, const PortSettings& settings) {
     return SetCommTimeouts(h, &timeouts) != FALSE;
 }
 
+// Why CreateFileA refused a port. A port that another program has open answers "access
+// denied": the comm API opens every port for one program alone.
+PortOpenError OpenErrorFor(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_INVALID_NAME:
+    case ERROR_DEV_NOT_EXIST:
+        return PortOpenError::kNoDevice;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return PortOpenError::kBusy;
+    default:
+        return PortOpenError::kOther;
+    }
+}
+
 class Win32Line : public LineBackend {
   public:
     PortHandle Open(const std::string& device, const PortSettings& settings) override {
         HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
+            openError_ = OpenErrorFor(GetLastError());
             return kInvalidPortHandle;
         }
         if (!Configure(h, settings)) {
+            openError_ = PortOpenError::kSettingsRefused;
             CloseHandle(h);
             return kInvalidPortHandle;
         }
+        openError_ = PortOpenError::kNone;
         return h;
     }
+
+    PortOpenError OpenError() const override { return openError_.load(); }
 
     void Close(PortHandle handle) override { CloseHandle(ToHandle(handle)); }
 
@@ -127,6 +153,9 @@ class Win32Line : public LineBackend {
     void Purge(PortHandle handle) override {
         PurgeComm(ToHandle(handle), PURGE_TXCLEAR | PURGE_RXCLEAR);
     }
+
+  private:
+    std::atomic<PortOpenError> openError_{PortOpenError::kNone};
 };
 
 } // namespace

@@ -2,22 +2,22 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QSerialPortInfo>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "app/BackgroundRun.h"
 #include "app/NoteBox.h"
 #include "app/SharedState.h"
-#include "device/Protocol.h"
 #include "device/SerialPort.h"
-#include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "pages/PortOpenSequence.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
 
@@ -42,52 +42,114 @@ constexpr int kFontControls[] = {1034, 1035, 1036, 1037, 1038, 1039, 1040, 1016,
 
 constexpr uint32_t kBaudRates[] = {4800, 9600, 19200, 38400, 57600};
 
-// Whether a port the system reports is one of the first eight the list already holds.
-bool IsOneOfTheFirstEight(const QSerialPortInfo& info) {
+// The item role that holds what the opened list shows after an item's text: the device the
+// item opens and what the system reports about it.
+constexpr int kPortDetailRole = Qt::UserRole + 1;
+
+// Whether a port the system reports is one of the first eight the list already holds; its index.
+int FirstEightIndexOf(const QSerialPortInfo& info) {
     for (int i = 0; i < 8; ++i) {
 #ifdef _WIN32
         if (info.portName().compare(QStringLiteral("COM%1").arg(i + 1), Qt::CaseInsensitive) == 0)
-            return true;
+            return i;
 #else
         if (info.systemLocation() == QString::fromStdString(PortDeviceName(i)))
-            return true;
+            return i;
 #endif
     }
-    return false;
+    return -1;
 }
 
-// Steps 2 to 8 of the open sequence on the worker thread. Returns the step that failed, 0 when
-// the monitor runs. portOpened is called (on this thread) right after the port has opened.
-template <typename Opened>
-int OpenSequence(PortSettings settings, DisplaySink* sink, Opened portOpened) {
-    g_nPortResult = OpenPort(settings);
-    if (g_nPortResult != 0)
-        return 2;
-    portOpened();
+// What the system reports about a port, as a person recognises the adapter:
+// "USB-Serial Controller (Prolific)".
+QString Reported(const QSerialPortInfo& info) {
+    const QString description = info.description().trimmed();
+    const QString manufacturer = info.manufacturer().trimmed();
+    if (manufacturer.isEmpty() || description.contains(manufacturer, Qt::CaseInsensitive))
+        return description;
+    if (description.isEmpty())
+        return manufacturer;
+    return QStringLiteral("%1 (%2)").arg(description, manufacturer);
+}
 
-    const std::vector<uint8_t> connect = BuildConnectFrame();
-    g_nPortResult = WritePort(connect.data(), connect.size());
-    if (g_nPortResult != 0)
-        return 4;
+QString JoinDetail(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return a.isEmpty() ? b : a;
+    return a + QStringLiteral("  ") + b;
+}
 
-    tarvello::Sleep(1000);
+// The opened port list shows each item's detail after its text; the closed list shows only the
+// text.
+class PortItemDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
 
-    uint8_t reply[10];
-    std::memset(reply, 0, sizeof reply);
-    uint32_t count = 0;
-    g_nPortResult = ReadPort(reply, sizeof reply, count);
-    if (g_nPortResult != 0 || reply[0] != 'Y') {
-        ClosePort();
-        return 6;
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = JoinDetail(option->text, index.data(kPortDetailRole).toString());
     }
+};
 
-    const std::vector<uint8_t> access = BuildAccessFrame(); // 11 frame bytes and a 0x00
-    g_nPortResult = WritePort(access.data(), access.size());
-    if (g_nPortResult != 0)
-        return 7;
+// The port as the technician chose it: the item's text, and the device it opens when the text
+// does not name it ("COM1 (/dev/ttyS0)").
+QString PortShownName(const QString& itemText, const std::string& device) {
+    const QString path = QString::fromStdString(device);
+#ifdef _WIN32
+    (void)path;
+    return itemText;
+#else
+    if (path.isEmpty() || path == itemText)
+        return itemText;
+    return QStringLiteral("%1 (%2)").arg(itemText, path);
+#endif
+}
 
-    StartStatusMonitor(sink);
-    return 0;
+// Why the open failed, for the informative text of the "串口打开错误!" box.
+QString OpenFailureReason(const PortOpenResult& r, const QString& port) {
+    const QString closeFirst = QStringLiteral("请按“关闭端口”后再试。");
+    switch (r.failedStep) {
+    case PortOpenStep::kNone:
+        return QString();
+    case PortOpenStep::kOpen:
+        break;
+    case PortOpenStep::kHandshakeWrite:
+        return QStringLiteral("握手命令无法写入 %1。").arg(port) + closeFirst;
+    case PortOpenStep::kNoAnswer:
+        return QStringLiteral(
+                   "打印机在 1 秒内没有应答握手命令。请检查打印机电源、连接线和波特率。") +
+               closeFirst;
+    case PortOpenStep::kNotY:
+        return QStringLiteral("打印机的应答不是 “Y”，收到：%1。请检查波特率和其他设置。")
+                   .arg(QString::fromStdString(DescribeBytes(r.received))) +
+               closeFirst;
+    case PortOpenStep::kAccessWrite:
+        return QStringLiteral("访问码命令无法写入 %1。").arg(port) + closeFirst;
+    }
+    if (r.device.empty())
+        return QStringLiteral("没有选择串口。");
+    switch (r.openError) {
+    case PortOpenError::kNoDevice:
+        return QStringLiteral("设备 %1 不存在。请检查串口号，以及 USB 转串口线是否已插好。")
+            .arg(port);
+    case PortOpenError::kBusy:
+        return QStringLiteral("%1 已被另一个程序占用。请关闭正在使用它的程序后再试。").arg(port);
+    case PortOpenError::kNoAccess:
+#if defined(__linux__)
+        return QStringLiteral("没有打开 %1 的权限。在 Linux 上，用户须属于 dialout 组"
+                              "（sudo usermod -aG dialout 用户名，然后重新登录）。")
+            .arg(port);
+#else
+        return QStringLiteral("没有打开 %1 的权限。").arg(port);
+#endif
+    case PortOpenError::kSettingsRefused:
+        return QStringLiteral("%1 无法按所选设置配置（波特率、数据位、停止位、校验位或握手信号）。")
+            .arg(port);
+    case PortOpenError::kNone:
+    case PortOpenError::kOther:
+        break;
+    }
+    return QStringLiteral("系统拒绝打开 %1。").arg(port);
 }
 
 } // namespace
@@ -110,17 +172,40 @@ CPage1::CPage1(DisplaySink* sink, int initialPort, QWidget* parent)
 }
 
 void CPage1::FillPortList() {
-    // Items 0..7 ("COM1".."COM8") come from the template; each item carries its nPort.
-    for (int i = 0; i < m_cbPort->count(); ++i)
+    // Items 0..7 ("COM1".."COM8") come from the template; each item carries its nPort. The
+    // opened list (and each item's tooltip) shows the device an item opens where its text does
+    // not name it, and what the system reports about the device (a USB adapter's description).
+    std::vector<QString> reported(8);
+    std::vector<QSerialPortInfo> others;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const int first = FirstEightIndexOf(info);
+        if (first >= 0)
+            reported[static_cast<size_t>(first)] = Reported(info);
+        else
+            others.push_back(info);
+    }
+    for (int i = 0; i < m_cbPort->count(); ++i) {
         m_cbPort->setItemData(i, i);
+#ifdef _WIN32
+        const QString device;
+#else
+        const QString device = QString::fromStdString(PortDeviceName(i));
+#endif
+        const QString detail =
+            JoinDetail(device, i < 8 ? reported[static_cast<size_t>(i)] : QString());
+        m_cbPort->setItemData(i, detail, kPortDetailRole);
+        m_cbPort->setItemData(i, detail, Qt::ToolTipRole);
+    }
     // Then the other serial ports the system reports (USB adapters), then the devices given on
     // the command line.
     std::vector<int> listed;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        if (IsOneOfTheFirstEight(info))
-            continue;
+    for (const QSerialPortInfo& info : others) {
         const int nPort = AddExtraPort(info.systemLocation().toStdString());
         m_cbPort->addItem(info.systemLocation(), nPort);
+        const int item = m_cbPort->count() - 1;
+        m_cbPort->setItemData(item, Reported(info), kPortDetailRole);
+        m_cbPort->setItemData(item, JoinDetail(info.systemLocation(), Reported(info)),
+                              Qt::ToolTipRole);
         listed.push_back(nPort);
     }
     const std::vector<std::string> extras = ExtraPorts();
@@ -128,14 +213,25 @@ void CPage1::FillPortList() {
         const int nPort = 8 + static_cast<int>(i);
         if (std::find(listed.begin(), listed.end(), nPort) != listed.end())
             continue;
-        m_cbPort->addItem(QString::fromStdString(extras[i]), nPort);
+        const QString path = QString::fromStdString(extras[i]);
+        m_cbPort->addItem(path, nPort);
+        m_cbPort->setItemData(m_cbPort->count() - 1, path, Qt::ToolTipRole);
     }
     m_cbPort->setCurrentIndex(-1);
-    // Long device paths stay readable in the opened list.
+    m_cbPort->setItemDelegate(new PortItemDelegate(m_cbPort));
+    FitPortPopup();
+}
+
+void CPage1::FitPortPopup() {
+    // The opened list is wide enough for the longest text and detail in the list's font.
+    const QFontMetrics fm(m_cbPort->view()->font());
     int widest = 0;
-    for (int i = 0; i < m_cbPort->count(); ++i)
-        widest = std::max(widest, m_cbPort->fontMetrics().horizontalAdvance(m_cbPort->itemText(i)));
-    m_cbPort->view()->setMinimumWidth(widest + 24);
+    for (int i = 0; i < m_cbPort->count(); ++i) {
+        const QString shown =
+            JoinDetail(m_cbPort->itemText(i), m_cbPort->itemData(i, kPortDetailRole).toString());
+        widest = std::max(widest, fm.horizontalAdvance(shown));
+    }
+    m_cbPort->view()->setMinimumWidth(widest + 32);
 }
 
 int CPage1::PortItemOf(int nPort) const {
@@ -149,6 +245,7 @@ bool CPage1::OnSetActive() {
             tarvello::res::FitTextToFont(w);
         }
     }
+    FitPortPopup();
     if (s_bFirstActivation) {
         const int portItem = PortItemOf(m_nInitialPort);
         m_cbPort->setCurrentIndex(portItem >= 0 ? portItem : 0);
@@ -187,16 +284,17 @@ void CPage1::OnOpenPort() {
 
     // 2.-8. on a worker thread: the handshake takes more than a second, and the window keeps
     // painting while the sheet takes no input.
-    auto failedStep = std::make_shared<int>(0);
+    auto result = std::make_shared<PortOpenResult>();
+    const QString port = portItem >= 0 ? m_cbPort->itemText(portItem) : QString();
     DisplaySink* sink = m_pSink;
     tarvello::ui::RunInBackground(
         this, Sheet() ? Sheet() : this,
-        [this, settings, sink, failedStep] {
-            *failedStep = OpenSequence(settings, sink, [this] {
+        [this, settings, sink, result] {
+            *result = RunPortOpenSequence(settings, sink, [this] {
                 tarvello::ui::PostToUi(this, [this] { OnPortOpened(); });
             });
         },
-        [this, failedStep] { OnOpenFinished(*failedStep); });
+        [this, result, port] { OnOpenFinished(*result, port); });
 }
 
 void CPage1::OnPortOpened() {
@@ -205,11 +303,13 @@ void CPage1::OnPortOpened() {
     m_btnClose->setEnabled(true);
 }
 
-void CPage1::OnOpenFinished(int failedStep) {
-    if (failedStep == 0)
+void CPage1::OnOpenFinished(const PortOpenResult& result, const QString& port) {
+    if (result.Succeeded())
         return;
-    tarvello::ui::ShowNote(this, QString::fromUtf8(tarvello::ui::kPortOpenErrorText));
-    if (failedStep == 6)
+    // The box keeps its text and caption; the reason stands below the text.
+    tarvello::ui::ShowNote(this, QString::fromUtf8(tarvello::ui::kPortOpenErrorText),
+                           OpenFailureReason(result, PortShownName(port, result.device)));
+    if (result.HandshakeFailed())
         tarvello::ui::SoundBeep(1000, 1000);
 }
 

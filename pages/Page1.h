@@ -10,6 +10,7 @@
 class QComboBox;
 class QPushButton;
 class DisplaySink;
+struct PortOpenResult;
 
 class CPage1 : public CPropertyPage {
     Q_OBJECT
@@ -32,10 +33,13 @@ class CPage1 : public CPropertyPage {
 
   private:
     void FillPortList();
+    // The opened port list wide enough for every item's text and detail.
+    void FitPortPopup();
     // Step 3 of the open sequence, posted by the worker once the port is open.
     void OnPortOpened();
-    // The end of the open sequence on the UI thread: the error box and the beep, if any.
-    void OnOpenFinished(int failedStep);
+    // The end of the open sequence on the UI thread: the error box with the reason, and the
+    // beep after a failed handshake. port: the chosen item's text.
+    void OnOpenFinished(const PortOpenResult& result, const QString& port);
 
     QFont m_font;
     QPushButton* m_btnClose = nullptr;

@@ -1,5 +1,5 @@
 // The virtual printer on a pseudo-terminal with the port open on it, for the end-to-end tests:
-// the port settings, the port page's open sequence through the serial primitives, and the
+// the port settings, the port page's open sequence, and the
 // fixtures that start the printer, open the port (and the status monitor) and tidy up again.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "pages/PortOpenSequence.h"
 #include "sim/VirtualPrinter.h"
 
 namespace e2e {
@@ -52,30 +53,10 @@ inline int GateCount() {
     return CMonitorThread().SuspendCount();
 }
 
-// The port page's open sequence, steps 2 to 8, through the serial primitives as the page sends
-// them: open, STX "k" CR, one second, one read that must begin with 'Y' (else the port is
-// closed again), the access code, the monitor. 0 when the monitor runs, else the failed step.
-inline int OpenLikeThePortPage(int nPort, DisplaySink* sink) {
-    if (OpenPort(SettingsFor(nPort)) != 0) {
-        return 2;
-    }
-    const std::vector<uint8_t> connect = BuildConnectFrame();
-    if (WritePort(connect.data(), connect.size()) != 0) {
-        return 4;
-    }
-    tarvello::Sleep(1000);
-    uint8_t reply[10] = {};
-    uint32_t count = 0;
-    if (ReadPort(reply, sizeof reply, count) != 0 || reply[0] != 'Y') {
-        ClosePort();
-        return 6;
-    }
-    const std::vector<uint8_t> access = BuildAccessFrame();
-    if (WritePort(access.data(), access.size()) != 0) {
-        return 7;
-    }
-    StartStatusMonitor(sink);
-    return 0;
+// The port page's open sequence (steps 2 to 8) on the port nPort names, with the settings the
+// virtual printer is opened with.
+inline PortOpenResult OpenLikeThePortPage(int nPort, DisplaySink* sink) {
+    return RunPortOpenSequence(SettingsFor(nPort), sink);
 }
 
 // Starts the printer and opens the port on it (a fatal failure if either fails).

@@ -100,22 +100,29 @@ TEST_F(DeviceFaultE2E, RefusedSilentGarbledLateOrHungUpHandshakesLeaveThePortClo
     struct Case {
         const char* name;
         std::function<void(VirtualPrinter&)> fault;
+        PortOpenStep step;
+        size_t received; // bytes of the reply kept for the technician
     };
     const std::vector<Case> cases = {
-        {"'N' to the handshake", [](VirtualPrinter& p) { p.SetRejectHandshake(true); }},
-        {"silence", [](VirtualPrinter& p) { p.SetSilent(true); }},
-        {"garbage", [](VirtualPrinter& p) { p.SetGarbage(true); }},
+        {"'N' to the handshake", [](VirtualPrinter& p) { p.SetRejectHandshake(true); },
+         PortOpenStep::kNotY, 1},
+        {"silence", [](VirtualPrinter& p) { p.SetSilent(true); }, PortOpenStep::kNoAnswer, 0},
+        // Eight bytes of garbage for the one-byte answer.
+        {"garbage", [](VirtualPrinter& p) { p.SetGarbage(true); }, PortOpenStep::kNotY, 8},
         // Later than the second and the ten polls after it.
-        {"slow reply", [](VirtualPrinter& p) { p.SetReplyDelayMs(Scaled(3000).count()); }},
-        {"hang-up after the frame", [](VirtualPrinter& p) { p.SetHangUpAfterFrames(1); }},
+        {"slow reply", [](VirtualPrinter& p) { p.SetReplyDelayMs(Scaled(3000).count()); },
+         PortOpenStep::kNoAnswer, 0},
+        {"hang-up after the frame", [](VirtualPrinter& p) { p.SetHangUpAfterFrames(1); },
+         PortOpenStep::kNoAnswer, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         VirtualPrinter& printer = NewPrinter();
         c.fault(printer);
-        int step = -1;
-        const auto took = Timed([&] { step = OpenLikeThePortPage(PortOf(printer), &sink); });
-        EXPECT_EQ(step, 6);
+        PortOpenResult result;
+        const auto took = Timed([&] { result = OpenLikeThePortPage(PortOf(printer), &sink); });
+        EXPECT_EQ(result.failedStep, c.step);
+        EXPECT_EQ(result.received.size(), c.received);
         EXPECT_LE(took.count(), Bound(kOpenSequenceMs).count());
         ExpectClosed();
         EXPECT_EQ(printer.FrameCount(FrameKind::AccessCode), 0);
@@ -147,7 +154,7 @@ TEST_F(DeviceFaultE2E, MonitorPollsThroughEveryReplyFaultAndEndsOnClose) {
         if (c.fault) {
             c.fault(printer);
         }
-        ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink), 0);
+        ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink).failedStep, PortOpenStep::kNone);
         ExpectOpen();
         if (!c.fault) {
             const std::string name = c.name;
@@ -184,7 +191,7 @@ TEST_F(DeviceFaultE2E, MonitorPollsThroughEveryReplyFaultAndEndsOnClose) {
 // status write always ends it). The user's close then closes the handle.
 TEST_F(DeviceFaultE2E, HangUpDuringTheMonitorsReplyWaitEndsTheMonitor) {
     VirtualPrinter& printer = NewPrinter();
-    ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink), 0);
+    ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink).failedStep, PortOpenStep::kNone);
     ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
     printer.SetSilent(true);
     const int polls = printer.FrameCount(FrameKind::Status);
@@ -205,7 +212,7 @@ TEST_F(DeviceFaultE2E, HangUpDuringTheMonitorsReplyWaitEndsTheMonitor) {
 // fails, and after the resume the monitor ends on its own failed write.
 TEST_F(DeviceFaultE2E, HangUpWhileTheMonitorIsSuspendedEndsItAfterTheResume) {
     VirtualPrinter& printer = NewPrinter();
-    ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink), 0);
+    ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink).failedStep, PortOpenStep::kNone);
     ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
     {
         ScopedMonitorSuspend suspend;
@@ -229,14 +236,19 @@ TEST_F(DeviceFaultE2E, VanishedDeviceFailsTheOpenCleanly) {
         std::filesystem::create_symlink(printer.DevicePath(), link);
         const int nPort = AddExtraPort(link);
         std::filesystem::remove(link);
-        EXPECT_EQ(OpenLikeThePortPage(nPort, &sink), 2);
+        const PortOpenResult result = OpenLikeThePortPage(nPort, &sink);
+        EXPECT_EQ(result.failedStep, PortOpenStep::kOpen);
+        EXPECT_EQ(result.openError, PortOpenError::kNoDevice);
         ExpectClosed();
     }
     {
         VirtualPrinter& printer = NewPrinter();
         const int nPort = PortOf(printer);
         printer.Stop();
-        const auto took = Timed([&] { EXPECT_EQ(OpenLikeThePortPage(nPort, &sink), 2); });
+        PortOpenResult result;
+        const auto took = Timed([&] { result = OpenLikeThePortPage(nPort, &sink); });
+        EXPECT_EQ(result.failedStep, PortOpenStep::kOpen);
+        EXPECT_EQ(result.openError, PortOpenError::kNoDevice);
         EXPECT_LE(took.count(), Bound(0).count());
         ExpectClosed();
     }
@@ -245,7 +257,7 @@ TEST_F(DeviceFaultE2E, VanishedDeviceFailsTheOpenCleanly) {
         const std::string second = link + "-open";
         std::filesystem::remove(second);
         std::filesystem::create_symlink(printer.DevicePath(), second);
-        ASSERT_EQ(OpenLikeThePortPage(AddExtraPort(second), &sink), 0);
+        ASSERT_EQ(OpenLikeThePortPage(AddExtraPort(second), &sink).failedStep, PortOpenStep::kNone);
         std::filesystem::remove(second);
         const int polls = printer.FrameCount(FrameKind::Status);
         EXPECT_TRUE(printer.WaitForFrames(FrameKind::Status, polls + 2, 3000));
@@ -276,7 +288,7 @@ TEST_F(DeviceFaultE2E, ClosingAtAnyMomentOfThePassEndsTheMonitor) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         VirtualPrinter& printer = NewPrinter();
-        ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink), 0);
+        ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink).failedStep, PortOpenStep::kNone);
         ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
         const int polls = printer.FrameCount(FrameKind::Status);
         ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, polls + 1, 3000));
@@ -306,7 +318,7 @@ TEST_F(DeviceFaultE2E, QuickReopensNeverShareTheLineWithAnEarlierMonitor) {
     printer.SetOversize(4096);
     for (int round = 0; round < 4; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink), 0);
+        ASSERT_EQ(OpenLikeThePortPage(PortOf(printer), &sink).failedStep, PortOpenStep::kNone);
         ClosePort();
         WaitStatusMonitorEnd();
         ExpectClosed();

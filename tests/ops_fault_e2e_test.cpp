@@ -70,7 +70,8 @@ class OpsFaultE2E : public FastPrinterFixture {
     // A printer, opened as the port page opens it, with the monitor polling.
     VirtualPrinter& OpenPrinter() {
         VirtualPrinter& printer = NewPrinter();
-        EXPECT_EQ(OpenLikeThePortPage(AddExtraPort(printer.DevicePath()), &sink), 0);
+        EXPECT_EQ(OpenLikeThePortPage(AddExtraPort(printer.DevicePath()), &sink).failedStep,
+                  PortOpenStep::kNone);
         EXPECT_TRUE(printer.WaitForFrames(FrameKind::Status, 1, 3000));
         return printer;
     }
@@ -187,7 +188,8 @@ TEST_F(OpsFaultE2E, AWorkerNeverRunsOnIntoTheNextOpening) {
         printers.push_back(std::make_unique<VirtualPrinter>());
         VirtualPrinter& second = *printers.back();
         ASSERT_TRUE(second.Start());
-        EXPECT_EQ(OpenLikeThePortPage(AddExtraPort(second.DevicePath()), &sink), 0)
+        EXPECT_EQ(OpenLikeThePortPage(AddExtraPort(second.DevicePath()), &sink).failedStep,
+                  PortOpenStep::kNone)
             << "the new handshake lost its reply";
         EXPECT_TRUE(Eventually([] { return !IsAdjustmentRunning(); }, Bound(kPassMs)));
         EXPECT_EQ(LastAdjustmentExitCode(), 1);
