@@ -1,13 +1,19 @@
 // test-labels: threaded e2e
 // The port page against the virtual printer on a pseudo-terminal, in real time: the open
-// sequence on the wire, the status group filled by the monitor, a printer that refuses or
-// stays silent, a port that does not exist, the close, and closing the window with the port
+// sequence on the wire, the status group filled by the monitor, a printer that refuses, stays
+// silent, answers garbage or hangs up, a port that does not exist or that another program
+// holds (each with the reason the box gives), the close, and closing the window with the port
 // open. The handlers run their exchanges on worker threads; the tests wait on the event loop.
 #include "ui_test_support.h"
 
 #include <memory>
 #include <string>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
@@ -109,19 +115,33 @@ TEST_F(OpenPort, HandshakeAccessCodeThenStatusPollsFillTheStatusGroup) {
 }
 
 TEST_F(OpenPort, RefusedOrSilentHandshakeClosesThePortThenBoxThenBeep) {
-    for (bool silent : {false, true}) {
-        SCOPED_TRACE(silent ? "silent printer" : "printer answers N");
+    struct Case {
+        const char* name;
+        bool silent, refuse, garbage;
+        const char* reason; // in the box's informative text
+    };
+    const Case cases[] = {
+        {"printer answers N", false, true, false, "打印机的应答不是 “Y”，收到：4E (\"N\")。"},
+        {"silent printer", true, false, false, "打印机在 1 秒内没有应答握手命令。"},
+        {"printer answers garbage", false, false, true, "打印机的应答不是 “Y”，收到："},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         messages.clear();
         beeps.clear();
         beepAfterMessages.clear();
         printer.ClearLog();
-        printer.SetRejectHandshake(!silent);
-        printer.SetSilent(silent);
+        printer.SetRejectHandshake(c.refuse);
+        printer.SetSilent(c.silent);
+        printer.SetGarbage(c.garbage);
         OpenAndWait();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].caption, QStringLiteral("Note:"));
         EXPECT_EQ(messages[0].text, QStringLiteral("串口打开错误!"));
         EXPECT_EQ(messages[0].icon, QMessageBox::Information);
+        EXPECT_TRUE(messages[0].informativeText.startsWith(QString::fromUtf8(c.reason)))
+            << messages[0].informativeText.toStdString();
+        EXPECT_TRUE(messages[0].informativeText.endsWith(QStringLiteral("请按“关闭端口”后再试。")));
         ASSERT_EQ(beeps.size(), 1u);
         EXPECT_EQ(beeps[0], std::make_pair(1000u, 1000u));
         EXPECT_EQ(beepAfterMessages[0], 1u); // the beep sounds after the box
@@ -139,10 +159,58 @@ TEST_F(OpenPort, RefusedOrSilentHandshakeClosesThePortThenBoxThenBeep) {
     // A printer that answers again is accepted on the next attempt.
     printer.SetSilent(false);
     printer.SetRejectHandshake(false);
+    printer.SetGarbage(false);
     messages.clear();
     OpenAndWait();
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(g_bPortOpen);
+}
+
+// Another program holds the device (a process of its own that locks it, as a second instance
+// of the tool does): the box says so, nothing is sent, no beep. Once it has let go, a printer
+// that hangs up right after the handshake frame gives the silent printer's reason and the beep.
+TEST_F(OpenPort, PortHeldByAnotherProgramOrHungUpPrinterSayWhy) {
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const std::string device = printer.DevicePath();
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // Only calls that are safe in the child of a process with threads.
+        const int fd = open(device.c_str(), O_RDWR | O_NOCTTY);
+        const char ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+        (void)!write(ready[1], &ok, 1);
+        char any;
+        (void)!read(release[0], &any, 1);
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 'y');
+    OpenAndWait();
+    ASSERT_EQ(write(release[1], "x", 1), 1);
+    int status = 0;
+    waitpid(holder, &status, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        close(fd);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("串口打开错误!"));
+    EXPECT_EQ(messages[0].informativeText,
+              QString::fromStdString(device) +
+                  QStringLiteral(" 已被另一个程序占用。请关闭正在使用它的程序后再试。"));
+    EXPECT_TRUE(beeps.empty());
+    EXPECT_TRUE(Button(1016)->isEnabled());
+    EXPECT_EQ(printer.TotalFrames(), 0);
+
+    messages.clear();
+    printer.SetHangUpAfterFrames(1);
+    OpenAndWait();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].informativeText.startsWith(
+        QStringLiteral("打印机在 1 秒内没有应答握手命令。")));
+    EXPECT_EQ(beeps.size(), 1u);
+    EXPECT_FALSE(g_bPortOpen);
 }
 
 TEST_F(OpenPort, PortThatDoesNotExistShowsOnlyTheBox) {
@@ -172,6 +240,9 @@ TEST_F(OpenPort, PortThatDoesNotExistShowsOnlyTheBox) {
     EXPECT_EQ(s.nHandshake, 1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, QStringLiteral("串口打开错误!"));
+    EXPECT_EQ(messages[0].informativeText,
+              QStringLiteral("设备 /dev/tarvello-no-such-port 不存在。请检查串口号，"
+                             "以及 USB 转串口线是否已插好。"));
     EXPECT_TRUE(beeps.empty());
     EXPECT_TRUE(Button(1016)->isEnabled());
     EXPECT_FALSE(Button(1017)->isEnabled());
