@@ -1,6 +1,8 @@
 #include "app/NoteBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QSpacerItem>
 
 #include <thread>
 #include <utility>
@@ -21,6 +23,9 @@ MessageHook& Hook() {
     return hook;
 }
 
+// The least width of a box with an informative text, in pixels.
+constexpr int kInformativeWidth = 340;
+
 BeepHook& Beeper() {
     static BeepHook hook;
     return hook;
@@ -32,8 +37,15 @@ void Show(QWidget* owner, const MessageRecord& record) {
         return;
     }
     QMessageBox box(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
-    if (!record.informativeText.isEmpty())
+    if (!record.informativeText.isEmpty()) {
         box.setInformativeText(record.informativeText);
+        // A reason of a few sentences reads better in lines of some length than in the narrow
+        // column a short text would give the box.
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+            grid->addItem(
+                new QSpacerItem(kInformativeWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }
 

@@ -75,7 +75,7 @@ QString Reported(const QSerialPortInfo& info) {
 QString JoinDetail(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty())
         return a.isEmpty() ? b : a;
-    return a + QStringLiteral("  ") + b;
+    return a + QStringLiteral(" — ") + b;
 }
 
 // The opened port list shows each item's detail after its text; the closed list shows only the

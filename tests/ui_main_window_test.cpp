@@ -338,7 +338,7 @@ TEST_F(MainWindow, PortListShowsTheDeviceEachItemOpens) {
         if (i < 8) {
             EXPECT_EQ(text, QStringLiteral("COM%1").arg(i + 1));
             EXPECT_TRUE(tip.startsWith(QStringLiteral("/dev/ttyS%1").arg(i))) << i;
-            EXPECT_GE(shown, fm.horizontalAdvance(text + QStringLiteral("  ") + tip)) << i;
+            EXPECT_GE(shown, fm.horizontalAdvance(text + QStringLiteral(" — ") + tip)) << i;
         }
 #endif
         if (i >= 8) {
