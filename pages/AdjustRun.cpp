@@ -1,0 +1,95 @@
+#include "pages/AdjustRun.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "app/SharedState.h"
+
+namespace {
+
+constexpr unsigned kAllLevels = 0xF;
+
+struct Record {
+    std::mutex mutex;
+    AdjustRunState state;
+    unsigned levelsSent = 0; // bit n: a frame went out at level n
+    bool anyFrame = false;
+};
+
+Record& TheRecord() {
+    static Record record;
+    return record;
+}
+
+std::atomic<AdjustStopCause> s_stopCause{AdjustStopCause::kOther};
+
+} // namespace
+
+void RequestAdjustmentStop(AdjustStopCause cause) {
+    s_stopCause.store(cause);
+    g_bAdjustStop = true;
+}
+
+AdjustRunState LatestAdjustRun() {
+    Record& r = TheRecord();
+    std::lock_guard<std::mutex> guard(r.mutex);
+    return r.state;
+}
+
+void NoteAdjustRunStart() {
+    Record& r = TheRecord();
+    std::lock_guard<std::mutex> guard(r.mutex);
+    r.state = AdjustRunState{};
+    r.levelsSent = 0;
+    r.anyFrame = false;
+    s_stopCause.store(AdjustStopCause::kOther);
+}
+
+void NoteAdjustFrame(int level, int intensity) {
+    Record& r = TheRecord();
+    std::lock_guard<std::mutex> guard(r.mutex);
+    // Once frames have gone out at every level, the next change of level begins the search's
+    // second time round: no level and intensity it tried reached the band.
+    if (r.anyFrame && r.levelsSent == kAllLevels && level != r.state.level) {
+        r.state.allLevelsTried = true;
+    }
+    if (level >= 0 && level <= 3) {
+        r.levelsSent |= 1u << level;
+    }
+    r.anyFrame = true;
+    r.state.level = level;
+    r.state.intensity = intensity;
+}
+
+void NoteAdjustReply(bool hadReading, uint32_t bytes) {
+    Record& r = TheRecord();
+    std::lock_guard<std::mutex> guard(r.mutex);
+    ++r.state.passes;
+    if (hadReading) {
+        r.state.passesNoReading = 0;
+        r.state.lastReplyEmpty = false;
+    } else {
+        ++r.state.passesNoReading;
+        r.state.lastReplyEmpty = bytes == 0;
+    }
+}
+
+void NoteAdjustStopped() {
+    switch (s_stopCause.load()) {
+    case AdjustStopCause::kPageActivation:
+        NoteAdjustEnd(AdjustEnd::kStoppedByPage);
+        return;
+    case AdjustStopCause::kStopControl:
+        NoteAdjustEnd(AdjustEnd::kStoppedByUser);
+        return;
+    case AdjustStopCause::kOther:
+        break;
+    }
+    NoteAdjustEnd(AdjustEnd::kStopped);
+}
+
+void NoteAdjustEnd(AdjustEnd end) {
+    Record& r = TheRecord();
+    std::lock_guard<std::mutex> guard(r.mutex);
+    r.state.end = end;
+}
