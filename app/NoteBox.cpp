@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/Tone.h"
 #include "store/IniFile.h"
 
 #ifdef _WIN32
@@ -99,13 +100,13 @@ void SoundBeep(unsigned frequency, unsigned durationMs) {
         Beeper()(frequency, durationMs);
         return;
     }
+    if (PlayTone(frequency, durationMs))
+        return;
 #ifdef _WIN32
     // Beep blocks for its duration: sound it on a thread of its own.
     std::thread([frequency, durationMs] { ::Beep(frequency, durationMs); }).detach();
 #else
-    (void)frequency;
-    (void)durationMs;
-    QApplication::beep();
+    QApplication::beep(); // no sound system: the bell is all there is
 #endif
 }
 

@@ -37,8 +37,9 @@ void ShowValidationMessage(QWidget* owner, const QString& text);
 void ReportSaveFailure(QWidget* owner, const CIniFile& ini);
 // The text of that box.
 QString SaveFailureText(const CIniFile& ini);
-// A tone of frequency Hz for durationMs where the platform can sound one (Windows), the system
-// bell elsewhere. Never blocks the calling thread.
+// A tone of frequency Hz for durationMs through the sound system where one exists (app/Tone.h);
+// where there is none, Beep on Windows and the system bell elsewhere. Never blocks the calling
+// thread.
 void SoundBeep(unsigned frequency, unsigned durationMs);
 
 // A hook that receives every message instead of a box (nullptr: boxes again); returns the hook
