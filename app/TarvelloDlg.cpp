@@ -126,6 +126,7 @@ void CTarvelloDlg::OnInitDialog() {
         about->setShortcut(QKeySequence(Qt::Key_F1));
         connect(about, &QAction::triggered, this, &CTarvelloDlg::OnAboutBox);
         addAction(about);
+        m_actAbout = about;
         setContextMenuPolicy(Qt::ActionsContextMenu);
     }
 
@@ -256,11 +257,18 @@ bool CTarvelloDlg::event(QEvent* e) {
     return QDialog::event(e);
 }
 
+void CTarvelloDlg::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::EnabledChange && m_actAbout)
+        m_actAbout->setEnabled(isEnabled());
+    QDialog::changeEvent(e);
+}
+
 #ifdef _WIN32
 bool CTarvelloDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     MSG* msg = static_cast<MSG*>(message);
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
-        OnAboutBox();
+        if (isEnabled())
+            OnAboutBox();
         *result = 0;
         return true;
     }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -33,8 +34,6 @@
 namespace {
 
 const char kDefaultFileName[] = "parameterset.ini";
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
-const size_t kByteOrderMarkSize = 3;
 
 // Whitespace of the line grammar: space, tab, CR, LF, vertical tab, form feed.
 bool IsBlank(char c) {
@@ -270,12 +269,16 @@ bool SaveThroughTempFile(const std::string& path, const std::string& content, st
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists) {
         if (!S_ISREG(old.st_mode)) {
+            errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
             return false;
         }
         // A file without any write permission is read-only for this tool even when the
         // process could override the permission (as the superuser can).
-        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-            ::access(target.c_str(), W_OK) != 0) {
+        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            errno = EACCES;
+            return false;
+        }
+        if (::access(target.c_str(), W_OK) != 0) {
             return false;
         }
     }
@@ -393,10 +396,13 @@ bool CIniFile::LoadFile() {
         m_bOpened = false;
         return false;
     }
-    size_t pos = 0;
-    bool bom = data.compare(0, kByteOrderMarkSize, kByteOrderMark) == 0;
-    if (bom) {
-        pos = kByteOrderMarkSize;
+    // A byte-order mark is no part of the first line; a UTF-16 file is read as its text.
+    const IniTextEncoding encoding = DetectTextEncoding(data);
+    size_t pos = ByteOrderMark(encoding).size();
+    if (encoding == IniTextEncoding::Utf16LE || encoding == IniTextEncoding::Utf16BE) {
+        data =
+            Utf16ToUtf8(std::string_view(data).substr(pos), encoding == IniTextEncoding::Utf16BE);
+        pos = 0;
     }
     std::vector<std::string> lines;
     while (pos < data.size()) {
@@ -413,26 +419,50 @@ bool CIniFile::LoadFile() {
         pos = lf + 1;
     }
     m_lines.swap(lines);
-    m_bByteOrderMark = bom;
+    m_encoding = encoding;
     return true;
 }
 
 bool CIniFile::SaveFile() {
-    size_t size = m_bByteOrderMark ? kByteOrderMarkSize : 0;
+    const bool utf16 =
+        m_encoding == IniTextEncoding::Utf16LE || m_encoding == IniTextEncoding::Utf16BE;
+    const std::string_view mark = ByteOrderMark(m_encoding);
+    size_t size = mark.size();
     for (const std::string& line : m_lines) {
         size += line.size() + 2;
     }
     std::string content;
     content.reserve(size);
-    if (m_bByteOrderMark) {
-        content.append(kByteOrderMark, kByteOrderMarkSize);
+    if (!utf16) {
+        content.append(mark);
     }
     for (const std::string& line : m_lines) {
         content += line;
         content += "\r\n";
     }
+    if (utf16) {
+        content = std::string(mark) + Utf8ToUtf16(content, m_encoding == IniTextEncoding::Utf16BE);
+    }
+    errno = 0;
     m_bOpened = SaveThroughTempFile(m_strFileName, content, m_pFile);
+    if (!m_bOpened && !m_bSaveFailed) {
+        m_bSaveFailed = true;
+        m_nSaveError = errno;
+    }
     return m_bOpened;
+}
+
+std::string CIniFile::SaveErrorText() const {
+    if (!m_bSaveFailed) {
+        return std::string();
+    }
+    return m_nSaveError != 0 ? std::string(std::strerror(m_nSaveError))
+                             : std::string("the file cannot be written");
+}
+
+void CIniFile::ClearSaveError() {
+    m_bSaveFailed = false;
+    m_nSaveError = 0;
 }
 
 std::string CIniFile::FindValue(std::string section, std::string key, std::string def) {
