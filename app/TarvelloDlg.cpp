@@ -168,7 +168,8 @@ void CTarvelloDlg::OnInitDialog() {
     // than the template's room, the status group moves down and the window grows, so that
     // nothing overlaps.
     QSize size = DialogPixelSize(*dlg, base);
-    const int groupTop = MulDiv(kStatusGroupTop, base.y, 8);
+    // Qualified: the Windows headers declare a MulDiv of their own.
+    const int groupTop = tarvello::res::MulDiv(kStatusGroupTop, base.y, 8);
     const int shift = std::max(0, m_sheet->geometry().bottom() + 1 + kSheetGap - groupTop);
     if (shift > 0) {
         for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {

@@ -18,6 +18,12 @@
 #include "store/ParameterSet.h"
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX // no min and max macros over std::min and std::max
+#endif
 #include <windows.h>
 #elif defined(__linux__)
 #include <sys/resource.h>

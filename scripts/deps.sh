@@ -8,7 +8,8 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-arphic-ukai fonts-arphic-uming
   xvfb xauth
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest
+  wine wine64
 )
 missing=()
 for p in "${packages[@]}"; do
