@@ -1,6 +1,6 @@
 #include "app/BackgroundRun.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 
@@ -19,8 +19,25 @@ struct Run {
     std::thread thread;
     QPointer<QObject> context;
     QPointer<QWidget> blockInput;
+    QPointer<QWidget> focus; // the control that had the focus inside blockInput
     std::function<void()> done;
 };
+
+// Takes blockInput's input away (or gives it back, with the focus where it was).
+void BlockInput(Run& run, bool block) {
+    if (!run.blockInput)
+        return;
+    if (block) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && (focus == run.blockInput || run.blockInput->isAncestorOf(focus)))
+            run.focus = focus;
+        run.blockInput->setEnabled(false);
+        return;
+    }
+    run.blockInput->setEnabled(true);
+    if (run.focus && run.focus->isEnabled() && run.focus->isVisible())
+        run.focus->setFocus();
+}
 
 // UI thread only.
 std::list<std::unique_ptr<Run>>& Runs() {
@@ -37,8 +54,7 @@ void Finish(uint64_t id) {
         runs.erase(it);
         // The work has ended before it posted this call: the join returns at once.
         owned->thread.join();
-        if (owned->blockInput)
-            owned->blockInput->setEnabled(true);
+        BlockInput(*owned, false);
         if (owned->context && owned->done)
             owned->done();
         if (Runs().empty())
@@ -68,8 +84,7 @@ void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()
     raw->context = context;
     raw->blockInput = blockInput;
     raw->done = std::move(done);
-    if (blockInput)
-        blockInput->setEnabled(false);
+    BlockInput(*raw, true);
     QObject* notifier = CBackgroundRunNotifier::Instance();
     Runs().push_back(std::move(run));
     raw->thread = std::thread([id = raw->id, notifier, work = std::move(work)] {
@@ -89,8 +104,7 @@ void WaitBackgroundRuns() {
         std::unique_ptr<Run> run = std::move(runs.front());
         runs.pop_front();
         run->thread.join();
-        if (run->blockInput)
-            run->blockInput->setEnabled(true);
+        BlockInput(*run, false);
     }
 }
 

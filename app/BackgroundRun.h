@@ -11,9 +11,10 @@ class QWidget;
 
 namespace tarvello::ui {
 
-// Starts work on a worker thread with blockInput disabled (nullptr: nothing disabled). When the
-// work has ended, blockInput is enabled again and done runs on the UI thread, unless context
-// has been destroyed meanwhile. Call on the UI thread only.
+// Starts work on a worker thread with blockInput disabled (nullptr: nothing disabled; the pages
+// pass their window, so that nothing of it takes input). When the work has ended, blockInput is
+// enabled again, the control that had the focus in it gets it back, and done runs on the UI
+// thread, unless context has been destroyed meanwhile. Call on the UI thread only.
 void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()> work,
                      std::function<void()> done);
 // Posts fn to run on the UI thread in the context of receiver (dropped if it is destroyed

@@ -1,11 +1,16 @@
 #include "app/NoteBox.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QSpacerItem>
 
+#include <cerrno>
 #include <thread>
 #include <utility>
+
+#include "app/Tone.h"
+#include "store/IniFile.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -49,7 +54,52 @@ void Show(QWidget* owner, const MessageRecord& record) {
     box.exec();
 }
 
+// Why a save failed, in the window's language where the reason is a common one.
+QString SaveFailureReason(const CIniFile& ini) {
+    switch (ini.SaveErrorNumber()) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("文件只读或没有写入权限");
+    case EROFS:
+        return QStringLiteral("文件系统只读");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("磁盘空间不足");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("文件夹不存在");
+    case EISDIR:
+        return QStringLiteral("不是普通文件");
+    case 0:
+        return QStringLiteral("无法写入文件");
+    default:
+        return QString::fromLocal8Bit(ini.SaveErrorText().c_str());
+    }
+}
+
 } // namespace
+
+QString SaveFailureText(const CIniFile& ini) {
+    return QStringLiteral("参数文件保存失败!\n文件: %1\n原因: %2")
+        .arg(QFileInfo(QString::fromLocal8Bit(ini.GetFileName().c_str())).absoluteFilePath(),
+             SaveFailureReason(ini));
+}
+
+void ReportSaveFailure(QWidget* owner, const CIniFile& ini) {
+    if (!ini.SaveFailed())
+        return;
+    const MessageRecord record{QString::fromLatin1(kNoteCaption), SaveFailureText(ini),
+                               QMessageBox::Warning, QString()};
+    if (Hook()) {
+        Hook()(record);
+        return;
+    }
+    auto* box = new QMessageBox(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
 
 void ShowNote(QWidget* owner, const QString& text, const QString& informativeText) {
     Show(owner,
@@ -65,18 +115,20 @@ void SoundBeep(unsigned frequency, unsigned durationMs) {
         Beeper()(frequency, durationMs);
         return;
     }
+    if (PlayTone(frequency, durationMs))
+        return;
 #ifdef _WIN32
     // Beep blocks for its duration: sound it on a thread of its own.
     std::thread([frequency, durationMs] { ::Beep(frequency, durationMs); }).detach();
 #else
-    (void)frequency;
-    (void)durationMs;
-    QApplication::beep();
+    QApplication::beep(); // no sound system: the bell is all there is
 #endif
 }
 
-void SetMessageHook(MessageHook hook) {
+MessageHook SetMessageHook(MessageHook hook) {
+    MessageHook previous = std::move(Hook());
     Hook() = std::move(hook);
+    return previous;
 }
 
 void SetBeepHook(BeepHook hook) {

@@ -1,5 +1,5 @@
-// The tool's message boxes and its beep. Tests install hooks that record them instead of
-// showing a box or sounding the speaker.
+// The tool's message boxes and its beep. Tests (and --screenshots) install hooks that record
+// them instead of showing a box or sounding the speaker.
 #pragma once
 
 #include <QMessageBox>
@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class CIniFile;
 class QWidget;
 
 namespace tarvello::ui {
@@ -31,13 +32,22 @@ struct MessageRecord {
 void ShowNote(QWidget* owner, const QString& text, const QString& informativeText = QString());
 // The message of a data exchange that refuses a field: caption "Tarvello", exclamation icon.
 void ShowValidationMessage(QWidget* owner, const QString& text);
-// A tone of frequency Hz for durationMs where the platform can sound one (Windows), the system
-// bell elsewhere. Never blocks the calling thread.
+// "参数文件保存失败!" with the file's full path and the reason, when a save through ini has failed
+// since its last ClearSaveError (nothing otherwise): caption "Note:", a warning icon and an OK
+// button. The box is modal to owner's window but returns at once, so that no handler waits
+// for the technician and the adjustment's updates go on arriving.
+void ReportSaveFailure(QWidget* owner, const CIniFile& ini);
+// The text of that box.
+QString SaveFailureText(const CIniFile& ini);
+// A tone of frequency Hz for durationMs through the sound system where one exists (app/Tone.h);
+// where there is none, Beep on Windows and the system bell elsewhere. Never blocks the calling
+// thread.
 void SoundBeep(unsigned frequency, unsigned durationMs);
 
-// Tests: a hook that receives every message instead of a box (nullptr: boxes again).
+// A hook that receives every message instead of a box (nullptr: boxes again); returns the hook
+// it replaces.
 using MessageHook = std::function<void(const MessageRecord&)>;
-void SetMessageHook(MessageHook hook);
+MessageHook SetMessageHook(MessageHook hook);
 // Tests: a hook that receives every beep instead of the speaker (nullptr: the speaker again).
 using BeepHook = std::function<void(unsigned frequency, unsigned durationMs)>;
 void SetBeepHook(BeepHook hook);

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "app/BackgroundRun.h"
+#include "app/NoteBox.h"
 #include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
+#include "device/SerialPort.h"
 #include "pages/AdjustWorker.h"
 #include "res/DialogLayout.h"
 #include "sim/VirtualPrinter.h"
@@ -38,11 +40,12 @@ bool StatusFilled(CTarvelloDlg* dlg) {
     return true;
 }
 
-void Save(CTarvelloDlg* dlg, const QString& dir, const QString& name) {
+bool Save(CTarvelloDlg* dlg, const QString& dir, const QString& name) {
     const QString path = QDir(dir).filePath(name);
     const bool ok = dlg->grab().save(path);
     std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
     std::fflush(stdout);
+    return ok;
 }
 
 void SavePages(CTarvelloDlg* dlg, const QString& dir) {
@@ -69,8 +72,13 @@ struct Sequence {
     std::vector<std::function<bool()>> steps;
     size_t next = 0;
     bool stop = false; // the remaining steps are skipped
+    bool busy = false; // a tick is running its steps (a tick never re-enters)
     int waited = 0;    // in the current step
     int elapsed = 0;   // in the whole run
+    // Why the sequence gave up (empty: it did not). The tool's message boxes are taken as
+    // text instead of being shown, so no box can hold the run; any of them ends it.
+    QString error;
+    tarvello::ui::MessageHook previousHook;
     // The sensor pages work on a copy of the parameter file in a temporary folder, so that
     // the pictures never change the technician's file.
     std::unique_ptr<QTemporaryDir> workDir;
@@ -139,13 +147,46 @@ void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startBu
     seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-check.png").arg(tab + 1)));
 }
 
+// Stops the sequence with a reason (the first one counts).
+void Fail(Sequence& seq, const QString& why) {
+    if (seq.error.isEmpty())
+        seq.error = why;
+    seq.stop = true;
+}
+
+// Ends the run: the folder and the message boxes as they were, the reason on the error output,
+// and the window closed with 0 (every picture made) or 1.
 void Finish(Sequence& seq) {
     if (!seq.startDir.empty()) {
         std::error_code ec;
         std::filesystem::current_path(seq.startDir, ec);
     }
     seq.workDir.reset();
-    seq.dlg->done(0);
+    tarvello::ui::SetMessageHook(std::move(seq.previousHook));
+    if (!seq.error.isEmpty()) {
+        std::fprintf(stderr, "tarvello: --screenshots stopped: %s\n", qPrintable(seq.error));
+        std::fflush(stderr);
+    }
+    seq.dlg->done(seq.error.isEmpty() ? 0 : 1);
+}
+
+// One tick of the timer: the steps that are ready, then the end once nothing runs any more.
+// Returns true when the sequence has finished.
+bool Tick(Sequence& seq) {
+    seq.waited += kPollMs;
+    seq.elapsed += kPollMs;
+    if (seq.elapsed > kWholeRunMs)
+        Fail(seq, QStringLiteral("gave up after %1 s").arg(kWholeRunMs / 1000));
+    while (!seq.stop && seq.next < seq.steps.size() && seq.steps[seq.next]()) {
+        ++seq.next;
+        seq.waited = 0;
+    }
+    if (!seq.stop && seq.next < seq.steps.size())
+        return false;
+    if (tarvello::ui::BackgroundRunActive())
+        return false; // a handler's exchange still runs
+    Finish(seq);
+    return true;
 }
 
 } // namespace
@@ -190,8 +231,15 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     });
     Sequence* s = seq.get(); // the steps live in the sequence: no owning capture
     seq->steps.push_back([s] {
-        if (tarvello::ui::BackgroundRunActive() ||
-            (!StatusFilled(s->dlg) && s->waited < kStatusWaitMs))
+        if (tarvello::ui::BackgroundRunActive())
+            return false;
+        if (!g_bPortOpen) {
+            Fail(*s, QStringLiteral("the port %1 could not be opened or the printer did not "
+                                    "answer")
+                         .arg(QString::fromStdString(PortDeviceName(g_PortSettings.load().nPort))));
+            return true;
+        }
+        if (!StatusFilled(s->dlg) && s->waited < kStatusWaitMs)
             return false;
         SavePages(s->dlg, s->dir);
         return true;
@@ -203,7 +251,8 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
         std::error_code ec;
         const std::filesystem::path start = std::filesystem::current_path(ec);
         if (!g_bPortOpen || !s->workDir->isValid() || ec) {
-            s->stop = true; // nothing more to show
+            Fail(*s, g_bPortOpen ? QStringLiteral("no temporary folder for the parameter file")
+                                 : QStringLiteral("the port closed"));
             return true;
         }
         const QString file = QStringLiteral("parameterset.ini");
@@ -211,7 +260,7 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
             QFile::copy(file, s->workDir->filePath(file));
         std::filesystem::current_path(s->workDir->path().toStdString(), ec);
         if (ec) {
-            s->stop = true;
+            Fail(*s, QStringLiteral("no temporary folder for the parameter file"));
             return true;
         }
         s->startDir = start;
@@ -220,24 +269,22 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     AddSensorSteps(*seq, 1, QStringLiteral("2.5"), 1025, {1045, 1026}, true);
     AddSensorSteps(*seq, 2, QStringLiteral("2.0"), 1027, {1047, 1028}, false);
 
+    // Every box the tool would show ends the run with its text instead of waiting for a click.
+    seq->previousHook = tarvello::ui::SetMessageHook([s](const tarvello::ui::MessageRecord& r) {
+        Fail(*s,
+             QStringLiteral("the tool showed \"%1\" (port %2)")
+                 .arg(r.text, QString::fromStdString(PortDeviceName(g_PortSettings.load().nPort))));
+    });
     QTimer::singleShot(200, dlg, [dlg, seq] {
         auto* timer = new QTimer(dlg);
         QObject::connect(timer, &QTimer::timeout, dlg, [seq, timer] {
-            seq->waited += kPollMs;
-            seq->elapsed += kPollMs;
-            // A run that takes too long ends with the pictures it has.
-            if (seq->elapsed > kWholeRunMs)
-                seq->stop = true;
-            while (!seq->stop && seq->next < seq->steps.size() && seq->steps[seq->next]()) {
-                ++seq->next;
-                seq->waited = 0;
-            }
-            if (!seq->stop && seq->next < seq->steps.size())
+            if (seq->busy)
                 return;
-            if (tarvello::ui::BackgroundRunActive())
-                return; // a handler's exchange still runs
-            timer->stop();
-            Finish(*seq);
+            seq->busy = true;
+            const bool finished = Tick(*seq);
+            seq->busy = false;
+            if (finished)
+                timer->stop();
         });
         timer->start(kPollMs);
     });

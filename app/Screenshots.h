@@ -7,6 +7,10 @@
 // sensor pages work on a copy of "parameterset.ini" in a temporary folder, so the pictures leave
 // the file as it was. For the documentation.
 //
+// The run never waits for a click: the tool's message boxes are taken as text, and any of them,
+// a port that does not open or a run longer than three minutes ends it with the reason on the
+// error output and the window closed with 1 (0 when every picture was made).
+//
 // With the virtual printer of --simulate, each single reading is taken over the media it names
 // (the reflective mark and no-paper readings over a mark and over no paper, the transmissive
 // no-paper and paper readings over no paper and over a label), so that the pictures show
@@ -21,7 +25,8 @@ namespace tarvello::sim {
 class VirtualPrinter;
 }
 
-// Starts the sequence on a shown window; done is reported through the window's closing.
+// Starts the sequence on a shown window; the end is reported through the window's closing
+// (its result 0 or 1).
 // printer: the virtual printer the selected port leads to, or nullptr (a real printer).
 void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
                       tarvello::sim::VirtualPrinter* printer = nullptr);

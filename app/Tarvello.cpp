@@ -73,7 +73,9 @@ const char* UsageText() {
            "                  open the selected port, wait for the status values, save the\n"
            "                  pages (DIR/page1.png .. page3.png), then adjust, read and check\n"
            "                  both sensors on a copy of the parameter file, save those pages\n"
-           "                  too, and quit (for the documentation)\n"
+           "                  too, and quit (for the documentation); a port that does not\n"
+           "                  open or any message of the tool ends it with the reason and\n"
+           "                  exit code 1\n"
            "  --help          show this text\n"
            "\n"
            "Without options the port page starts on COM1. The parameter file parameterset.ini\n"
@@ -127,15 +129,18 @@ int CTarvelloApp::Run(int argc, char** argv) {
     // The window has closed the port and ended the monitor before it closed.
     if (printer)
         printer->Stop();
-    return 0;
+    return m_nExitCode;
 }
 
 bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
                                 tarvello::sim::VirtualPrinter* printer) {
     CTarvelloDlg dlg(nullptr, initialPort);
-    if (!options.strScreenshots.empty())
+    const bool screenshots = !options.strScreenshots.empty();
+    if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
-    dlg.exec();
+    const int result = dlg.exec();
+    // Only --screenshots reports through the window's result: 1 when it stopped short.
+    m_nExitCode = screenshots && result != 0 ? 1 : 0;
     // The application ends as soon as the window has closed.
     return false;
 }

@@ -35,4 +35,6 @@ class CTarvelloApp {
     // printer is the virtual printer of --simulate, or nullptr.
     bool InitInstance(int initialPort, const StartOptions& options,
                       tarvello::sim::VirtualPrinter* printer);
+
+    int m_nExitCode = 0; // the process's exit code once the window has closed
 };

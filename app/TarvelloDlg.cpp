@@ -126,6 +126,7 @@ void CTarvelloDlg::OnInitDialog() {
         about->setShortcut(QKeySequence(Qt::Key_F1));
         connect(about, &QAction::triggered, this, &CTarvelloDlg::OnAboutBox);
         addAction(about);
+        m_actAbout = about;
         setContextMenuPolicy(Qt::ActionsContextMenu);
     }
 
@@ -167,7 +168,8 @@ void CTarvelloDlg::OnInitDialog() {
     // than the template's room, the status group moves down and the window grows, so that
     // nothing overlaps.
     QSize size = DialogPixelSize(*dlg, base);
-    const int groupTop = MulDiv(kStatusGroupTop, base.y, 8);
+    // Qualified: the Windows headers declare a MulDiv of their own.
+    const int groupTop = tarvello::res::MulDiv(kStatusGroupTop, base.y, 8);
     const int shift = std::max(0, m_sheet->geometry().bottom() + 1 + kSheetGap - groupTop);
     if (shift > 0) {
         for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -256,11 +258,18 @@ bool CTarvelloDlg::event(QEvent* e) {
     return QDialog::event(e);
 }
 
+void CTarvelloDlg::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::EnabledChange && m_actAbout)
+        m_actAbout->setEnabled(isEnabled());
+    QDialog::changeEvent(e);
+}
+
 #ifdef _WIN32
 bool CTarvelloDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
     MSG* msg = static_cast<MSG*>(message);
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
-        OnAboutBox();
+        if (isEnabled())
+            OnAboutBox();
         *result = 0;
         return true;
     }

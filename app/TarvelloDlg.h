@@ -15,6 +15,7 @@
 #include "pages/Page3.h"
 #include "store/IniFile.h"
 
+class QAction;
 class QComboBox;
 class QTabWidget;
 
@@ -41,6 +42,8 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
 
   protected:
     bool event(QEvent* e) override;
+    // A window that takes no input (a handler's exchange runs) offers no About box either.
+    void changeEvent(QEvent* e) override;
 #ifdef _WIN32
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -63,6 +66,7 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     QFont m_fontText;
     CIniFile m_ini;
     QComboBox* m_cbSupply = nullptr;
+    QAction* m_actAbout = nullptr;
     float m_fRibbonSensor = 0.0f;
     float m_fPresenceSensor = 0.0f;
     float m_fMicroSwitch = 0.0f;

@@ -11,69 +11,34 @@
 
 #include <atomic>
 
+#include "device/CommSettings.h"
 #include "device/LineBackend.h"
 
 namespace {
 
-constexpr char kXon = 0x11;
-constexpr char kXoff = 0x13;
 constexpr DWORD kMaxChunk = 0xFFFFFFFFu;
 
 HANDLE ToHandle(PortHandle handle) {
     return static_cast<HANDLE>(handle);
 }
 
+// Reads the port's line settings and timeouts, changes what an open sets (CommSettings.h) and
+// writes them back.
 bool Configure(HANDLE h, const PortSettings& settings) {
     DCB dcb{};
     dcb.DCBlength = sizeof(DCB);
     if (!GetCommState(h, &dcb)) {
         return false;
     }
-    dcb.DCBlength = sizeof(DCB);
-    dcb.BaudRate = settings.dwBaudRate;
-    dcb.ByteSize = settings.byByteSize;
-    dcb.StopBits = settings.byStopBits;
-    dcb.fBinary = TRUE;
-    dcb.fAbortOnError = TRUE;
-    dcb.fNull = FALSE;
-    if (settings.byParity != 0) {
-        dcb.fParity = TRUE;
-        dcb.Parity = settings.byParity;
-    } else {
-        dcb.fParity = FALSE;
-        dcb.Parity = NOPARITY;
-    }
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_DISABLE;
-    dcb.fDsrSensitivity = FALSE;
-    if (settings.nHandshake == 0) {
-        dcb.fOutxCtsFlow = TRUE;
-        dcb.fRtsControl = RTS_CONTROL_ENABLE;
-        // fOutX, fInX, XonChar, XoffChar and fTXContinueOnXoff stay as the port had them.
-    } else {
-        dcb.fOutxCtsFlow = FALSE;
-        dcb.fRtsControl = RTS_CONTROL_DISABLE;
-        dcb.fOutX = TRUE;
-        dcb.fInX = TRUE;
-        dcb.XonChar = kXon;
-        dcb.XoffChar = kXoff;
-        dcb.fTXContinueOnXoff = FALSE;
-    }
+    FillCommState(settings, dcb);
     if (!SetCommState(h, &dcb)) {
         return false;
     }
-
     COMMTIMEOUTS timeouts{};
     if (!GetCommTimeouts(h, &timeouts)) {
         return false;
     }
-    // A read returns at once with the bytes already received; a write of n bytes gives up
-    // after 2000 * n + 500 ms.
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = 0;
-    timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = 2000;
-    timeouts.WriteTotalTimeoutConstant = 500;
+    FillCommTimeouts(timeouts);
     return SetCommTimeouts(h, &timeouts) != FALSE;
 }
 
@@ -116,7 +81,11 @@ class Win32Line : public LineBackend {
 
     PortOpenError OpenError() const override { return openError_.load(); }
 
-    void Close(PortHandle handle) override { CloseHandle(ToHandle(handle)); }
+    void Close(PortHandle handle) override {
+        // Output still pending is discarded first, so a close never waits on a held line.
+        PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
+        CloseHandle(ToHandle(handle));
+    }
 
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
         // The chunks of the primitives are at most 1024 bytes; only the count is looked at.

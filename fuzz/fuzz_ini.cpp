@@ -103,12 +103,31 @@ bool WellFormed(const std::string& section, const std::string& key) {
     return true;
 }
 
+bool IsUtf16(const CIniFile& ini) {
+    return ini.GetEncoding() == IniTextEncoding::Utf16LE ||
+           ini.GetEncoding() == IniTextEncoding::Utf16BE;
+}
+
 std::string Serialise(const CIniFile& ini) {
-    std::string bytes = ini.HasByteOrderMark() ? "\xEF\xBB\xBF" : "";
+    std::string text;
     for (const std::string& line : ini.GetLines()) {
-        bytes += line + "\r\n";
+        text += line + "\r\n";
     }
-    return bytes;
+    const std::string mark(ByteOrderMark(ini.GetEncoding()));
+    if (IsUtf16(ini)) {
+        return mark + Utf8ToUtf16(text, ini.GetEncoding() == IniTextEncoding::Utf16BE);
+    }
+    return mark + text;
+}
+
+// Whether a name or value written into the file reads back as it was: always, except in a
+// UTF-16 file for bytes that are no UTF-8 text (they are saved as U+FFFD).
+bool Survives(const CIniFile& ini, const std::string& text) {
+    if (!IsUtf16(ini)) {
+        return true;
+    }
+    const bool big = ini.GetEncoding() == IniTextEncoding::Utf16BE;
+    return Utf16ToUtf8(Utf8ToUtf16(text, big), big) == text;
 }
 
 // The list after a write is the list before with one line replaced, one inserted, or two
@@ -220,13 +239,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(OneEdit(loaded, ini.GetLines()), "a write is one edit of the list");
     Check(ReadBytes(g_path) == Serialise(ini), "the write saved the list");
     Check(EntriesInFolder() == 1, "no temporary file is left");
-    if (WellFormed(section, key) && value.find('\n') == std::string::npos) {
+    const bool survives = Survives(ini, section) && Survives(ini, key);
+    if (WellFormed(section, key) && survives && Survives(ini, value) &&
+        value.find('\n') == std::string::npos) {
         Check(ini.GetString(section, key, "\x01 default") == Trim(value),
               "a read after a write returns the value");
     }
 
     ini.WriteInt(section, key, number);
-    if (WellFormed(section, key)) {
+    if (WellFormed(section, key) && survives) {
         Check(ini.GetInt(section, key, 0) == number, "a number written reads back");
     }
     return 0;

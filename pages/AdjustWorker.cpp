@@ -1,5 +1,6 @@
 #include "pages/AdjustWorker.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <mutex>
@@ -17,6 +18,12 @@
 #include "store/ParameterSet.h"
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX // no min and max macros over std::min and std::max
+#endif
 #include <windows.h>
 #elif defined(__linux__)
 #include <sys/resource.h>
@@ -35,6 +42,10 @@ std::atomic<bool> s_running{false};
 std::atomic<bool> s_cancel{false};
 std::atomic<uint32_t> s_passes{0};
 std::atomic<int> s_lastExit{-1};
+// The levels of the latest run's successful frame, packed as kSuccessSet | level << 16 |
+// intensity; 0 when there are none (or they have been taken).
+constexpr uint32_t kSuccessSet = 0x80000000u;
+std::atomic<uint32_t> s_success{0};
 
 // The one worker thread of the process.
 struct WorkerSlot {
@@ -104,11 +115,14 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
             return 0;
         }
         int level = g_nSensitivity.load();
-        const int sentLevel = level;
-        const std::vector<uint8_t> frame = AdjustFrameForPass(params, level, g_nIntensity.load());
-        if (level != sentLevel) {
+        const int sharedLevel = level;
+        const int intensity = g_nIntensity.load();
+        const std::vector<uint8_t> frame = AdjustFrameForPass(params, level, intensity);
+        if (level != sharedLevel) {
             g_nSensitivity.store(level); // a level outside 0..3 went out as "00": it is now 0
         }
+        // What this pass's frame carries (the frame never holds an intensity outside 0..255).
+        const AdjustLevels sent{level, std::clamp(intensity, 0, 255)};
         if (PortGone() || WritePort(frame.data(), frame.size()) != 0) {
             return 1;
         }
@@ -130,6 +144,13 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
                                                      g_fSensorSupply.load(), reply, count, result);
         if (step.hadReading) {
             g_fAdjustResult.store(result);
+        }
+        if (step.outcome == AdjustStepOutcome::Success) {
+            // The levels found are the ones the successful frame carried, not levels that a
+            // page activation loaded into the shared state during the pass.
+            levels = sent;
+            s_success.store(kSuccessSet | static_cast<uint32_t>(sent.sensitivity) << 16 |
+                            static_cast<uint32_t>(sent.intensity));
         }
         g_nSensitivity.store(levels.sensitivity);
         g_nIntensity.store(levels.intensity);
@@ -170,6 +191,7 @@ bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
     s_cancel = false;
     s_passes = 0;
     s_lastExit = -1;
+    s_success = 0;
     s_running = true;
     try {
         slot.thread = std::thread([sensor, post = std::move(postUpdate)] {
@@ -200,6 +222,14 @@ uint32_t AdjustmentPasses() {
     return s_passes.load();
 }
 
+std::optional<AdjustLevels> TakeSuccessfulLevels() {
+    const uint32_t packed = s_success.exchange(0);
+    if ((packed & kSuccessSet) == 0) {
+        return std::nullopt;
+    }
+    return AdjustLevels{static_cast<int>((packed >> 16) & 0xFF), static_cast<int>(packed & 0xFFFF)};
+}
+
 std::optional<int> LastAdjustmentExitCode() {
     const int code = s_lastExit.load();
     if (code < 0 || s_running.load()) {
@@ -217,8 +247,12 @@ std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini,
     // cleared for the new run, and must not change the levels after they are set below.
     StopAdjustmentAndWait();
     const SensorKeys& keys = *ParamsOf(sensor).keys;
+    ini.ClearSaveError();
     ini.WriteString(keys.szVoltageSection, keys.szBaseKey, typed);
-    const float target = ReadVoltStandard(ini, keys);
+    // The target is what the file yields after the save; a save that failed leaves an older
+    // value there, and the run then targets the standard as typed and validated.
+    const float target =
+        ini.SaveFailed() ? VoltageAsFloat(VoltageOfText(typed)) : ReadVoltStandard(ini, keys);
     g_fAdjustTarget = target;
     g_bAdjustStop = false;
     g_nSensitivity = 3;

@@ -9,8 +9,9 @@
 //   3. StartAdjustment(sensor, [page] { post an event of ParamsOf(sensor).updateEventType });
 //   4. disable and hide the controls of the running state.
 // The page's update handler, on the UI thread, once per posted event: show g_fAdjustResult,
-// g_nSensitivity and g_nIntensity; if InBand(sensor, m_fVoltStandard, g_fAdjustResult) enable
-// the page and SaveAdjustedLevels(sensor, m_ini, selected combo index, m_nIntensity).
+// g_nSensitivity and g_nIntensity; if InBand(sensor, g_fAdjustTarget, g_fAdjustResult) show
+// the levels of TakeSuccessfulLevels (when there are any), enable the page and
+// SaveAdjustedLevels(sensor, m_ini, selected combo index, m_nIntensity).
 // A page activation loads the saved levels, sets g_bAdjustStop (the worker stops at its next
 // pass) and never waits.
 #pragma once
@@ -20,6 +21,7 @@
 #include <optional>
 #include <string>
 
+#include "pages/AdjustSearch.h"
 #include "pages/SensorParams.h"
 
 class CIniFile;
@@ -62,17 +64,25 @@ uint32_t AdjustmentPasses();
 // before the first run.
 std::optional<int> LastAdjustmentExitCode();
 
+// The levels the latest run's successful frame carried, stored by the worker (together with
+// g_nSensitivity and g_nIntensity) before it posts the update of that reading. Taken once: the
+// next call, and any call after a new start, gives nullopt until a run succeeds again. The page's
+// update handler saves these, whatever a page activation has loaded into the shared levels since.
+std::optional<AdjustLevels> TakeSuccessfulLevels();
+
 // --- Start and update handlers ---------------------------------------------------------------
 
 // The start handler's work after its port check. Validates the typed standard as the page's
 // data exchange does (0.0..5.0); a refused text changes nothing and gives nullopt. Otherwise:
-// waits for an earlier worker to end (StopAdjustmentAndWait), saves the text as typed under
-// "RVoltage"/"RBase" or "TVoltage"/"TBase", reads it back and converts it as atof converts (the
-// target is what the file yields), sets g_fAdjustTarget to it, clears g_bAdjustStop and sets
-// g_nSensitivity = 3, g_nIntensity = 0. Returns the target.
+// waits for an earlier worker to end (StopAdjustmentAndWait), clears ini's save error, saves the
+// text as typed under "RVoltage"/"RBase" or "TVoltage"/"TBase", reads it back and converts it as
+// atof converts (the target is what the file yields; when the save failed, ini.SaveFailed() tells
+// so and the target is the typed text converted the same way), sets g_fAdjustTarget to it,
+// clears g_bAdjustStop and sets g_nSensitivity = 3, g_nIntensity = 0. Returns the target.
 std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini, const std::string& typed);
 
-// The update handler's success test: the reading lies in the sensor's band around the standard.
+// The update handler's success test: the reading lies in the sensor's band around the standard
+// (the run's target, g_fAdjustTarget, which the worker judges by).
 bool InBand(Sensor sensor, float standard, float result);
 
 // The update handler's save on success: "RConfig1"/"RConfig2" (or "TConfig1"/"TConfig2") in

@@ -283,12 +283,12 @@ void CPage1::OnOpenPort() {
     g_PortSettings = settings;
 
     // 2.-8. on a worker thread: the handshake takes more than a second, and the window keeps
-    // painting while the sheet takes no input.
+    // painting while it takes no input.
     auto result = std::make_shared<PortOpenResult>();
     const QString port = portItem >= 0 ? m_cbPort->itemText(portItem) : QString();
     DisplaySink* sink = m_pSink;
     tarvello::ui::RunInBackground(
-        this, Sheet() ? Sheet() : this,
+        this, window(),
         [this, settings, sink, result] {
             *result = RunPortOpenSequence(settings, sink, [this] {
                 tarvello::ui::PostToUi(this, [this] { OnPortOpened(); });
@@ -318,7 +318,7 @@ void CPage1::OnClosePort() {
     //    on a worker thread; 3. enable "打开端口".
     m_btnClose->setEnabled(false);
     tarvello::ui::RunInBackground(
-        this, Sheet() ? Sheet() : this,
+        this, window(),
         [] {
             ClosePort();
             WaitStatusMonitorEnd();

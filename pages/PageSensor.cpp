@@ -284,8 +284,9 @@ bool CSensorPage::event(QEvent* e) {
 }
 
 QWidget* CSensorPage::InputBlock() {
-    QWidget* sheet = Sheet();
-    return sheet ? sheet : this;
+    // The whole window: the supply choice and the About box too, so that what a reading or a
+    // check measures is converted with the supply shown when it was started.
+    return window();
 }
 
 void CSensorPage::EnableAdjustControls(bool enable) {
@@ -341,6 +342,8 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
         return;
     }
     m_fVoltStandard = *target;
+    // A standard that could not be saved is still the target; the technician is told.
+    tarvello::ui::ReportSaveFailure(this, m_ini);
     const int eventType = m_desc.eventType;
     const bool started = StartAdjustment(m_desc.sensor, [this, eventType] {
         // On the worker thread: post, never wait for the UI thread.
@@ -376,14 +379,24 @@ void CSensorPage::UpdateProgress() {
 
 void CSensorPage::OnAdjustUpdate() {
     // The shared state as it is now: this reading, usually with the levels of the next frame.
+    // The band is judged against the run's own target, as the worker judges it, whatever the
+    // standard edit holds since the start.
     const float result = g_fAdjustResult.load();
+    const bool success = InBand(m_desc.sensor, g_fAdjustTarget.load(), result);
+    AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
+    if (success) {
+        // The levels the successful frame carried, not the ones a page activation may have
+        // loaded into the shared state since.
+        if (const std::optional<AdjustLevels> found = TakeSuccessfulLevels())
+            levels = *found;
+    }
     if (m_pAdjustReading)
         *m_pAdjustReading = result;
-    const int level = g_nSensitivity.load();
+    const int level = levels.sensitivity;
     m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
-    m_nIntensity = g_nIntensity.load();
+    m_nIntensity = levels.intensity;
     UpdateData(false);
-    if (!InBand(m_desc.sensor, m_fVoltStandard, result)) {
+    if (!success) {
         UpdateProgress();
         return;
     }
@@ -393,7 +406,9 @@ void CSensorPage::OnAdjustUpdate() {
     m_lblProgress->hide();
     EnableAdjustControls(true);
     ShowReadingButtons(true);
+    m_ini.ClearSaveError();
     SaveAdjustedLevels(m_desc.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
+    tarvello::ui::ReportSaveFailure(this, m_ini);
 }
 
 // --- Single readings ---------------------------------------------------------------------------
@@ -431,8 +446,11 @@ void CSensorPage::OnSingleReading(float* member, int firstEdit, int secondEdit,
                 auto* edit = ItemAs<QLineEdit>(id);
                 return edit ? edit->text().toStdString() : std::string();
             };
+            // Four saves, one report at most.
+            m_ini.ClearSaveError();
             save(m_ini, text(firstEdit), text(secondEdit), m_cbSensitivity->currentIndex(),
                  m_nIntensity);
+            tarvello::ui::ReportSaveFailure(this, m_ini);
         });
 }
 

@@ -7,7 +7,7 @@
 //     the page's update event after every reading; a label "adjustProgress" below the page's
 //     controls shows the passes and the current levels while it runs);
 //   - the single readings and the paper check, whose exchanges run on a worker thread while
-//     the sheet takes no input; their results are applied on the UI thread, in the order the
+//     the window takes no input; their results are applied on the UI thread, in the order the
 //     page shows and saves them. A running adjustment is stopped first (off the UI thread),
 //     and the page then shows its idle state.
 #pragma once
@@ -138,7 +138,7 @@ class CSensorPage : public CPropertyPage {
     // hidden, reading buttons as they are.
     void ShowIdleState();
     void UpdateProgress();
-    // The sheet (or the page) takes no input while a handler's exchange runs.
+    // The window takes no input while a handler's exchange runs.
     QWidget* InputBlock();
 
     const SensorPageDesc& m_desc;

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "res/AccessibleList.h"
+
 namespace tarvello::res {
 
 void InstallFontSubstitutions() {
@@ -120,6 +122,8 @@ QWidget* CreateControl(const DialogTemplate& dlg, const ControlTemplate& c, QWid
         break;
     }
     case Kind::Frame: {
+        // As in the platform's dialog manager, a frame neither covers nor catches clicks: it
+        // lies beneath its siblings and lets the mouse through to whatever is under it.
         auto* frame = new QFrame(parent);
         frame->setFrameStyle(QFrame::Box | QFrame::Plain);
         frame->setLineWidth(1);
@@ -127,6 +131,8 @@ QWidget* CreateControl(const DialogTemplate& dlg, const ControlTemplate& c, QWid
         pal.setColor(QPalette::WindowText, Qt::black);
         frame->setPalette(pal);
         frame->setGeometry(r);
+        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+        frame->lower();
         w = frame;
         break;
     }
@@ -199,6 +205,7 @@ QWidget* CreateControl(const DialogTemplate& dlg, const ControlTemplate& c, QWid
 } // namespace
 
 BaseUnits BuildDialog(const DialogTemplate& dlg, QWidget* parent) {
+    InstallListAccessibility(); // before the first list exists
     const QFont font = DialogFont(dlg);
     parent->setFont(font);
     const BaseUnits base = DialogBaseUnits(font);

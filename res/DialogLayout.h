@@ -35,8 +35,9 @@ QSize DialogPixelSize(const DialogTemplate& dlg, BaseUnits base);
 
 // Creates the template's controls as children of parent, in template (tab) order, each with its
 // numeric id as objectName (controls without an id get none), its text, style and pixel
-// geometry; edits and lists get the text of their label as accessible name; the combo lists are
-// filled. Sets the dialog font on parent and returns the base units used.
+// geometry; edits and lists get the text of their label as accessible name (res/AccessibleList.h
+// makes the lists report it); the combo lists are filled; frames lie beneath the other controls
+// and let the mouse through. Sets the dialog font on parent and returns the base units used.
 BaseUnits BuildDialog(const DialogTemplate& dlg, QWidget* parent);
 
 // After a control has been given its font: a label grows to show its whole text (a centred one

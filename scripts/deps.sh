@@ -4,11 +4,12 @@
 set -euo pipefail
 packages=(
   cmake g++ make clang libclang-rt-14-dev
-  qt6-base-dev qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev
   fonts-arphic-ukai fonts-arphic-uming
   xvfb xauth
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest
+  wine wine64
 )
 missing=()
 for p in "${packages[@]}"; do

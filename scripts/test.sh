@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the plain build, the build under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and a
-# short bounded run of every fuzz target.
+# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the
+# Windows syntax check of every source, the Windows build's tests under Wine, and a short
+# bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -22,8 +23,11 @@ cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j"$jobs"
 ctest --preset tsan
 
-echo "== Windows compile check of the Qt-free sources"
+echo "== Windows compile check of every product source"
 scripts/wincheck.sh
+
+echo "== Windows build, its tests under Wine, the Win32 serial path against the virtual printer"
+scripts/wintest.sh
 
 echo "== fuzz targets (bounded)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

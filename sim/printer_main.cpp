@@ -85,6 +85,9 @@ Faults:
   --hangup-after N         close the line after the N-th frame received (the program then ends)
 Other:
   --exit-on-stdin-eof      also end when standard input reaches end of file
+  --link PATH              point the symbolic link PATH at the device (replacing what PATH
+                           was) before the device is printed, and remove it at the end if it
+                           still points there; e.g. the path a Wine COM port is mapped to
   --verbose                print every frame received on standard error
   --help                   this text
 )";
@@ -105,12 +108,37 @@ int Fail(const char* message, const char* arg) {
     return 2;
 }
 
+// Points the symbolic link at target, replacing whatever link was there in one step (a new link
+// under a temporary name renamed over it), so a reader never finds the path missing.
+bool PointLinkAt(const std::string& link, const std::string& target) {
+    const std::string temp = link + ".new-" + std::to_string(::getpid());
+    ::unlink(temp.c_str());
+    if (::symlink(target.c_str(), temp.c_str()) != 0) {
+        return false;
+    }
+    if (::rename(temp.c_str(), link.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Removes the link if it still points at target (a later printer may have re-pointed it).
+void RemoveLinkTo(const std::string& link, const std::string& target) {
+    char buffer[4096];
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer);
+    if (n > 0 && std::string(buffer, static_cast<std::size_t>(n)) == target) {
+        ::unlink(link.c_str());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     VirtualPrinter printer;
     bool exitOnEof = false;
     bool verbose = false;
+    std::string link;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
         const char* arg = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -190,6 +218,11 @@ int main(int argc, char** argv) {
             exitOnEof = true;
         } else if (opt == "--verbose") {
             verbose = true;
+        } else if (opt == "--link") {
+            if (!needArg()) {
+                return Fail("--link needs a path", nullptr);
+            }
+            link = arg;
         } else {
             return Fail("unknown option", opt.c_str());
         }
@@ -204,6 +237,12 @@ int main(int argc, char** argv) {
     if (!printer.Start()) {
         std::fprintf(stderr, "tarvello-printer: cannot open a pseudo-terminal: %s\n",
                      std::strerror(errno));
+        return 1;
+    }
+    if (!link.empty() && !PointLinkAt(link, printer.DevicePath())) {
+        std::fprintf(stderr, "tarvello-printer: cannot point %s at %s: %s\n", link.c_str(),
+                     printer.DevicePath().c_str(), std::strerror(errno));
+        printer.Stop();
         return 1;
     }
     std::printf("%s\n", printer.DevicePath().c_str());
@@ -233,6 +272,9 @@ int main(int argc, char** argv) {
         }
     }
     printer.Stop();
+    if (!link.empty()) {
+        RemoveLinkTo(link, printer.DevicePath());
+    }
     return 0;
 }
 

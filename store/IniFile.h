@@ -7,14 +7,17 @@
 // renamed over the old file, so the file on disk is always either the old or the new one. A
 // successful save also removes the temporary files that saves of processes which no longer
 // exist (killed in the middle of a save) left next to the file.
-// Strings are byte strings; every comparison is byte by byte. The engine never reports an
-// error: a read that cannot be served returns the caller's default, a write that cannot be
-// saved changes only the list in memory.
+// Strings are byte strings; every comparison is byte by byte. A file that begins with a
+// byte-order mark is read as its text and saved in its encoding (store/TextEncoding.h). A read
+// that cannot be served returns the caller's default, a write that cannot be saved changes only
+// the list in memory; the caller can ask afterwards whether a save failed and why.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "store/TextEncoding.h"
 
 class CIniFile {
   public:
@@ -54,14 +57,26 @@ class CIniFile {
     // The list as last loaded, with the edits made since.
     const std::vector<std::string>& GetLines() const { return m_lines; }
     // Whether the file as last loaded began with a UTF-8 byte-order mark (written back on save).
-    bool HasByteOrderMark() const { return m_bByteOrderMark; }
+    bool HasByteOrderMark() const { return m_encoding == IniTextEncoding::Utf8Bom; }
+    // The encoding of the file as last loaded; saves write it back in the same encoding.
+    IniTextEncoding GetEncoding() const { return m_encoding; }
+
+    // Whether a save has failed since the object was made or since the last ClearSaveError.
+    bool SaveFailed() const { return m_bSaveFailed; }
+    // Why the first of those saves failed: the system's error number (errno), 0 when the system
+    // gave none, and the system's text for it.
+    int SaveErrorNumber() const { return m_nSaveError; }
+    std::string SaveErrorText() const;
+    void ClearSaveError();
 
   private:
     std::string m_strFileName;
     std::FILE* m_pFile = nullptr; // open only during one LoadFile or SaveFile
     bool m_bOpened = false;
     std::vector<std::string> m_lines;
-    bool m_bByteOrderMark = false;
+    IniTextEncoding m_encoding = IniTextEncoding::Bytes;
+    bool m_bSaveFailed = false;
+    int m_nSaveError = 0;
 };
 
 // The atoi rules without undefined behaviour: leading whitespace, an optional sign, decimal

@@ -577,6 +577,36 @@ TEST(PrinterProgramE2E, ServesWithItsOptionsAndEndsOnRequest) {
     }
 }
 
+// --link: each printer points the link at its own device when it starts, and removes it at the
+// end only while it still points there (a later printer may have taken it over).
+TEST(PrinterProgramE2E, TheLinkFollowsTheLatestPrinter) {
+    if (PrinterProgram::Path().empty()) {
+        GTEST_SKIP() << "tarvello-printer is not built next to the tests";
+    }
+    const std::string link = "/tmp/tarvello-link-" + std::to_string(getpid());
+    auto target = [&] {
+        char buffer[256] = {};
+        return readlink(link.c_str(), buffer, sizeof buffer - 1) > 0 ? std::string(buffer) : "";
+    };
+    PrinterProgram first, second;
+    ASSERT_TRUE(first.Spawn({"--link", link}));
+    const std::string firstPath = first.FirstLine();
+    EXPECT_EQ(target(), firstPath);
+    ASSERT_TRUE(second.Spawn({"--link", link}));
+    const std::string secondPath = second.FirstLine();
+    EXPECT_NE(secondPath, firstPath);
+    EXPECT_EQ(target(), secondPath);
+    Client client(link); // the link opens the printer's line
+    ASSERT_TRUE(client.ok());
+    EXPECT_EQ(client.Exchange(kHandshake, 1), "Y");
+    kill(first.pid(), SIGTERM);
+    EXPECT_EQ(first.Wait(), 0);
+    EXPECT_EQ(target(), secondPath) << "the first printer removed the second one's link";
+    kill(second.pid(), SIGTERM);
+    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_EQ(target(), "") << "the link outlived its printer";
+}
+
 TEST(VirtualPrinter, RenderBytes) {
     EXPECT_EQ(tarvello::sim::RenderBytes(std::string("\x02JC\x13", 4)), "STX \"JC\" DC3");
     EXPECT_EQ(tarvello::sim::RenderBytes(std::string("\x02&58203716\x13\0", 12)),

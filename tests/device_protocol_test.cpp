@@ -165,8 +165,13 @@ TEST(DeviceVolts, DecimalPointWhateverTheLocale) {
     // reach the status texts or the rounding.
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr &&
-        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr) {
+#ifdef _WIN32
+    const char* const names[] = {"German_Germany.1252", "French_France.1252"};
+#else
+    const char* const names[] = {"de_DE.UTF-8", "fr_FR.UTF-8"};
+#endif
+    if (std::setlocale(LC_NUMERIC, names[0]) == nullptr &&
+        std::setlocale(LC_NUMERIC, names[1]) == nullptr) {
         GTEST_SKIP() << "no locale with a decimal comma installed";
     }
     EXPECT_EQ(FormatVolts(2.50980392), "2.5098");

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "PageWorkLineFixture.h"
@@ -146,6 +148,30 @@ TEST_F(AdjustWorkerTest, StoresLevelsBeforeEachUpdateAndSendsLevelFourAsZero) {
         w.push_back(100);
         return w;
     }());
+}
+
+TEST_F(AdjustWorkerTest, ASuccessPublishesTheLevelsItsFrameCarried) {
+    // The transmissive page is activated while the worker waits for the reply to a frame that
+    // meets the band: its saved levels (1, 77) and the stop request land in the shared state.
+    line.OnWrite(Printer([](const std::string&, int) {
+        g_nSensitivity = 1;
+        g_nIntensity = 77;
+        g_bAdjustStop = true;
+        return std::string("r 127/"); // 2.4902 V: in the band at 2.5
+    }));
+    (void)TakeSuccessfulLevels(); // nothing left from earlier runs
+    g_nSensitivity = 2;
+    g_nIntensity = 40;
+    std::vector<std::pair<int, int>> seen;
+    EXPECT_EQ(ReflectiveAdjustThread([&] { seen.emplace_back(g_nSensitivity, g_nIntensity); }), 0);
+    EXPECT_THAT(Frames(), ElementsAreArray({"^JF10040"}));
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(2, 40)); // published before the update
+    const std::optional<AdjustLevels> found = TakeSuccessfulLevels();
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->sensitivity, 2);
+    EXPECT_EQ(found->intensity, 40);
+    EXPECT_FALSE(TakeSuccessfulLevels().has_value()) << "taken once";
 }
 
 TEST_F(AdjustWorkerTest, PassesWithoutReplyWaitTenAttemptsAndStallIntoAFineStep) {
@@ -314,6 +340,21 @@ TEST_F(AdjustStartFileTest, TheStandardIsSavedAsTypedAndReadBackAsTheTarget) {
     ASSERT_TRUE(t.has_value());
     EXPECT_EQ(*t, 1.0f);
     EXPECT_EQ(file.Text(), "[RVoltage]\r\nRBase=2.50\r\n[TVoltage]\r\nTBase=1e0\r\n");
+}
+
+TEST_F(AdjustStartFileTest, AStandardThatCannotBeSavedIsStillTheTarget) {
+    file.ini.WriteString("RVoltage", "RBase", "1.5");
+    ASSERT_EQ(chmod(file.path.c_str(), 0444), 0);
+    const std::optional<float> r = PrepareAdjustmentStart(Sensor::Reflective, file.ini, "3.0");
+    chmod(file.path.c_str(), 0644);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(*r, 3.0f);
+    EXPECT_EQ(g_fAdjustTarget.load(), 3.0f);
+    EXPECT_TRUE(file.ini.SaveFailed());
+    EXPECT_EQ(file.Text(), "[RVoltage]\r\nRBase=1.5\r\n");
+    // The next start clears the failure: this save goes through.
+    ASSERT_TRUE(PrepareAdjustmentStart(Sensor::Reflective, file.ini, "2.0").has_value());
+    EXPECT_FALSE(file.ini.SaveFailed());
 }
 
 TEST_F(AdjustStartFileTest, SuccessSavesTheLevelsOfItsSensorInOrder) {

@@ -2,18 +2,26 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
+#include <vector>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 #include "store/IniFile.h"
 
@@ -31,14 +39,38 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// Makes the file read-only, or writable again, as the system's own tools do.
+bool SetReadOnly(const std::string& path, bool readOnly) {
+#ifdef _WIN32
+    return SetFileAttributesA(path.c_str(),
+                              readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
+#else
+    return chmod(path.c_str(), readOnly ? 0444 : 0644) == 0;
+#endif
+}
+
+// A fresh folder of the test's own under the temporary folder.
+std::string NewScratchFolder() {
+#ifdef _WIN32
+    const fs::path dir = fs::temp_directory_path() /
+                         ("tarvello-ini-" + std::to_string(GetCurrentProcessId()) + "-" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    return fs::create_directories(dir, ec) ? dir.string() : std::string();
+#else
+    char templ[] = "/tmp/tarvello-ini-XXXXXX";
+    return mkdtemp(templ) != nullptr ? std::string(templ) : std::string();
+#endif
+}
+
 // Every test runs in a fresh folder of its own, which is also the current directory, so the
 // engine's bare file name "parameterset.ini" lands there.
 class IniFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char templ[] = "/tmp/tarvello-ini-XXXXXX";
-        ASSERT_NE(mkdtemp(templ), nullptr);
-        m_dir = templ;
+        m_dir = NewScratchFolder();
+        ASSERT_FALSE(m_dir.empty());
         m_oldCwd = fs::current_path();
         fs::current_path(m_dir);
         m_path = m_dir + "/parameterset.ini";
@@ -291,7 +323,7 @@ TEST_F(IniFileTest, ByteOrderMarkIsSkippedAndWrittenBack) {
 TEST_F(IniFileTest, ReadOnlyFileIsLeftUnchanged) {
     const std::string old = "[RVoltage]\r\nRBase=2.5\r\n";
     SetFile(old);
-    ASSERT_EQ(chmod(m_path.c_str(), 0444), 0);
+    ASSERT_TRUE(SetReadOnly(m_path, true));
     CIniFile ini;
     ini.WriteString("RVoltage", "RBase", "4.0");
     EXPECT_FALSE(ini.IsOpened());
@@ -301,10 +333,12 @@ TEST_F(IniFileTest, ReadOnlyFileIsLeftUnchanged) {
     EXPECT_EQ(ini.GetString("RVoltage", "RBase", ""), "2.5");
 
     // Made writable again, the next write goes through.
-    ASSERT_EQ(chmod(m_path.c_str(), 0644), 0);
+    ASSERT_TRUE(SetReadOnly(m_path, false));
     ini.WriteString("RVoltage", "RMid", "1");
     EXPECT_EQ(File(), "[RVoltage]\r\nRBase=2.5\r\nRMid=1\r\n");
 }
+
+#ifndef _WIN32 // POSIX file mechanics: size limits, fork, folder and permission bits, symlinks
 
 // A save that fails part-way (here: the disk refuses the temporary file's bytes) leaves the
 // old file whole and no temporary file behind, and keeps the change in the list.
@@ -371,6 +405,8 @@ TEST_F(IniFileTest, KilledDuringSavesTheFileIsAlwaysWhole) {
     }
 }
 
+#endif // !_WIN32
+
 TEST_F(IniFileTest, SavesThatCannotReplaceTheFileChangeNothing) {
     // A folder where the file should be.
     fs::create_directory(m_path);
@@ -398,6 +434,8 @@ TEST_F(IniFileTest, SavesThatCannotReplaceTheFileChangeNothing) {
     EXPECT_FALSE(through.IsOpened());
     EXPECT_EQ(ReadBytes(m_dir + "/plain"), "x");
 }
+
+#ifndef _WIN32 // a folder's permission bits and symbolic links are POSIX matters
 
 TEST_F(IniFileTest, FolderRefusingTheTemporaryFileLeavesTheOldFile) {
     if (geteuid() == 0) {
@@ -433,6 +471,8 @@ TEST_F(IniFileTest, SaveKeepsPermissionBitsAndFollowsSymbolicLinks) {
     EXPECT_EQ(ReadBytes(m_dir + "/real/target.ini"), "[B]\r\ny=2\r\n");
     EXPECT_EQ(Strays(m_dir + "/real"), (std::vector<std::string>{"target.ini"}));
 }
+
+#endif // !_WIN32
 
 TEST_F(IniFileTest, SaveAndLoadRoundTripAnyLines) {
     const std::vector<std::string> lines = {"",

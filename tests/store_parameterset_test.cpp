@@ -12,6 +12,10 @@
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 
+#ifdef _WIN32
+#include <process.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -19,9 +23,18 @@ namespace {
 class ParameterSetTest : public ::testing::Test {
   protected:
     void SetUp() override {
+#ifdef _WIN32
+        m_dir = (fs::temp_directory_path() /
+                 ("tarvello-params-" + std::to_string(_getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                    .string();
+        fs::remove_all(m_dir);
+        ASSERT_TRUE(fs::create_directories(m_dir));
+#else
         char templ[] = "/tmp/tarvello-params-XXXXXX";
         ASSERT_NE(mkdtemp(templ), nullptr);
         m_dir = templ;
+#endif
         m_oldCwd = fs::current_path();
         fs::current_path(m_dir);
     }
@@ -94,16 +107,30 @@ TEST_F(ParameterSetTest, VoltageStandardsConvertAsAtof) {
     EXPECT_TRUE(std::isinf(VoltageAsFloat(-1e300)));
 }
 
+// Back to the "C" locale (and the system's locale sources).
+static void RestoreLocale() {
+    std::setlocale(LC_NUMERIC, "C");
+#ifndef _WIN32
+    unsetenv("LOCPATH");
+#endif
+}
+
 // The user interface may switch the process to the user's locale, where atof would read "2.5"
 // as 2; the file's numbers always use a decimal point.
 TEST_F(ParameterSetTest, VoltageTextIgnoresTheUserInterfaceLocale) {
     const char* found = nullptr;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+#ifdef _WIN32
+    const auto names = {"German_Germany.1252", "de-DE", "French_France.1252"};
+#else
+    const auto names = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"};
+#endif
+    for (const char* name : names) {
         if (std::setlocale(LC_NUMERIC, name)) {
             found = name;
             break;
         }
     }
+#ifndef _WIN32
     if (!found) {
         // Build one from the system's locale sources, when they are there.
         std::string command =
@@ -113,8 +140,9 @@ TEST_F(ParameterSetTest, VoltageTextIgnoresTheUserInterfaceLocale) {
             found = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
         }
     }
+#endif
     if (!found) {
-        unsetenv("LOCPATH");
+        RestoreLocale();
         GTEST_SKIP() << "no locale with a decimal comma is available";
     }
     const double plain = std::atof("2.5");
@@ -122,8 +150,7 @@ TEST_F(ParameterSetTest, VoltageTextIgnoresTheUserInterfaceLocale) {
     SetFile("[RVoltage]\r\nRBase=2.45\r\n");
     CIniFile ini;
     const float standard = ReadVoltStandard(ini, kReflectiveKeys);
-    std::setlocale(LC_NUMERIC, "C");
-    unsetenv("LOCPATH");
+    RestoreLocale();
     EXPECT_EQ(plain, 2.0) << "the locale in use has a decimal comma";
     EXPECT_DOUBLE_EQ(volts, 2.5);
     EXPECT_FLOAT_EQ(standard, 2.45f);

@@ -150,6 +150,7 @@ TEST_F(SensorPages, ReflectiveUpdateShowsEveryReadingAndSavesOnlyInTheBand) {
     WriteFile("parameterset.ini", "[RVoltage]\r\nRBase=2.5\r\n");
     dlg->Sheet()->setCurrentIndex(1);
     ASSERT_EQ(p2->m_fVoltStandard, 2.5f);
+    g_fAdjustTarget = 2.5f; // the run's target, as its start set it
     const std::string before = ReadFile("parameterset.ini");
     // Too high: shown (reading, level, intensity), nothing enabled or saved.
     Find<QPushButton>(p2, 1025)->setEnabled(false);
@@ -180,6 +181,7 @@ TEST_F(SensorPages, TransmissiveUpdateUsesItsOwnBandMemberAndSection) {
     WriteFile("parameterset.ini",
               "[RConfig]\r\nRConfig1=1\r\nRConfig2=9\r\n[TVoltage]\r\nTBase=2.0\r\n");
     dlg->Sheet()->setCurrentIndex(2);
+    g_fAdjustTarget = 2.0f; // the run's target, as its start set it
     const std::string before = ReadFile("parameterset.ini");
     PostUpdate(p3, QEvent::User + 100, 2.1001f, 1, 150);
     EXPECT_EQ(Text(p3, 1055), QStringLiteral("2.1001")); // the liner voltage edit
@@ -195,6 +197,22 @@ TEST_F(SensorPages, TransmissiveUpdateUsesItsOwnBandMemberAndSection) {
     EXPECT_EQ(ReadFile("parameterset.ini"),
               "[RConfig]\r\nRConfig1=1\r\nRConfig2=9\r\n[TVoltage]\r\nTBase=2.0\r\n"
               "[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
+}
+
+// A standard typed during a run and taken by leaving the page changes nothing of the run's
+// judgement: the page judges by the target the run started with, as the worker does.
+TEST_F(SensorPages, UpdatesAreJudgedByTheRunsTargetNotTheEditedStandard) {
+    dlg->Sheet()->setCurrentIndex(1);
+    g_fAdjustTarget = 2.5f;
+    Type(p2, 1031, QStringLiteral("3.0"));
+    dlg->Sheet()->setCurrentIndex(0); // taken into m_fVoltStandard; the port page stops nothing
+    ASSERT_EQ(p2->m_fVoltStandard, 3.0f);
+    PostUpdate(p2, QEvent::User + 101, 2.95f, 1, 30); // in 3.0's band, not in the run's
+    EXPECT_TRUE(Find<QPushButton>(p2, 1045)->isHidden());
+    EXPECT_FALSE(std::filesystem::exists("parameterset.ini"));
+    PostUpdate(p2, QEvent::User + 101, 2.45f, 1, 40); // the worker's success
+    EXPECT_FALSE(Find<QPushButton>(p2, 1045)->isHidden());
+    EXPECT_EQ(ReadFile("parameterset.ini"), "[RConfig]\r\nRConfig1=1\r\nRConfig2=40\r\n");
 }
 
 TEST_F(SensorPages, ProgressLabelSitsBelowTheControlsAndHoldsItsLongestText) {
