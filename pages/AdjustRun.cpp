@@ -30,6 +30,11 @@ void RequestAdjustmentStop(AdjustStopCause cause) {
     g_bAdjustStop = true;
 }
 
+void ClearAdjustmentStop() {
+    s_stopCause.store(AdjustStopCause::kOther);
+    g_bAdjustStop = false;
+}
+
 AdjustRunState LatestAdjustRun() {
     Record& r = TheRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
@@ -42,7 +47,6 @@ void NoteAdjustRunStart() {
     r.state = AdjustRunState{};
     r.levelsSent = 0;
     r.anyFrame = false;
-    s_stopCause.store(AdjustStopCause::kOther);
 }
 
 void NoteAdjustFrame(int level, int intensity) {

@@ -39,13 +39,15 @@ struct AdjustRunState {
 
 // Records who asks, then sets g_bAdjustStop: a running worker stops at its next stop check.
 void RequestAdjustmentStop(AdjustStopCause cause);
+// Clears g_bAdjustStop for a new run and forgets who asked last.
+void ClearAdjustmentStop();
 
 // A copy of the latest run's record.
 AdjustRunState LatestAdjustRun();
 
 // --- The worker's notes ----------------------------------------------------------------------
 
-// A new run: the record starts again and the stop cause is forgotten.
+// A new run: the record starts again (the stop request and its cause are left as they are).
 void NoteAdjustRunStart();
 // A frame went out with these levels (the level as sent, 0..3).
 void NoteAdjustFrame(int level, int intensity);

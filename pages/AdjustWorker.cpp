@@ -12,6 +12,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "pages/AdjustRun.h"
 #include "pages/AdjustSearch.h"
 #include "pages/TextValidation.h"
 #include "store/IniFile.h"
@@ -40,7 +41,6 @@ std::atomic<bool> s_running{false};
 // Ends the current worker at its next stop check without touching g_bAdjustStop (used when a
 // new start has to wait for an earlier worker).
 std::atomic<bool> s_cancel{false};
-std::atomic<uint32_t> s_passes{0};
 std::atomic<int> s_lastExit{-1};
 // The levels of the latest run's successful frame, packed as kSuccessSet | level << 16 |
 // intensity; 0 when there are none (or they have been taken).
@@ -95,6 +95,12 @@ bool PurgeShouldStop() {
     return PortGone() || g_bAdjustStop.load() || s_cancel.load();
 }
 
+// Notes how the run ended and gives the worker's exit code: 1 for a port failure, else 0.
+int EndWith(AdjustEnd end) {
+    NoteAdjustEnd(end);
+    return end == AdjustEnd::kPortClosed || end == AdjustEnd::kWriteFailed ? 1 : 0;
+}
+
 int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     const SensorParams& params = ParamsOf(sensor);
     RaiseThreadPriority();
@@ -103,15 +109,20 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // longer than the transmissive worker's 30-byte discarding read, and its tail would be
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
     // reading), so the input is emptied once before the first pass (at once on a closed port).
+    NoteAdjustRunStart();
     PurgeInput(&PurgeShouldStop);
     AdjustSearchState state;
     uint8_t reply[255];
     for (;;) {
         if (PortGone()) {
-            return 1;
+            return EndWith(AdjustEnd::kPortClosed);
         }
         FlushInput(params.adjustReadBytes);
-        if (g_bAdjustStop.load() || s_cancel.load()) {
+        if (s_cancel.load()) {
+            return EndWith(AdjustEnd::kStopped);
+        }
+        if (g_bAdjustStop.load()) {
+            NoteAdjustStopped(); // by whom the request came from
             return 0;
         }
         int level = g_nSensitivity.load();
@@ -123,17 +134,22 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         }
         // What this pass's frame carries (the frame never holds an intensity outside 0..255).
         const AdjustLevels sent{level, std::clamp(intensity, 0, 255)};
-        if (PortGone() || WritePort(frame.data(), frame.size()) != 0) {
-            return 1;
+        if (PortGone()) {
+            return EndWith(AdjustEnd::kPortClosed);
         }
+        if (WritePort(frame.data(), frame.size()) != 0) {
+            // A close that began during the write is the port closing, not the line refusing.
+            return EndWith(PortGone() ? AdjustEnd::kPortClosed : AdjustEnd::kWriteFailed);
+        }
+        NoteAdjustFrame(sent.sensitivity, sent.intensity);
         uint32_t count = 0;
         for (int attempt = 0; attempt < kReplyAttempts && count == 0; ++attempt) {
             if (PortGone() || ClearLineErrors() != 0) {
-                return 1;
+                return EndWith(AdjustEnd::kPortClosed);
             }
             tarvello::Sleep(kReplyAttemptWaitMs);
             if (PortGone() || ReadOnce(reply, params.adjustReadBytes, count) != 0) {
-                return 1;
+                return EndWith(AdjustEnd::kPortClosed);
             }
         }
         // The step works on the shared levels as they are now (a page activation may have
@@ -154,7 +170,10 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         }
         g_nSensitivity.store(levels.sensitivity);
         g_nIntensity.store(levels.intensity);
-        s_passes.fetch_add(1);
+        NoteAdjustReply(step.hadReading, count);
+        if (step.outcome == AdjustStepOutcome::Success) {
+            NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
+        }
         if (step.hadReading && postUpdate) {
             postUpdate();
         }
@@ -189,7 +208,7 @@ bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
         slot.thread.join();
     }
     s_cancel = false;
-    s_passes = 0;
+    NoteAdjustRunStart(); // the page's progress starts from nothing at once
     s_lastExit = -1;
     s_success = 0;
     s_running = true;
@@ -219,7 +238,7 @@ bool IsAdjustmentRunning() {
 }
 
 uint32_t AdjustmentPasses() {
-    return s_passes.load();
+    return LatestAdjustRun().passes;
 }
 
 std::optional<AdjustLevels> TakeSuccessfulLevels() {
@@ -254,7 +273,7 @@ std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini,
     const float target =
         ini.SaveFailed() ? VoltageAsFloat(VoltageOfText(typed)) : ReadVoltStandard(ini, keys);
     g_fAdjustTarget = target;
-    g_bAdjustStop = false;
+    ClearAdjustmentStop();
     g_nSensitivity = 3;
     g_nIntensity = 0;
     return target;

@@ -12,8 +12,8 @@
 // g_nSensitivity and g_nIntensity; if InBand(sensor, g_fAdjustTarget, g_fAdjustResult) show
 // the levels of TakeSuccessfulLevels (when there are any), enable the page and
 // SaveAdjustedLevels(sensor, m_ini, selected combo index, m_nIntensity).
-// A page activation loads the saved levels, sets g_bAdjustStop (the worker stops at its next
-// pass) and never waits.
+// A page activation loads the saved levels, sets g_bAdjustStop through RequestAdjustmentStop
+// (AdjustRun.h; the worker stops at its next pass) and never waits.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +38,9 @@ class CIniFile;
 // check, the discarding read (255 or 30 bytes after 100 ms), the stop check, one 8-byte frame, up
 // to 10 reply attempts 200 ms apart and one search step. After every reading the worker stores
 // g_fAdjustResult and the new levels in the shared state and then calls postUpdate (which must only
-// post, never block on the UI thread). Use StartAdjustment to run them; calling them directly
-// bypasses the one-worker rule.
+// post, never block on the UI thread). Every frame, every reply and the end, with who asked for
+// a stop, go into the record of the latest run (AdjustRun.h). Use StartAdjustment to run them;
+// calling them directly bypasses the one-worker rule.
 int ReflectiveAdjustThread(const std::function<void()>& postUpdate);
 int TransmissiveAdjustThread(const std::function<void()>& postUpdate);
 

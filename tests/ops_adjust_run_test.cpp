@@ -63,7 +63,7 @@ TEST(AdjustRun, PassesWithoutAReadingCountInARowAndSayWhetherBytesCame) {
     EXPECT_EQ(LatestAdjustRun().end, AdjustEnd::kRunning);
 }
 
-TEST(AdjustRun, AStopRequestEndsAsItsCauseAndANewRunForgetsTheCause) {
+TEST(AdjustRun, AStopRequestEndsAsItsCauseAndANewStartForgetsTheCause) {
     const std::pair<AdjustStopCause, AdjustEnd> cases[] = {
         {AdjustStopCause::kPageActivation, AdjustEnd::kStoppedByPage},
         {AdjustStopCause::kStopControl, AdjustEnd::kStoppedByUser},
@@ -71,15 +71,18 @@ TEST(AdjustRun, AStopRequestEndsAsItsCauseAndANewRunForgetsTheCause) {
     };
     for (const auto& [cause, end] : cases) {
         NoteAdjustRunStart();
-        g_bAdjustStop = false;
+        ClearAdjustmentStop();
         RequestAdjustmentStop(cause);
         EXPECT_TRUE(g_bAdjustStop.load());
         NoteAdjustStopped();
         EXPECT_EQ(LatestAdjustRun().end, end);
     }
     RequestAdjustmentStop(AdjustStopCause::kStopControl);
+    ClearAdjustmentStop(); // a new start
+    EXPECT_FALSE(g_bAdjustStop.load());
     NoteAdjustRunStart();
-    NoteAdjustStopped(); // a stop flag set directly, as the window's close does
+    g_bAdjustStop = true; // set directly, as the window's close does
+    NoteAdjustStopped();
     EXPECT_EQ(LatestAdjustRun().end, AdjustEnd::kStopped);
     g_bAdjustStop = false;
 }
