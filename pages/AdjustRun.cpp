@@ -73,8 +73,14 @@ void NoteAdjustReply(bool hadReading, uint32_t bytes) {
         r.state.passesNoReading = 0;
         r.state.lastReplyEmpty = false;
     } else {
+        // The count is of passes in a row of one kind: no bytes at all, or bytes without a
+        // reading.
+        const bool empty = bytes == 0;
+        if (r.state.passesNoReading == 0 || empty != r.state.lastReplyEmpty) {
+            r.state.passesNoReading = 0;
+        }
         ++r.state.passesNoReading;
-        r.state.lastReplyEmpty = bytes == 0;
+        r.state.lastReplyEmpty = empty;
     }
 }
 

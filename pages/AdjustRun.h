@@ -30,8 +30,8 @@ enum class AdjustStopCause {
 struct AdjustRunState {
     AdjustEnd end = AdjustEnd::kRunning;
     uint32_t passes = 0;          // passes whose reply wait ended (with or without a reading)
-    uint32_t passesNoReading = 0; // the latest passes in a row that gave no reading
-    bool lastReplyEmpty = false;  // the latest of those got no bytes at all (no answer)
+    uint32_t passesNoReading = 0; // the latest passes in a row that gave no reading, all alike:
+    bool lastReplyEmpty = false;  // no bytes at all (no answer), or bytes without a reading
     bool allLevelsTried = false;  // frames went out at all four levels, then the level moved on
     int level = 3;                // the latest frame's level (on success: the level found)
     int intensity = 0;            // the latest frame's intensity

@@ -3,11 +3,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cmath>
 #include <memory>
@@ -17,8 +15,9 @@
 #include "app/BackgroundRun.h"
 #include "app/NoteBox.h"
 #include "app/SharedState.h"
-#include "device/Protocol.h"
+#include "pages/AdjustRun.h"
 #include "pages/AdjustWorker.h"
+#include "pages/PageAdjustProgress.h"
 #include "pages/PaperCheck.h"
 #include "pages/SensorReadings.h"
 #include "pages/TextValidation.h"
@@ -29,18 +28,6 @@ namespace {
 // The page whose start began the adjustment worker of the process (UI thread only): the
 // worker posts its updates to it, and its progress label follows it.
 CSensorPage* s_pAdjustOwner = nullptr;
-
-// The progress label: below the paper check button, across the page (dialog units).
-constexpr int kProgressX = 15;
-constexpr int kProgressY = 163;
-constexpr int kProgressWidth = 180;
-constexpr int kProgressHeight = 10;
-constexpr int kProgressPollMs = 250;
-
-QString LevelCode(int level) {
-    return level >= 0 && level <= 3 ? QString::fromLatin1(SensitivityCode(level).c_str())
-                                    : QStringLiteral("00");
-}
 
 // The framework's data exchange messages.
 QString ParseIntMessage() {
@@ -63,20 +50,10 @@ CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     m_font = tarvello::res::MakeFont("Tahoma", 16, 400);
     m_cbSensitivity = ItemAs<QComboBox>(1003);
 
-    // The adjustment's progress, below the template's controls; hidden while the page is idle.
-    m_lblProgress = new QLabel(this);
-    m_lblProgress->setObjectName(QStringLiteral("adjustProgress"));
-    m_lblProgress->setFont(m_font);
-    if (m_pTemplate) {
-        const tarvello::res::BaseUnits base =
-            tarvello::res::DialogBaseUnits(tarvello::res::DialogFont(*m_pTemplate));
-        m_lblProgress->setGeometry(tarvello::res::MapDialogRect(
-            kProgressX, kProgressY, kProgressWidth, kProgressHeight, base));
-    }
-    m_lblProgress->hide();
-    m_progressTimer = new QTimer(this);
-    m_progressTimer->setInterval(kProgressPollMs);
-    connect(m_progressTimer, &QTimer::timeout, this, &CSensorPage::UpdateProgress);
+    // The adjustment's progress and its stop control, below the template's controls; hidden
+    // until the page starts a run.
+    m_pProgress = new CAdjustProgress(this, m_pTemplate);
+    connect(m_pProgress, &CAdjustProgress::stopClicked, this, &CSensorPage::OnAdjustStop);
 }
 
 CSensorPage::~CSensorPage() {
@@ -235,6 +212,11 @@ bool CSensorPage::OnSetActive() {
             tarvello::res::FitTextToFont(w);
         }
     }
+    ReloadLevelsAndStop(AdjustStopCause::kPageActivation);
+    return CPropertyPage::OnSetActive();
+}
+
+void CSensorPage::ReloadLevelsAndStop(AdjustStopCause cause) {
     // 2. The voltage standard, converted as atof converts.
     m_fVoltStandard = ReadVoltStandard(m_ini, m_desc.keys);
     // 3. The sensitivity level; a level outside 0..3 leaves the combo without a selection.
@@ -244,11 +226,16 @@ bool CSensorPage::OnSetActive() {
     // 4. The light intensity.
     g_nIntensity = ReadIntensity(m_ini, m_desc.keys);
     m_nIntensity = g_nIntensity;
-    // 5. A running adjustment (of either sensor) stops at its next pass.
-    g_bAdjustStop = true;
+    // 5. A running adjustment (of either sensor) stops at its next pass. The line of the run's
+    //    page says so until the worker has ended, then how it ended.
+    RequestAdjustmentStop(cause);
     m_bAdjusting = false;
-    m_progressTimer->stop();
-    m_lblProgress->hide();
+    if (s_pAdjustOwner) {
+        if (IsAdjustmentRunning())
+            s_pAdjustOwner->m_pProgress->Stopping();
+        else
+            s_pAdjustOwner->m_pProgress->Refresh(); // an end the line's timer has not seen yet
+    }
     // 6./7. Enable the controls an adjustment disables, and refresh.
     auto enable = [this] {
         if (QWidget* w = Item(m_desc.adjustButton))
@@ -265,7 +252,6 @@ bool CSensorPage::OnSetActive() {
         enable();
         UpdateData(false);
     }
-    return CPropertyPage::OnSetActive();
 }
 
 bool CSensorPage::CheckPortOpen() {
@@ -307,8 +293,7 @@ void CSensorPage::ShowReadingButtons(bool show) {
 
 void CSensorPage::ShowIdleState() {
     m_bAdjusting = false;
-    m_progressTimer->stop();
-    m_lblProgress->hide();
+    m_pProgress->Hide();
     EnableAdjustControls(true);
 }
 
@@ -351,30 +336,21 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
     });
     if (!started)
         return;
+    // The line of an earlier run of the other page goes: this run is the latest one.
+    if (s_pAdjustOwner && s_pAdjustOwner != this)
+        s_pAdjustOwner->m_pProgress->Hide();
     s_pAdjustOwner = this;
     // The running state: start button and result edits disabled, reading buttons hidden.
     EnableAdjustControls(false);
     ShowReadingButtons(false);
     m_bAdjusting = true;
-    UpdateProgress();
-    m_lblProgress->show();
-    m_progressTimer->start();
+    m_pProgress->Follow();
 }
 
-void CSensorPage::UpdateProgress() {
-    if (!m_bAdjusting)
-        return;
-    if (s_pAdjustOwner == this && IsAdjustmentRunning()) {
-        m_lblProgress->setText(QStringLiteral("自动调节中: 第 %1 次  灵敏度 %2  发光强度 %3")
-                                   .arg(AdjustmentPasses())
-                                   .arg(LevelCode(g_nSensitivity.load()))
-                                   .arg(g_nIntensity.load()));
-        return;
-    }
-    // The worker ended without a reading in the band (the port failed): the page keeps its
-    // adjusting state until its next activation, and says so.
-    m_progressTimer->stop();
-    m_lblProgress->setText(QStringLiteral("自动调节已停止 (第 %1 次)").arg(AdjustmentPasses()));
+void CSensorPage::OnAdjustStop() {
+    // What a page activation does to the run (the stop request; the worker stops at its next
+    // pass), with the page left as an activation leaves it.
+    ReloadLevelsAndStop(AdjustStopCause::kStopControl);
 }
 
 void CSensorPage::OnAdjustUpdate() {
@@ -397,13 +373,14 @@ void CSensorPage::OnAdjustUpdate() {
     m_nIntensity = levels.intensity;
     UpdateData(false);
     if (!success) {
-        UpdateProgress();
+        m_pProgress->Refresh();
         return;
     }
-    // Success: the page enabled, the reading buttons shown, the levels saved.
+    // Success: the page enabled, the reading buttons shown, the levels saved; the line says
+    // what the run found.
     m_bAdjusting = false;
-    m_progressTimer->stop();
-    m_lblProgress->hide();
+    if (s_pAdjustOwner == this)
+        m_pProgress->Succeeded(levels.sensitivity, levels.intensity, result);
     EnableAdjustControls(true);
     ShowReadingButtons(true);
     m_ini.ClearSaveError();

@@ -3,9 +3,10 @@
 // parameter file keeps its voltage standard and levels; CPage2 and CPage3 supply these.
 //
 // The handlers live here once, parameterised by the sensor:
-//   - the adjustment's start and its update event (the worker runs on its own thread and posts
-//     the page's update event after every reading; a label "adjustProgress" below the page's
-//     controls shows the passes and the current levels while it runs);
+//   - the adjustment's start, its stop control and its update event (the worker runs on its own
+//     thread and posts the page's update event after every reading; the progress line
+//     "adjustProgress" below the page's controls follows the run and then says how it ended,
+//     with the stop control "adjustStop" beside it while it runs, PageAdjustProgress.h);
 //   - the single readings and the paper check, whose exchanges run on a worker thread while
 //     the window takes no input; their results are applied on the UI thread, in the order the
 //     page shows and saves them. A running adjustment is stopped first (off the UI thread),
@@ -19,14 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "pages/AdjustRun.h"
 #include "pages/PageBase.h"
 #include "pages/SensorParams.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 
+class CAdjustProgress;
 class QComboBox;
-class QLabel;
-class QTimer;
 
 // What differs between the two sensor pages' shells.
 struct SensorPageDesc {
@@ -90,6 +91,9 @@ class CSensorPage : public CPropertyPage {
 
     // The adjustment's start button.
     void OnAdjustStart();
+    // The stop control beside the progress line: what an activation does to the run (the stop
+    // request) and to the page (saved standard and levels loaded, controls enabled, refresh).
+    void OnAdjustStop();
     // A single reading button: the reading goes into member; then the save with the texts of
     // the edits firstEdit and secondEdit as displayed after the refresh.
     void OnSingleReading(float* member, int firstEdit, int secondEdit, SaveReadingFn save);
@@ -137,7 +141,9 @@ class CSensorPage : public CPropertyPage {
     // The page leaves its adjusting state without a success: controls enabled, progress
     // hidden, reading buttons as they are.
     void ShowIdleState();
-    void UpdateProgress();
+    // Activation steps 2 to 7: the saved standard and levels loaded, the stop request with its
+    // cause, the controls an adjustment disables enabled, the refresh.
+    void ReloadLevelsAndStop(AdjustStopCause cause);
     // The window takes no input while a handler's exchange runs.
     QWidget* InputBlock();
 
@@ -146,8 +152,7 @@ class CSensorPage : public CPropertyPage {
     float* m_pCheckFirst = nullptr;
     float* m_pCheckDerived = nullptr;
     bool m_bAdjusting = false;
-    QLabel* m_lblProgress = nullptr;
-    QTimer* m_progressTimer = nullptr;
+    CAdjustProgress* m_pProgress = nullptr;
     std::vector<Field> m_fields;
     int m_nRefusedId = 0;
     QString m_strRefusal;

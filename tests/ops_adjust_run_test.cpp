@@ -47,19 +47,20 @@ TEST(AdjustRun, AllFourLevelsTriedOnceTheSearchGoesRoundAgain) {
     EXPECT_FALSE(RunOf({{3, 0}, {2, 255}, {3, 127}, {2, 255}, {3, 127}}).allLevelsTried);
 }
 
-TEST(AdjustRun, PassesWithoutAReadingCountInARowAndSayWhetherBytesCame) {
+TEST(AdjustRun, PassesWithoutAReadingCountInARowOfOneKind) {
     NoteAdjustRunStart();
     NoteAdjustFrame(3, 0);
     NoteAdjustReply(false, 0);
     NoteAdjustReply(false, 0);
     EXPECT_EQ(LatestAdjustRun().passesNoReading, 2u);
     EXPECT_TRUE(LatestAdjustRun().lastReplyEmpty);
-    NoteAdjustReply(false, 7); // bytes, but no reading in them
-    EXPECT_EQ(LatestAdjustRun().passesNoReading, 3u);
+    NoteAdjustReply(false, 7); // bytes, but no reading in them: a row of another kind
+    NoteAdjustReply(false, 7);
+    EXPECT_EQ(LatestAdjustRun().passesNoReading, 2u);
     EXPECT_FALSE(LatestAdjustRun().lastReplyEmpty);
     NoteAdjustReply(true, 4);
     EXPECT_EQ(LatestAdjustRun().passesNoReading, 0u);
-    EXPECT_EQ(LatestAdjustRun().passes, 4u);
+    EXPECT_EQ(LatestAdjustRun().passes, 5u);
     EXPECT_EQ(LatestAdjustRun().end, AdjustEnd::kRunning);
 }
 

@@ -3,7 +3,9 @@
 // converges with the page showing every reading and its progress, the levels land in the
 // sensor's section, the monitor polls again after; a page activation stops a run within one
 // pass; a start while the previous worker finishes does not hold the window; a port that
-// fails leaves the page adjusting and says that the run has stopped.
+// fails leaves the page adjusting and says that the run has stopped; the stop control, the
+// note of a standard out of reach, replies without a reading, silence and a hang-up, each
+// with what the progress line says.
 #include "ui_sensor_e2e_support.h"
 
 #include <chrono>
@@ -128,7 +130,14 @@ TEST_F(AdjustE2E, BothSensorsConvergeShowEveryReadingAndSaveTheirLevels) {
         }
         for (int id : c.readingButtons)
             EXPECT_TRUE(Button(page, id)->isVisible()) << id;
-        EXPECT_FALSE(Progress(page)->isVisible());
+        // The line says what the run found, and the stop control has gone.
+        EXPECT_TRUE(Progress(page)->isVisible());
+        EXPECT_EQ(Progress(page)->text(),
+                  QStringLiteral("自动调节完成: 灵敏度 %1  发光强度 %2  %3 V")
+                      .arg(page->m_cbSensitivity->currentText())
+                      .arg(intensity)
+                      .arg(QString::asprintf("%.4f", static_cast<double>(result))));
+        EXPECT_FALSE(StopControl(page)->isVisible());
         savedLevels[reflective ? 0 : 2] = level;
         savedLevels[reflective ? 1 : 3] = intensity;
         char expected[256];
@@ -154,13 +163,16 @@ TEST_F(AdjustE2E, PageActivationStopsARunWithinOnePass) {
     ASSERT_TRUE(WaitFor([] { return !IsAdjustmentRunning(); }, 3000));
     EXPECT_EQ(LastAdjustmentExitCode(), 0);
     EXPECT_LE(printer.FrameCount(FrameKind::ReflectiveReading), framesAtSwitch + 1);
-    // Back on the page: idle, the start enabled, the reading buttons still hidden, no
-    // progress shown, the levels not saved.
+    // Back on the page: idle, the start enabled, the reading buttons still hidden, the line
+    // saying why the run ended, the levels not saved.
     Activate(1);
     EXPECT_FALSE(p2->IsAdjusting());
     EXPECT_TRUE(Button(p2, 1025)->isEnabled());
     EXPECT_FALSE(Button(p2, 1045)->isVisible());
-    EXPECT_FALSE(Progress(p2)->isVisible());
+    EXPECT_TRUE(Progress(p2)->isVisible());
+    EXPECT_EQ(Progress(p2)->text(),
+              QStringLiteral("自动调节已停止: 切换了页面 (第 %1 次)").arg(AdjustmentPasses()));
+    EXPECT_FALSE(StopControl(p2)->isVisible());
     EXPECT_EQ(ReadFile("parameterset.ini"), "[RVoltage]\r\nRBase=5.0\r\n");
 }
 
@@ -204,14 +216,110 @@ TEST_F(AdjustE2E, APortFailureLeavesThePageAdjustingAndSaysTheRunStopped) {
     ASSERT_TRUE(WaitFor([] { return !IsAdjustmentRunning(); }, 3000));
     EXPECT_EQ(LastAdjustmentExitCode(), 1);
     ASSERT_TRUE(WaitFor([&] { return Progress(p2)->text().contains(QStringLiteral("已停止")); }));
+    EXPECT_EQ(Progress(p2)->text(),
+              QStringLiteral("自动调节已停止: 串口已关闭 (第 %1 次)").arg(AdjustmentPasses()));
     EXPECT_TRUE(Progress(p2)->isVisible());
     EXPECT_TRUE(p2->IsAdjusting());
     EXPECT_FALSE(Button(p2, 1025)->isEnabled());
-    // The next activation makes the page idle.
+    // The next activation makes the page idle; the line still says why the run ended.
     Activate(2);
     Activate(1);
-    EXPECT_FALSE(Progress(p2)->isVisible());
+    EXPECT_TRUE(Progress(p2)->text().startsWith(QStringLiteral("自动调节已停止: 串口已关闭")));
     EXPECT_TRUE(Button(p2, 1025)->isEnabled());
+}
+
+// What the page shows of its state: the controls an adjustment and an activation change, and
+// the values an activation loads.
+QString PageState(CSensorPage* page) {
+    QStringList state;
+    for (int id : {1025, 1041, 1032, 1057, 1033, 1031})
+        state << QStringLiteral("%1:%2").arg(id).arg(Find<QWidget>(page, id)->isEnabled());
+    for (int id : {1045, 1026})
+        state << QStringLiteral("%1:%2").arg(id).arg(Find<QWidget>(page, id)->isVisible());
+    for (int id : {1031, 1033})
+        state << Find<QLineEdit>(page, id)->text();
+    state << page->m_cbSensitivity->currentText() << QString::number(page->m_fVoltStandard);
+    return state.join(QLatin1Char(' '));
+}
+
+// A standard this media cannot reach: once the search has been through all four levels the
+// line says the standard may be out of reach, and the search goes on. The stop control ends
+// the run within one pass, the line says who stopped it, and the page is as an activation
+// leaves it (the saved standard and levels shown, the controls enabled).
+TEST_F(AdjustE2E, StopControlEndsARunWithinOnePassAndLeavesThePageAsAnActivationDoes) {
+    WriteFile("parameterset.ini", "[RConfig]\r\nRConfig1=2\r\nRConfig2=140\r\n");
+    Activate(1);
+    Type(p2, 1031, QStringLiteral("5.0")); // the reflective model gives at most 4.7059 V
+    Button(p2, 1025)->click();
+    ASSERT_TRUE(StopControl(p2)->isVisible());
+    EXPECT_EQ(StopControl(p2)->accessibleName(), QStringLiteral("停止自动调节"));
+    EXPECT_FALSE(Progress(p2)->geometry().intersects(StopControl(p2)->geometry()));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Progress(p2)->text().contains(QStringLiteral("此介质可能达不到该电压标准")); },
+        30000))
+        << Progress(p2)->text().toStdString();
+    const int levelsSent = static_cast<int>(FramesOf(FrameKind::ReflectiveReading).size());
+    EXPECT_GE(levelsSent, 26) << "3 once, then 0, 1 and 2 from 127 down to 15";
+    ASSERT_TRUE(printer.WaitForFrames(FrameKind::ReflectiveReading, levelsSent + 1, 5000))
+        << "the search goes on";
+
+    const int framesAtStop = printer.FrameCount(FrameKind::ReflectiveReading);
+    StopControl(p2)->click();
+    // The page as an activation leaves it, at once: the saved standard and levels, the controls
+    // enabled. (The pass under way may still post its reading, as after an activation.)
+    const QString afterStop = PageState(p2);
+    EXPECT_EQ(afterStop, QStringLiteral("1025:1 1041:1 1032:1 1057:1 1033:1 1031:1 1045:0 1026:0 "
+                                        "5 140 10 5"));
+    EXPECT_TRUE(g_bAdjustStop);
+    EXPECT_FALSE(StopControl(p2)->isVisible());
+    EXPECT_FALSE(p2->IsAdjusting());
+    ASSERT_TRUE(WaitFor([] { return !IsAdjustmentRunning(); }, 3000));
+    EXPECT_LE(printer.FrameCount(FrameKind::ReflectiveReading), framesAtStop + 1);
+    ASSERT_TRUE(WaitFor([&] { return Progress(p2)->text().contains(QStringLiteral("按了")); }));
+    EXPECT_EQ(Progress(p2)->text(),
+              QStringLiteral("自动调节已停止: 按了“停止” (第 %1 次)").arg(AdjustmentPasses()));
+    Activate(2);
+    Activate(1);
+    EXPECT_EQ(PageState(p2), afterStop);
+}
+
+// Replies without a reading and a silent printer do not end a run: the line says so while the
+// search goes on. A printer that then hangs up ends the run when the next frame cannot be
+// written. (A printer of its own: it cannot answer again after the hang-up.)
+TEST_F(AdjustE2E, NoReadingAndSilenceShowWhileTheRunGoesOnAndAHangUpEndsIt) {
+    Activate(0);
+    Button(dlg->Sheet()->widget(0), 1017)->click();
+    ASSERT_TRUE(WaitIdle());
+    VirtualPrinter second;
+    ASSERT_TRUE(second.Start());
+    PortSettings settings;
+    settings.nPort = AddExtraPort(second.DevicePath());
+    settings.dwBaudRate = 38400;
+    settings.byByteSize = 8;
+    ASSERT_EQ(OpenPort(settings), 0);
+    second.SetGarbage(true);
+    Activate(1);
+    Type(p2, 1031, QStringLiteral("2.5"));
+    Button(p2, 1025)->click();
+    ASSERT_TRUE(WaitFor([&] {
+        return Progress(p2)->text().contains(QStringLiteral("应答无读数 (连续 "));
+    })) << Progress(p2)->text().toStdString();
+    second.SetGarbage(false);
+    second.SetSilent(true);
+    ASSERT_TRUE(WaitFor([&] {
+        return Progress(p2)->text().contains(QStringLiteral("打印机无应答 (连续 1 次)"));
+    })) << Progress(p2)->text().toStdString();
+    EXPECT_TRUE(IsAdjustmentRunning());
+    EXPECT_TRUE(StopControl(p2)->isVisible());
+    second.HangUp();
+    ASSERT_TRUE(WaitFor([] { return !IsAdjustmentRunning(); }, 5000));
+    EXPECT_EQ(LastAdjustmentExitCode(), 1);
+    ASSERT_TRUE(WaitFor([&] { return !StopControl(p2)->isVisible(); }));
+    EXPECT_EQ(
+        Progress(p2)->text(),
+        QStringLiteral("自动调节已停止: 命令无法写入串口 (第 %1 次)").arg(AdjustmentPasses()));
+    EXPECT_TRUE(p2->IsAdjusting()) << "a failed run leaves the page adjusting until activated";
+    ClosePort();
 }
 
 } // namespace

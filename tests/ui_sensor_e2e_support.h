@@ -155,6 +155,7 @@ class SensorE2E : public ::testing::Test {
     }
     QPushButton* Button(QWidget* page, int id) { return Find<QPushButton>(page, id); }
     QLabel* Progress(QWidget* page) { return page->findChild<QLabel*>("adjustProgress"); }
+    QPushButton* StopControl(QWidget* page) { return page->findChild<QPushButton*>("adjustStop"); }
     // A handler's exchange runs on a worker thread: the handler has returned with the sheet
     // taking no input; wait until its result has been applied.
     void ExpectRunThenWait() {

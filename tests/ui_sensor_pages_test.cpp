@@ -1,7 +1,7 @@
 // The sensor pages' handlers without a printer: the port check of every handler, the
 // refusal of a typed standard or intensity before anything is saved, sent or started, the
 // adjustment's update event (display on every event, enable and save on a reading in the
-// band) and the place of the progress label.
+// band) and the place of the progress line and its stop control, with room for their texts.
 #include "ui_test_support.h"
 
 #include <QCoreApplication>
@@ -16,6 +16,7 @@
 #include "pages/AdjustWorker.h"
 #include "pages/Page2.h"
 #include "pages/Page3.h"
+#include "pages/PageAdjustProgress.h"
 
 using uitest::Find;
 using uitest::ReadFile;
@@ -215,7 +216,7 @@ TEST_F(SensorPages, UpdatesAreJudgedByTheRunsTargetNotTheEditedStandard) {
     EXPECT_EQ(ReadFile("parameterset.ini"), "[RConfig]\r\nRConfig1=1\r\nRConfig2=40\r\n");
 }
 
-TEST_F(SensorPages, ProgressLabelSitsBelowTheControlsAndHoldsItsLongestText) {
+TEST_F(SensorPages, ProgressLineAndStopControlSitBelowTheControlsAndHoldTheirLongestTexts) {
     for (int tab : {1, 2}) {
         dlg->Sheet()->setCurrentIndex(tab);
         QWidget* page = dlg->Sheet()->widget(tab);
@@ -234,6 +235,46 @@ TEST_F(SensorPages, ProgressLabelSitsBelowTheControlsAndHoldsItsLongestText) {
                       QStringLiteral("自动调节中: 第 99999 次  灵敏度 11  发光强度 255")),
                   label->contentsRect().width());
         EXPECT_LE(fm.height(), label->contentsRect().height());
+
+        // The stop control at the row's right end: on the page, over no control, its text whole.
+        auto* stop = page->findChild<QPushButton*>("adjustStop");
+        ASSERT_NE(stop, nullptr);
+        EXPECT_FALSE(stop->isVisible());
+        EXPECT_TRUE(page->rect().contains(stop->geometry()));
+        for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (w->objectName().toInt() > 0) {
+                EXPECT_FALSE(w->geometry().intersects(stop->geometry()))
+                    << w->objectName().toStdString();
+            }
+        }
+        EXPECT_LE(QFontMetrics(stop->font()).horizontalAdvance(stop->text()) + 4, stop->width());
+        // The longest texts: those of a running search beside the stop control, those of an
+        // ended one across the row.
+        g_nSensitivity = 3;
+        g_nIntensity = 255;
+        AdjustRunState run;
+        run.passes = 99999;
+        run.level = 3;
+        run.intensity = 255;
+        const int beside = stop->geometry().left() - label->geometry().left() -
+                           (label->width() - label->contentsRect().width());
+        std::vector<AdjustRunState> running(4, run);
+        running[1].passesNoReading = 99999;
+        running[1].lastReplyEmpty = true;
+        running[2].passesNoReading = 99999;
+        running[3].allLevelsTried = true;
+        for (const AdjustRunState& r : running) {
+            const QString text = AdjustProgressText(r, true, false, 0.0f);
+            EXPECT_LT(fm.horizontalAdvance(text), beside) << text.toStdString();
+        }
+        for (AdjustEnd end :
+             {AdjustEnd::kSuccess, AdjustEnd::kStoppedByUser, AdjustEnd::kStoppedByPage,
+              AdjustEnd::kStopped, AdjustEnd::kPortClosed, AdjustEnd::kWriteFailed}) {
+            run.end = end;
+            const QString text = AdjustProgressText(run, false, false, 4.9999f);
+            EXPECT_LE(fm.horizontalAdvance(text), label->contentsRect().width())
+                << text.toStdString();
+        }
     }
 }
 

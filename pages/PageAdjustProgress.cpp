@@ -1,0 +1,165 @@
+#include "pages/PageAdjustProgress.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/SharedState.h"
+#include "device/Protocol.h"
+#include "pages/AdjustWorker.h"
+#include "res/DialogLayout.h"
+#include "res/Templates.h"
+
+namespace {
+
+// The row below the paper check button, in dialog units: the line across the page, or beside
+// the stop control at its right end. No control of the templates lies there.
+constexpr int kRowX = 15;
+constexpr int kLineY = 163;
+constexpr int kLineHeight = 10;
+constexpr int kWideWidth = 180;
+constexpr int kBesideWidth = 155;
+constexpr int kStopX = 172;
+constexpr int kStopY = 161;
+constexpr int kStopWidth = 26;
+constexpr int kStopHeight = 13;
+constexpr int kPollMs = 250;
+// The line's cell height: a little smaller than the controls' 16, like a status line.
+constexpr int kLineFontHeight = 14;
+
+QString LevelCode(int level) {
+    return level >= 0 && level <= 3 ? QString::fromLatin1(SensitivityCode(level).c_str())
+                                    : QStringLiteral("00");
+}
+
+QString RunningText(const AdjustRunState& run) {
+    const QString head = QStringLiteral("自动调节中: 第 %1 次  ").arg(run.passes);
+    if (run.passesNoReading > 0) {
+        // Silence or a reply without a reading: the search goes on, sending the same frame.
+        return head + (run.lastReplyEmpty ? QStringLiteral("打印机无应答 (连续 %1 次)")
+                                          : QStringLiteral("应答无读数 (连续 %1 次)"))
+                          .arg(run.passesNoReading);
+    }
+    if (run.allLevelsTried)
+        return head + QStringLiteral("此介质可能达不到该电压标准");
+    return head + QStringLiteral("灵敏度 %1  发光强度 %2")
+                      .arg(LevelCode(g_nSensitivity.load()))
+                      .arg(g_nIntensity.load());
+}
+
+QString EndText(const AdjustRunState& run, float volts) {
+    const QString pass = QStringLiteral(" (第 %1 次)").arg(run.passes);
+    switch (run.end) {
+    case AdjustEnd::kRunning:
+    case AdjustEnd::kSuccess:
+        break;
+    case AdjustEnd::kStoppedByUser:
+        return QStringLiteral("自动调节已停止: 按了“停止”") + pass;
+    case AdjustEnd::kStoppedByPage:
+        return QStringLiteral("自动调节已停止: 切换了页面") + pass;
+    case AdjustEnd::kStopped:
+        return QStringLiteral("自动调节已停止") + pass;
+    case AdjustEnd::kPortClosed:
+        return QStringLiteral("自动调节已停止: 串口已关闭") + pass;
+    case AdjustEnd::kWriteFailed:
+        return QStringLiteral("自动调节已停止: 命令无法写入串口") + pass;
+    }
+    return QStringLiteral("自动调节完成: 灵敏度 %1  发光强度 %2  %3 V")
+        .arg(LevelCode(run.level))
+        .arg(run.intensity)
+        .arg(QString::asprintf("%.4f", static_cast<double>(volts)));
+}
+
+} // namespace
+
+QString AdjustProgressText(const AdjustRunState& run, bool running, bool stopping, float volts) {
+    if (running)
+        return stopping ? QStringLiteral("正在停止自动调节…") : RunningText(run);
+    return EndText(run, volts);
+}
+
+CAdjustProgress::CAdjustProgress(QWidget* page, const tarvello::res::DialogTemplate* pageTemplate)
+    : QObject(page) {
+    m_font = tarvello::res::MakeFont("Tahoma", kLineFontHeight, 400);
+    m_lblLine = new QLabel(page);
+    m_lblLine->setObjectName(QStringLiteral("adjustProgress"));
+    m_lblLine->setFont(m_font);
+    m_btnStop = new QPushButton(QStringLiteral("停止"), page);
+    m_btnStop->setObjectName(QStringLiteral("adjustStop"));
+    m_btnStop->setAccessibleName(QStringLiteral("停止自动调节"));
+    m_btnStop->setToolTip(QStringLiteral("停止自动调节"));
+    m_btnStop->setFont(tarvello::res::MakeFont("Tahoma", 16, 400));
+    if (pageTemplate) {
+        const tarvello::res::BaseUnits base =
+            tarvello::res::DialogBaseUnits(tarvello::res::DialogFont(*pageTemplate));
+        m_lineWide = tarvello::res::MapDialogRect(kRowX, kLineY, kWideWidth, kLineHeight, base);
+        m_lineBeside = tarvello::res::MapDialogRect(kRowX, kLineY, kBesideWidth, kLineHeight, base);
+        m_btnStop->setGeometry(
+            tarvello::res::MapDialogRect(kStopX, kStopY, kStopWidth, kStopHeight, base));
+    }
+    m_lblLine->setGeometry(m_lineWide);
+    m_lblLine->hide();
+    m_btnStop->hide();
+    m_timer = new QTimer(this);
+    m_timer->setInterval(kPollMs);
+    connect(m_timer, &QTimer::timeout, this, &CAdjustProgress::Refresh);
+    connect(m_btnStop, &QPushButton::clicked, this, &CAdjustProgress::stopClicked);
+}
+
+void CAdjustProgress::ShowStop(bool show) {
+    m_lblLine->setGeometry(show ? m_lineBeside : m_lineWide);
+    m_btnStop->setVisible(show);
+}
+
+void CAdjustProgress::Follow() {
+    m_bFollowing = true;
+    m_bStopping = false;
+    ShowStop(true);
+    Refresh();
+    m_lblLine->show();
+    m_timer->start();
+}
+
+void CAdjustProgress::Stopping() {
+    if (!m_bFollowing)
+        return;
+    m_bStopping = true;
+    Refresh();
+}
+
+void CAdjustProgress::Succeeded(int level, int intensity, float volts) {
+    m_bFollowing = false;
+    m_timer->stop();
+    ShowStop(false);
+    AdjustRunState run = LatestAdjustRun();
+    run.end = AdjustEnd::kSuccess;
+    run.level = level;
+    run.intensity = intensity;
+    m_lblLine->setText(AdjustProgressText(run, false, false, volts));
+    m_lblLine->show();
+}
+
+void CAdjustProgress::Hide() {
+    m_bFollowing = false;
+    m_timer->stop();
+    ShowStop(false);
+    m_lblLine->hide();
+}
+
+void CAdjustProgress::Refresh() {
+    if (!m_bFollowing)
+        return;
+    const AdjustRunState run = LatestAdjustRun();
+    const bool running = IsAdjustmentRunning();
+    if (running) {
+        ShowStop(!m_bStopping);
+        m_lblLine->setText(AdjustProgressText(run, true, m_bStopping, 0.0f));
+        return;
+    }
+    // The worker has ended: the line says how, until the next run.
+    m_bFollowing = false;
+    m_timer->stop();
+    ShowStop(false);
+    m_lblLine->setText(AdjustProgressText(run, false, false, g_fAdjustResult.load()));
+}
