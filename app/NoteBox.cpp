@@ -6,6 +6,7 @@
 #include <QSpacerItem>
 
 #include <cerrno>
+#include <memory>
 #include <thread>
 #include <utility>
 
@@ -41,17 +42,8 @@ void Show(QWidget* owner, const MessageRecord& record) {
         Hook()(record);
         return;
     }
-    QMessageBox box(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
-    if (!record.informativeText.isEmpty()) {
-        box.setInformativeText(record.informativeText);
-        // A reason of a few sentences reads better in lines of some length than in the narrow
-        // column a short text would give the box.
-        if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
-            grid->addItem(
-                new QSpacerItem(kInformativeWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
-                grid->rowCount(), 0, 1, grid->columnCount());
-    }
-    box.exec();
+    std::unique_ptr<QMessageBox> box(CreateNoteBox(owner, record));
+    box->exec();
 }
 
 // Why a save failed, in the window's language where the reason is a common one.
@@ -80,6 +72,20 @@ QString SaveFailureReason(const CIniFile& ini) {
 }
 
 } // namespace
+
+QMessageBox* CreateNoteBox(QWidget* owner, const MessageRecord& record) {
+    auto* box = new QMessageBox(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
+    if (!record.informativeText.isEmpty()) {
+        box->setInformativeText(record.informativeText);
+        // A reason of a few sentences reads better in lines of some length than in the narrow
+        // column a short text would give the box.
+        if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+            grid->addItem(
+                new QSpacerItem(kInformativeWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
+}
 
 QString SaveFailureText(const CIniFile& ini) {
     return QStringLiteral("参数文件保存失败!\n文件: %1\n原因: %2")

@@ -30,6 +30,9 @@ struct MessageRecord {
 // returns after the user has closed it. informativeText, when given, stands below the text
 // (why it happened, what to look at).
 void ShowNote(QWidget* owner, const QString& text, const QString& informativeText = QString());
+// The box ShowNote shows for a record, not yet shown; the caller owns it (--screenshots takes
+// its picture).
+QMessageBox* CreateNoteBox(QWidget* owner, const MessageRecord& record);
 // The message of a data exchange that refuses a field: caption "Tarvello", exclamation icon.
 void ShowValidationMessage(QWidget* owner, const QString& text);
 // "参数文件保存失败!" with the file's full path and the reason, when a save through ini has failed

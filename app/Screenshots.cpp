@@ -2,7 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
@@ -13,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -21,6 +25,7 @@
 #include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
+#include "pages/AdjustRun.h"
 #include "pages/AdjustWorker.h"
 #include "res/DialogLayout.h"
 #include "sim/VirtualPrinter.h"
@@ -76,8 +81,11 @@ struct Sequence {
     int waited = 0;    // in the current step
     int elapsed = 0;   // in the whole run
     // Why the sequence gave up (empty: it did not). The tool's message boxes are taken as
-    // text instead of being shown, so no box can hold the run; any of them ends it.
+    // text instead of being shown, so no box can hold the run; any of them ends it, except the
+    // one box a step asks for (its picture is made from the record).
     QString error;
+    bool expectBox = false;
+    std::optional<tarvello::ui::MessageRecord> shownBox;
     tarvello::ui::MessageHook previousHook;
     // The sensor pages work on a copy of the parameter file in a temporary folder, so that
     // the pictures never change the technician's file.
@@ -154,6 +162,100 @@ void Fail(Sequence& seq, const QString& why) {
     seq.stop = true;
 }
 
+// A picture of the window with the box of record over it, as the technician sees it: the box
+// ShowNote shows, with a caption bar of its own (no window manager draws one here).
+void SaveWithBox(CTarvelloDlg* dlg, const QString& dir, const QString& name,
+                 const tarvello::ui::MessageRecord& record) {
+    std::unique_ptr<QMessageBox> box(tarvello::ui::CreateNoteBox(dlg, record));
+    box->show(); // lays the box out at its size
+    const QPixmap face = box->grab();
+    box->hide();
+    QPixmap shot = dlg->grab();
+    QPainter painter(&shot);
+    const int bar = painter.fontMetrics().height() + 8;
+    const QRect frame((shot.width() - face.width()) / 2, (shot.height() - face.height() - bar) / 3,
+                      face.width(), face.height() + bar);
+    painter.fillRect(frame, dlg->palette().color(QPalette::Mid));
+    painter.setPen(dlg->palette().color(QPalette::BrightText));
+    painter.drawText(frame.adjusted(8, 0, 0, -face.height()), Qt::AlignVCenter, record.caption);
+    painter.drawPixmap(frame.left(), frame.top() + bar, face);
+    painter.setPen(dlg->palette().color(QPalette::Shadow));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.end();
+    const QString path = QDir(dir).filePath(name);
+    const bool ok = shot.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+    std::fflush(stdout);
+}
+
+QLabel* ProgressLine(CSensorPage* page) {
+    return page->findChild<QLabel*>(QStringLiteral("adjustProgress"));
+}
+
+// With the virtual printer: a printer that refuses the handshake (the box with its reason:
+// page1-open-error.png), and the "关闭端口" that the page then asks for.
+void AddOpenErrorSteps(Sequence& seq) {
+    Sequence* s = &seq;
+    seq.steps.push_back([s] {
+        s->printer->SetRejectHandshake(true);
+        s->expectBox = true;
+        if (auto* page1 = qobject_cast<CPage1*>(s->dlg->Sheet()->widget(0)))
+            page1->OnOpenPort();
+        return true;
+    });
+    seq.steps.push_back([s] {
+        if (tarvello::ui::BackgroundRunActive())
+            return false;
+        s->printer->SetRejectHandshake(false);
+        if (!s->shownBox)
+            Fail(*s, QStringLiteral("a refused handshake showed no box"));
+        else
+            SaveWithBox(s->dlg, s->dir, QStringLiteral("page1-open-error.png"), *s->shownBox);
+        if (auto* page1 = qobject_cast<CPage1*>(s->dlg->Sheet()->widget(0)))
+            page1->OnClosePort();
+        return true;
+    });
+    seq.steps.push_back([] { return !tarvello::ui::BackgroundRunActive(); });
+}
+
+// A standard the virtual printer's media cannot reach (5.0 V on the reflective page): the
+// search once it has been through all four levels (page2-out-of-reach.png), then stopped with
+// the stop control (page2-stopped.png).
+void AddStoppedSearchSteps(Sequence& seq) {
+    Sequence* s = &seq;
+    seq.steps.push_back([s] {
+        s->dlg->Sheet()->setCurrentIndex(1);
+        CSensorPage* page = SensorPage(s->dlg, 1);
+        if (auto* edit = tarvello::res::Control<QLineEdit>(page, 1031))
+            edit->setText(QStringLiteral("5.0"));
+        Click(page, 1025);
+        return true;
+    });
+    seq.steps.push_back([s] {
+        CSensorPage* page = SensorPage(s->dlg, 1);
+        if (!IsAdjustmentRunning()) {
+            Fail(*s, QStringLiteral("the search for 5.0 V ended by itself"));
+            return true;
+        }
+        QLabel* line = ProgressLine(page);
+        if (!LatestAdjustRun().allLevelsTried || !line ||
+            line->text().contains(QStringLiteral("灵敏度")))
+            return false;
+        Save(s->dlg, s->dir, QStringLiteral("page2-out-of-reach.png"));
+        if (auto* stop = page->findChild<QPushButton*>(QStringLiteral("adjustStop")))
+            stop->click();
+        return true;
+    });
+    seq.steps.push_back([s] {
+        QLabel* line = ProgressLine(SensorPage(s->dlg, 1));
+        if (IsAdjustmentRunning() || !line ||
+            !line->text().startsWith(QStringLiteral("自动调节已停止")))
+            return false;
+        Save(s->dlg, s->dir, QStringLiteral("page2-stopped.png"));
+        return true;
+    });
+}
+
 // Ends the run: the folder and the message boxes as they were, the reason on the error output,
 // and the window closed with 0 (every picture made) or 1.
 void Finish(Sequence& seq) {
@@ -223,7 +325,10 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     seq->dir = QDir(dir).absolutePath(); // the sensor pages work in another folder
     QDir().mkpath(seq->dir);
 
-    // 1. Open the port, wait for the monitor's values, picture each page.
+    // 1. A failed open and its reason (virtual printer only); then open the port, wait for the
+    //    monitor's values, picture each page.
+    if (printer)
+        AddOpenErrorSteps(*seq);
     seq->steps.push_back([dlg] {
         if (auto* page1 = qobject_cast<CPage1*>(dlg->Sheet()->widget(0)))
             page1->OnOpenPort();
@@ -266,14 +371,23 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
         s->startDir = start;
         return true;
     });
+    if (printer)
+        AddStoppedSearchSteps(*seq);
     AddSensorSteps(*seq, 1, QStringLiteral("2.5"), 1025, {1045, 1026}, true);
     AddSensorSteps(*seq, 2, QStringLiteral("2.0"), 1027, {1047, 1028}, false);
 
     // Every box the tool would show ends the run with its text instead of waiting for a click.
     seq->previousHook = tarvello::ui::SetMessageHook([s](const tarvello::ui::MessageRecord& r) {
-        Fail(*s,
-             QStringLiteral("the tool showed \"%1\" (port %2)")
-                 .arg(r.text, QString::fromStdString(PortDeviceName(g_PortSettings.load().nPort))));
+        if (s->expectBox) {
+            s->expectBox = false;
+            s->shownBox = r;
+            return;
+        }
+        const QString port = QString::fromStdString(PortDeviceName(g_PortSettings.load().nPort));
+        Fail(*s, r.informativeText.isEmpty()
+                     ? QStringLiteral("the tool showed \"%1\" (port %2)").arg(r.text, port)
+                     : QStringLiteral("the tool showed \"%1\" \"%2\" (port %3)")
+                           .arg(r.text, r.informativeText, port));
     });
     QTimer::singleShot(200, dlg, [dlg, seq] {
         auto* timer = new QTimer(dlg);

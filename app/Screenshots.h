@@ -3,7 +3,11 @@
 // page2.png, page3.png in DIR); then, with the port open, adjusts the reflective sensor to
 // 2.5 V (page2-adjusting.png during the search, page2-adjusted.png after it), takes its two
 // readings (page2-readings.png) and its paper check (page2-check.png), does the same on the
-// transmissive page at 2.0 V (page3-readings.png, page3-check.png) and closes the window. The
+// transmissive page at 2.0 V (page3-readings.png, page3-check.png) and closes the window.
+// With the virtual printer it first opens the port on a printer that refuses the handshake
+// (page1-open-error.png: the box with its reason), and before the reflective adjustment
+// searches for 5.0 V, which the printer's media cannot reach, until the search has been
+// through all four levels (page2-out-of-reach.png), then stops it (page2-stopped.png). The
 // sensor pages work on a copy of "parameterset.ini" in a temporary folder, so the pictures leave
 // the file as it was. For the documentation.
 //
