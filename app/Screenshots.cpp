@@ -384,10 +384,10 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
             return;
         }
         const QString port = QString::fromStdString(PortDeviceName(g_PortSettings.load().nPort));
-        Fail(*s, r.informativeText.isEmpty()
-                     ? QStringLiteral("the tool showed \"%1\" (port %2)").arg(r.text, port)
-                     : QStringLiteral("the tool showed \"%1\" \"%2\" (port %3)")
-                           .arg(r.text, r.informativeText, port));
+        QString what = QStringLiteral("the tool showed \"%1\" (port %2)").arg(r.text, port);
+        if (!r.informativeText.isEmpty())
+            what += QStringLiteral(": ") + r.informativeText;
+        Fail(*s, what);
     });
     QTimer::singleShot(200, dlg, [dlg, seq] {
         auto* timer = new QTimer(dlg);

@@ -25,7 +25,7 @@ TEST_F(Screenshots, APortThatDoesNotOpenEndsTheRunWithTheReason) {
     ASSERT_TRUE(ended) << "the run waits instead of ending";
     EXPECT_EQ(dlg->result(), 1);
     EXPECT_NE(err.find("--screenshots stopped: the tool showed \"串口打开错误!\" (port "
-                       "/dev/tarvello-no-port)"),
+                       "/dev/tarvello-no-port): 设备 /dev/tarvello-no-port 不存在。"),
               std::string::npos)
         << err;
     EXPECT_TRUE(QDir(QStringLiteral("pictures")).isEmpty());
