@@ -40,25 +40,53 @@ bool Configure(HANDLE h, const PortSettings& settings) {
     return SetCommTimeouts(h, &timeouts) != FALSE;
 }
 
+// Why CreateFileA refused the device. A COM port that another program holds answers
+// ERROR_ACCESS_DENIED (it is opened without sharing), one that does not exist
+// ERROR_FILE_NOT_FOUND.
+PortOpenError OpenErrorFor(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_UNIT:
+    case ERROR_DEV_NOT_EXIST:
+        return PortOpenError::kNoDevice;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return PortOpenError::kBusy;
+    default:
+        return PortOpenError::kOther;
+    }
+}
+
 class Win32Line : public LineBackend {
   public:
     PortHandle Open(const std::string& device, const PortSettings& settings) override {
         HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
+            openError_ = OpenErrorFor(GetLastError());
             return kInvalidPortHandle;
         }
         if (!Configure(h, settings)) {
+            openError_ = PortOpenError::kSettingsRefused;
             CloseHandle(h);
             return kInvalidPortHandle;
         }
+        openError_ = PortOpenError::kNone;
         return h;
     }
 
+    PortOpenError OpenError() const override { return openError_; }
+
     void Close(PortHandle handle) override {
         // Output still pending is discarded first, so a close never waits on a held line.
-        PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
+        DiscardOutput(handle);
         CloseHandle(ToHandle(handle));
+    }
+
+    void DiscardOutput(PortHandle handle) override {
+        PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
     }
 
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
@@ -96,6 +124,10 @@ class Win32Line : public LineBackend {
     void Purge(PortHandle handle) override {
         PurgeComm(ToHandle(handle), PURGE_TXCLEAR | PURGE_RXCLEAR);
     }
+
+  private:
+    // Open runs under the line lock, and OpenError is asked right after it under the same lock.
+    PortOpenError openError_ = PortOpenError::kNone;
 };
 
 } // namespace
