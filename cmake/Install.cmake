@@ -1,6 +1,6 @@
 # What `cmake --install` puts where, in the usual places (GNUInstallDirs):
-#   bin/                          tarvello, tarvello-printer, tarvello-cli (each once its target exists)
-#   share/tarvello/translations/  the .qm files of the translations (every platform)
+#   bin/                          tarvello, tarvello-printer, tarvello-cli (each if its target exists)
+#   share/tarvello/translations/  the translations' .qm files (every platform)
 # and on Linux and the other freedesktop systems:
 #   share/applications/           the desktop entry, share/metainfo/ its AppStream metainfo
 #   share/icons/hicolor/          the icon at 16 to 256 pixels and as SVG
@@ -24,7 +24,8 @@ set(tarvello_dist ${PROJECT_SOURCE_DIR}/dist)
 # One-line descriptions of the programs for their manual pages.
 set(tarvello_summary_tarvello "set up the media sensors of a label printer over RS-232")
 set(tarvello_summary_tarvello-printer "a virtual label printer on a pseudo-terminal")
-set(tarvello_summary_tarvello-cli "adjust and read the media sensors of a label printer from scripts")
+set(tarvello_summary_tarvello-cli
+    "adjust and read the media sensors of a label printer from scripts")
 
 set(tarvello_programs "")
 foreach(program tarvello tarvello-printer tarvello-cli)

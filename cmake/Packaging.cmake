@@ -19,7 +19,8 @@ results in the parameter file parameterset.ini.
 tarvello-printer, a virtual label printer on a pseudo-terminal, lets the tool
 be tried and tested without a printer.")
 # The installers' licence page (WiX takes a .txt or .rtf only).
-configure_file(${PROJECT_SOURCE_DIR}/dist/copyright ${PROJECT_BINARY_DIR}/dist/copyright.txt COPYONLY)
+configure_file(${PROJECT_SOURCE_DIR}/dist/copyright ${PROJECT_BINARY_DIR}/dist/copyright.txt
+               COPYONLY)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_BINARY_DIR}/dist/copyright.txt)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/package)
@@ -35,8 +36,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-ukai, fonts-arphic-uming")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# The files go under /usr, the DEB generator's own CPACK_PACKAGING_INSTALL_PREFIX (set here it
+# would move the source package's files too).
 if(UNIX AND NOT APPLE)
-  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_GENERATOR DEB)
 endif()
 
@@ -60,5 +62,10 @@ set(CPACK_WIX_PROGRAM_MENU_FOLDER Tarvello)
 if(WIN32)
   set(CPACK_GENERATOR NSIS)
 endif()
+
+# A source package (cpack --config CPackSourceConfig.cmake) of the repository's files only.
+set(CPACK_SOURCE_GENERATOR TXZ)
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/\\.git$" "/build/"
+    "/build-[^/]*/" "\\.swp$" "/fuzz/corpus-run/")
 
 include(CPack)

@@ -3,8 +3,9 @@
 # no Qt for Windows here, so dist/windows/dryrun stands in for the three programs and for Qt's
 # deploy script and includes the real cmake/Install.cmake and cmake/Packaging.cmake. Built with
 # MinGW-w64 into build/winpackage, installed, then checked: the programs in bin, the deploy
-# script run after them, the translations' place, the tool's icon in its executable; then the NSIS installer is made
-# with Debian's makensis and its script checked for the Start-menu shortcut and the icon.
+# script run after them, a translation in its place, the tool's icon in its executable; then
+# the NSIS installer is made with Debian's makensis and its script checked for the Start-menu
+# shortcut and the icon.
 # (The installer itself is a 32-bit program, which Wine without its 32-bit part cannot run;
 # the MSI through WiX needs the WiX toolset, which Debian does not have.)
 set -euo pipefail

@@ -5,7 +5,8 @@ set(Qt6_VERSION 6.4.2)
 set(Qt6_FOUND TRUE)
 
 function(qt_generate_deploy_app_script)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "NO_UNSUPPORTED_PLATFORM_ERROR" "TARGET;FILENAME_VARIABLE" "")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "NO_UNSUPPORTED_PLATFORM_ERROR"
+                        "TARGET;FILENAME_VARIABLE" "")
   if(arg_UNPARSED_ARGUMENTS OR NOT arg_TARGET OR NOT arg_FILENAME_VARIABLE)
     message(FATAL_ERROR "qt_generate_deploy_app_script (Qt 6.4): unexpected arguments ${ARGV}")
   endif()
