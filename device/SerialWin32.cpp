@@ -9,8 +9,6 @@
 #endif
 #include <windows.h>
 
-#include <atomic>
-
 #include "device/CommSettings.h"
 #include "device/LineBackend.h"
 
@@ -42,14 +40,14 @@ bool Configure(HANDLE h, const PortSettings& settings) {
     return SetCommTimeouts(h, &timeouts) != FALSE;
 }
 
-// Why CreateFileA refused a port. A port that another program has open answers "access
-// denied": the comm API opens every port for one program alone.
+// Why CreateFileA refused the device. A COM port that another program holds answers
+// ERROR_ACCESS_DENIED (it is opened without sharing), one that does not exist
+// ERROR_FILE_NOT_FOUND.
 PortOpenError OpenErrorFor(DWORD error) {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_BAD_NETPATH:
-    case ERROR_INVALID_NAME:
+    case ERROR_BAD_UNIT:
     case ERROR_DEV_NOT_EXIST:
         return PortOpenError::kNoDevice;
     case ERROR_ACCESS_DENIED:
@@ -79,12 +77,16 @@ class Win32Line : public LineBackend {
         return h;
     }
 
-    PortOpenError OpenError() const override { return openError_.load(); }
+    PortOpenError OpenError() const override { return openError_; }
 
     void Close(PortHandle handle) override {
         // Output still pending is discarded first, so a close never waits on a held line.
-        PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
+        DiscardOutput(handle);
         CloseHandle(ToHandle(handle));
+    }
+
+    void DiscardOutput(PortHandle handle) override {
+        PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
     }
 
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
@@ -124,7 +126,8 @@ class Win32Line : public LineBackend {
     }
 
   private:
-    std::atomic<PortOpenError> openError_{PortOpenError::kNone};
+    // Open runs under the line lock, and OpenError is asked right after it under the same lock.
+    PortOpenError openError_ = PortOpenError::kNone;
 };
 
 } // namespace

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, test and run Tarvello.
-# Does nothing when everything is there already.
+# Does nothing when everything is there already. The packages' part: dpkg-dev, file (the Debian
+# package's library dependencies), lintian, appstream, desktop-file-utils (its checks), help2man
+# (the manual pages), nsis (the Windows installer's dry run), librsvg2-bin and icoutils
+# (scripts/icons.sh).
 set -euo pipefail
 packages=(
   cmake g++ make clang libclang-rt-14-dev
@@ -10,6 +13,8 @@ packages=(
   xvfb xauth
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest
   wine wine64
+  dpkg-dev file lintian appstream desktop-file-utils help2man nsis
+  librsvg2-bin icoutils
 )
 missing=()
 for p in "${packages[@]}"; do

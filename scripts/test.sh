@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the plain build, the build under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the
-# Windows syntax check of every source, the Windows build's tests under Wine, and a short
-# bounded run of every fuzz target.
+# Installs what is missing, builds, and runs every test: the plain build, its Debian package
+# checked, the build under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests
+# under ThreadSanitizer, the Windows syntax check of every source, the Windows build's tests
+# under Wine, the Windows installer's dry run, and a short bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -12,6 +12,9 @@ echo "== build and test (default)"
 cmake --preset default >/dev/null
 cmake --build --preset default -j"$jobs"
 ctest --preset default
+
+echo "== Debian package from the default build: lintian, its contents, its programs run"
+scripts/package.sh
 
 echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer)"
 cmake --preset asan >/dev/null
@@ -28,6 +31,9 @@ scripts/wincheck.sh
 
 echo "== Windows build, its tests under Wine, the Win32 serial path against the virtual printer"
 scripts/wintest.sh
+
+echo "== Windows install and installer configuration (dry run: stand-ins for Qt, NSIS)"
+scripts/winpackage.sh
 
 echo "== fuzz targets (bounded)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"

@@ -189,7 +189,8 @@ class FakeLine : public LineBackend {
         if (openFails_) {
             return kInvalidPortHandle;
         }
-        handle_ = nextHandle_++;
+        // A number of its own for each opening (a pointer-sized handle on Windows).
+        handle_ = (PortHandle)(nextHandle_++);
         ++openHandles_;
         return handle_;
     }
@@ -363,7 +364,7 @@ class FakeLine : public LineBackend {
     int shortWrites_ = 0;
     int failingReads_ = 0;
     PortHandle handle_ = kInvalidPortHandle;
-    PortHandle nextHandle_ = 40;
+    intptr_t nextHandle_ = 40;
     int openHandles_ = 0;
     int closes_ = 0;
     int purges_ = 0;

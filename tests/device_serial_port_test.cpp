@@ -62,7 +62,11 @@ TEST_F(SerialPortTest, OpenPassesSettingsForEachHandshakeMode) {
         EXPECT_EQ(got.byByteSize, 7);
         EXPECT_EQ(got.byParity, 2);
         EXPECT_EQ(got.byStopBits, 2);
+#ifdef _WIN32
+        EXPECT_EQ(line.Opened().back(), "\\\\.\\COM3");
+#else
         EXPECT_EQ(line.Opened().back(), "/dev/ttyS2");
+#endif
     }
     // Each open closed the handle of the one before; both buffers were purged after each.
     EXPECT_EQ(line.Closes(), 2);

@@ -104,6 +104,25 @@ unsigned WriteNumberOf(const std::string& value) {
     }
 }
 
+// How long after its start a writer is killed, at the most: a few times what a save takes
+// here (the flush to the disk dominates it, and a busy disk or a sanitizer build makes it many
+// times longer), so that writers complete saves between kills on any machine, and at least
+// 6 ms, so that many kills land in the middle of a save.
+long KillWindowUs(const std::string& dir) {
+    CIniFile probe;
+    probe.SetFileName(dir + "/probe.ini");
+    long longest = 0;
+    for (unsigned i = 1; i <= 5; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        probe.WriteString("RVoltage", "RBase", ValueOf(i));
+        const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
+        longest = std::max<long>(longest, static_cast<long>(took.count()));
+    }
+    fs::remove(dir + "/probe.ini");
+    return std::max<long>(6000, 4 * longest);
+}
+
 // Checks that the file is the state after exactly j writes for some j (returned through
 // written): every value well formed, the highest write number j, and every key holding the
 // value of the last write to it up to j.
@@ -182,7 +201,7 @@ TEST_F(StoreCrashTest, KilledAtRandomMomentsEveryKeyHoldsItsOldOrItsNewValue) {
     const unsigned seed = static_cast<unsigned>(std::random_device{}());
     SCOPED_TRACE("random seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    std::uniform_int_distribution<long> delayUs(0, 6000);
+    std::uniform_int_distribution<long> delayUs(0, KillWindowUs(m_dir));
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     unsigned previous = 0;
