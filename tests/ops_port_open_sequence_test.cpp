@@ -64,7 +64,7 @@ TEST_F(PortOpenSequenceTest, AFailedOpenGivesItsReasonAndSendsNothing) {
         const PortOpenResult r = Run();
         EXPECT_EQ(r.failedStep, PortOpenStep::kOpen);
         EXPECT_EQ(r.openError, why);
-        EXPECT_EQ(r.device, "/dev/ttyS0");
+        EXPECT_EQ(r.device, PortDeviceName(0));
         EXPECT_FALSE(r.HandshakeFailed());
         EXPECT_EQ(g_nPortResult.load(), 1);
         EXPECT_EQ(opened, 0);
