@@ -1,10 +1,7 @@
 // The main window and its pages without a printer: layout from the templates, the supply
 // choice, the port page's lists and defaults, the sensor pages' loading and data exchange,
-// leaving a page, the handlers' port check and the About box; the open sequence's write
-// failures on a scripted line.
+// leaving a page, the handlers' port check and the About box.
 #include "ui_test_support.h"
-
-#include "FakeLine.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -316,79 +313,6 @@ TEST_F(MainWindow, PortListHasTheEightPortsThenFurtherDevices) {
     // The device given at start is selected at the first activation.
     EXPECT_EQ(ports->currentText(), QStringLiteral("/dev/tarvello-test-device"));
     EXPECT_EQ(page1->PortItemOf(nPort), ports->currentIndex());
-}
-
-// The opened list shows, after each item's text, the device it opens (on Linux, where "COM1"
-// does not name it) and is wide enough for it; the item's tooltip says the same.
-TEST_F(MainWindow, PortListShowsTheDeviceEachItemOpens) {
-    const int nPort = AddExtraPort("/dev/tarvello-a-rather-long-device-name-for-the-list");
-    auto dlg = Open(nPort);
-    auto* ports = Find<QComboBox>(dlg->Sheet()->widget(0), 1003);
-    const QFontMetrics fm(ports->view()->font());
-    QStyleOptionViewItem option;
-    option.initFrom(ports->view());
-    option.rect = QRect(0, 0, 2000, 40); // no narrower than the opened list may be
-    option.font = ports->view()->font();
-    for (int i = 0; i < ports->count(); ++i) {
-        const QString text = ports->itemText(i);
-        const QString tip = ports->itemData(i, Qt::ToolTipRole).toString();
-        const int shown =
-            ports->view()->itemDelegate()->sizeHint(option, ports->model()->index(i, 0)).width();
-#ifndef _WIN32
-        if (i < 8) {
-            EXPECT_EQ(text, QStringLiteral("COM%1").arg(i + 1));
-            EXPECT_TRUE(tip.startsWith(QStringLiteral("/dev/ttyS%1").arg(i))) << i;
-            EXPECT_GE(shown, fm.horizontalAdvance(text + QStringLiteral(" — ") + tip)) << i;
-        }
-#endif
-        if (i >= 8) {
-            EXPECT_TRUE(tip.startsWith(text)) << i;
-        }
-        EXPECT_GE(ports->view()->minimumWidth(), shown) << i;
-    }
-    EXPECT_EQ(ports->currentText(),
-              QStringLiteral("/dev/tarvello-a-rather-long-device-name-for-the-list"));
-}
-
-// The open sequence's write failures on a scripted line: the box names the frame that could not
-// be written, no beep, and the port stays open for "关闭端口".
-TEST_F(MainWindow, OpenSequenceWriteFailuresSayWhichFrame) {
-    FakeLine line;
-    line.Install();
-    line.OnWrite([](const FakeLine::Bytes& bytes) {
-        return bytes.size() == 3 ? std::vector<FakeLine::Reply>{{"Y", 5}}
-                                 : std::vector<FakeLine::Reply>{};
-    });
-    auto dlg = Open();
-    QWidget* page = dlg->Sheet()->widget(0);
-    const std::pair<const char*, QString> cases[] = {
-        {"handshake", QStringLiteral("握手命令无法写入 COM1 (/dev/ttyS0)。请按“关闭端口”后再试。")},
-        {"access code",
-         QStringLiteral("访问码命令无法写入 COM1 (/dev/ttyS0)。请按“关闭端口”后再试。")}};
-    for (const auto& [name, reason] : cases) {
-        SCOPED_TRACE(name);
-        messages.clear();
-        if (std::string(name) == "handshake") {
-            line.SetShortWrites(1);
-        } else {
-            line.At(line.NowMs() + 1000, [&line] { line.SetShortWrites(1); });
-        }
-        Find<QPushButton>(page, 1016)->click();
-        ASSERT_TRUE(uitest::WaitIdle());
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, QStringLiteral("串口打开错误!"));
-#ifndef _WIN32
-        EXPECT_EQ(messages[0].informativeText, reason);
-#endif
-        EXPECT_TRUE(beeps.empty());
-        EXPECT_TRUE(g_bPortOpen);
-        EXPECT_TRUE(Find<QPushButton>(page, 1017)->isEnabled());
-        Find<QPushButton>(page, 1017)->click();
-        ASSERT_TRUE(uitest::WaitIdle());
-        EXPECT_FALSE(g_bPortOpen);
-    }
-    dlg.reset();
-    line.Uninstall();
 }
 
 // --- Sensor pages ------------------------------------------------------------------------
