@@ -3,7 +3,6 @@
 // leaving a page, the handlers' port check and the About box.
 #include "ui_test_support.h"
 
-#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -12,7 +11,6 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QStyleOptionViewItem>
 #include <QTimer>
 
 #include <memory>
