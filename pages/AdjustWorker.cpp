@@ -95,6 +95,35 @@ bool PurgeShouldStop() {
     return PortGone() || g_bAdjustStop.load() || s_cancel.load();
 }
 
+// The pass's frame from the shared levels, and the levels it carries (sent; the frame never
+// holds an intensity outside 0..255).
+std::vector<uint8_t> FrameOfThePass(const SensorParams& params, AdjustLevels& sent) {
+    int level = g_nSensitivity.load();
+    const int sharedLevel = level;
+    const int intensity = g_nIntensity.load();
+    std::vector<uint8_t> frame = AdjustFrameForPass(params, level, intensity);
+    if (level != sharedLevel) {
+        g_nSensitivity.store(level); // a level outside 0..3 went out as "00": it is now 0
+    }
+    sent = AdjustLevels{level, std::clamp(intensity, 0, 255)};
+    return frame;
+}
+
+// Up to 10 reply attempts 200 ms apart, each after a look at the port, until a read brings
+// bytes (count). False as soon as the port has gone.
+bool AwaitReply(const SensorParams& params, uint8_t* reply, uint32_t& count) {
+    for (int attempt = 0; attempt < kReplyAttempts && count == 0; ++attempt) {
+        if (PortGone() || ClearLineErrors() != 0) {
+            return false;
+        }
+        tarvello::Sleep(kReplyAttemptWaitMs);
+        if (PortGone() || ReadOnce(reply, params.adjustReadBytes, count) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Notes how the run ended and gives the worker's exit code: 1 for a port failure, else 0.
 int EndWith(AdjustEnd end) {
     NoteAdjustEnd(end);
@@ -125,15 +154,8 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
             NoteAdjustStopped(); // by whom the request came from
             return 0;
         }
-        int level = g_nSensitivity.load();
-        const int sharedLevel = level;
-        const int intensity = g_nIntensity.load();
-        const std::vector<uint8_t> frame = AdjustFrameForPass(params, level, intensity);
-        if (level != sharedLevel) {
-            g_nSensitivity.store(level); // a level outside 0..3 went out as "00": it is now 0
-        }
-        // What this pass's frame carries (the frame never holds an intensity outside 0..255).
-        const AdjustLevels sent{level, std::clamp(intensity, 0, 255)};
+        AdjustLevels sent;
+        const std::vector<uint8_t> frame = FrameOfThePass(params, sent);
         if (PortGone()) {
             return EndWith(AdjustEnd::kPortClosed);
         }
@@ -143,14 +165,8 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         }
         NoteAdjustFrame(sent.sensitivity, sent.intensity);
         uint32_t count = 0;
-        for (int attempt = 0; attempt < kReplyAttempts && count == 0; ++attempt) {
-            if (PortGone() || ClearLineErrors() != 0) {
-                return EndWith(AdjustEnd::kPortClosed);
-            }
-            tarvello::Sleep(kReplyAttemptWaitMs);
-            if (PortGone() || ReadOnce(reply, params.adjustReadBytes, count) != 0) {
-                return EndWith(AdjustEnd::kPortClosed);
-            }
+        if (!AwaitReply(params, reply, count)) {
+            return EndWith(AdjustEnd::kPortClosed);
         }
         // The step works on the shared levels as they are now (a page activation may have
         // loaded saved ones during the pass) and stores them back.
