@@ -22,8 +22,8 @@
 
 #include "app/BackgroundRun.h"
 #include "app/NoteBox.h"
-#include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "pages/AdjustRun.h"
 #include "pages/AdjustWorker.h"

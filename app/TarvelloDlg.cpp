@@ -15,11 +15,12 @@
 
 #include "app/AboutDlg.h"
 #include "app/BackgroundRun.h"
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "pages/AdjustWorker.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
+#include "sensor/AdjustState.h"
 #include "store/ParameterSet.h"
 
 #ifdef _WIN32

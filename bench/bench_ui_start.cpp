@@ -22,8 +22,8 @@
 #include <unistd.h>
 
 #include "app/BackgroundRun.h"
-#include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "sim/VirtualPrinter.h"
 

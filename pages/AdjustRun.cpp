@@ -3,7 +3,8 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

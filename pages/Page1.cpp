@@ -14,7 +14,7 @@
 
 #include "app/BackgroundRun.h"
 #include "app/NoteBox.h"
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "pages/PortOpenSequence.h"

@@ -14,7 +14,7 @@
 
 #include "app/BackgroundRun.h"
 #include "app/NoteBox.h"
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "pages/AdjustRun.h"
 #include "pages/AdjustWorker.h"
 #include "pages/PageAdjustProgress.h"
@@ -22,6 +22,7 @@
 #include "pages/SensorReadings.h"
 #include "pages/TextValidation.h"
 #include "res/DialogLayout.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

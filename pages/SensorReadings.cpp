@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/SharedState.h"
 #include "device/ExchangeVoltage.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"

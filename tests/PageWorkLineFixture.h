@@ -10,6 +10,7 @@
 #include "LineFixture.h"
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
 
 // How many suspensions of the monitor are held.
 inline int SuspendCount() {

@@ -12,6 +12,7 @@
 #include "PrinterFixture.h"
 #include "ScratchParameterFile.h"
 #include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

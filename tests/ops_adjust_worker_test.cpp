@@ -18,6 +18,7 @@
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

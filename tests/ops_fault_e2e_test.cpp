@@ -25,6 +25,7 @@
 #include "pages/AdjustWorker.h"
 #include "pages/PaperCheck.h"
 #include "pages/SensorReadings.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

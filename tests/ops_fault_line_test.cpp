@@ -15,6 +15,7 @@
 #include "device/StatusMonitor.h"
 #include "pages/AdjustRun.h"
 #include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

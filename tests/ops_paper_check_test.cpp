@@ -16,6 +16,7 @@
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
 #include "pages/PaperCheck.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

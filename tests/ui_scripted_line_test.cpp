@@ -22,6 +22,7 @@
 #include "pages/AdjustWorker.h"
 #include "pages/Page2.h"
 #include "pages/Page3.h"
+#include "sensor/AdjustState.h"
 
 using uitest::Find;
 using uitest::ReadFile;

@@ -17,6 +17,7 @@
 #include "pages/Page2.h"
 #include "pages/Page3.h"
 #include "pages/PageAdjustProgress.h"
+#include "sensor/AdjustState.h"
 
 using uitest::Find;
 using uitest::ReadFile;

@@ -26,6 +26,7 @@
 #include "device/StatusMonitor.h"
 #include "pages/AdjustWorker.h"
 #include "pages/PaperCheck.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 
