@@ -20,14 +20,14 @@
 #include <system_error>
 #include <vector>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
 #include "app/TarvelloDlg.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustWorker.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
 #include "res/DialogLayout.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustWorker.h"
 #include "sim/VirtualPrinter.h"
 
 namespace {

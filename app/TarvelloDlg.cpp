@@ -14,13 +14,13 @@
 #include <utility>
 
 #include "app/AboutDlg.h"
-#include "app/BackgroundRun.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
-#include "pages/AdjustWorker.h"
+#include "pages/BackgroundRun.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
 #include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 #include "store/ParameterSet.h"
 
 #ifdef _WIN32

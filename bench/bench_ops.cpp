@@ -18,8 +18,8 @@
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
 #include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 #include "sim/VirtualPrinter.h"
 
 namespace {

@@ -12,14 +12,14 @@
 #include <memory>
 #include <vector>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/PortOpenSequence.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
+#include "sensor/PortOpenSequence.h"
 
 using tarvello::res::kIddPortPage;
 

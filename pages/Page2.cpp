@@ -5,8 +5,8 @@
 
 #include <iterator>
 
-#include "pages/SensorReadings.h"
 #include "res/Templates.h"
+#include "sensor/SensorReadings.h"
 
 namespace {
 

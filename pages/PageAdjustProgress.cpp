@@ -7,10 +7,10 @@
 
 #include "device/PortState.h"
 #include "device/Protocol.h"
-#include "pages/AdjustWorker.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
 #include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 

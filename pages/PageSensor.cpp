@@ -12,17 +12,17 @@
 #include <optional>
 #include <string>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
 #include "device/PortState.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustWorker.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
-#include "pages/PaperCheck.h"
-#include "pages/SensorReadings.h"
-#include "pages/TextValidation.h"
 #include "res/DialogLayout.h"
+#include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
+#include "sensor/TextValidation.h"
 
 namespace {
 

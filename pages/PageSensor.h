@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "pages/AdjustRun.h"
 #include "pages/PageBase.h"
-#include "pages/SensorParams.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/SensorParams.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 

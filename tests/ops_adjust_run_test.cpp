@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/PortState.h"
-#include "pages/AdjustRun.h"
+#include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 
 namespace {

@@ -24,9 +24,9 @@
 
 #include <unistd.h>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
 #include "device/PortState.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
 #include "pages/Page1.h"
 #include "res/DialogLayout.h"
 #include "sensor/AdjustState.h"

@@ -1,4 +1,4 @@
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustWorker.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,10 +12,10 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustSearch.h"
-#include "pages/TextValidation.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustSearch.h"
 #include "sensor/AdjustState.h"
+#include "sensor/TextValidation.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 

@@ -1,4 +1,4 @@
-#include "pages/PaperCheck.h"
+#include "sensor/PaperCheck.h"
 
 #include <cstdint>
 #include <cstring>
@@ -9,7 +9,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pages/AdjustRun.h"
+#include "sensor/AdjustRun.h"
 
 #include <atomic>
 #include <mutex>

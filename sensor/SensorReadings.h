@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-#include "pages/SensorParams.h"
-#include "pages/TextValidation.h"
+#include "sensor/SensorParams.h"
+#include "sensor/TextValidation.h"
 
 class CIniFile;
 

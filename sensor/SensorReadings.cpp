@@ -1,4 +1,4 @@
-#include "pages/SensorReadings.h"
+#include "sensor/SensorReadings.h"
 
 #include <vector>
 
@@ -7,7 +7,7 @@
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustWorker.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 

@@ -1,4 +1,4 @@
-#include "pages/AdjustSearch.h"
+#include "sensor/AdjustSearch.h"
 
 #include <algorithm>
 #include <cstdlib>
