@@ -16,6 +16,7 @@
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
+#include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
@@ -49,7 +50,7 @@ QString RealRangeMessage(double lo, double hi) {
 CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     : CPropertyPage(desc.templateId, parent), m_desc(desc) {
     m_font = tarvello::res::MakeFont("Tahoma", 16, 400);
-    m_cbSensitivity = ItemAs<QComboBox>(1003);
+    m_cbSensitivity = ItemAs<QComboBox>(tarvello::res::ids::sensorpage::kSensitivityList);
 
     // The adjustment's progress and its stop control, below the template's controls; hidden
     // until the page starts a run.
