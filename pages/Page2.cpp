@@ -1,13 +1,12 @@
 #include "pages/Page2.h"
 
-#include <QEvent>
 #include <QPushButton>
 
 #include <iterator>
 
 #include "res/ControlIds.h"
 #include "res/Templates.h"
-#include "sensor/SensorReadings.h"
+#include "sensor/SensorParams.h"
 
 using namespace tarvello::res::ids::reflective;
 
@@ -20,31 +19,27 @@ constexpr int kFontOrder[] = {kSensitivityLabel, kIntensityLabel, kStandardLabel
                               kDifferenceEdit,   kSensitivityList};
 
 const SensorPageDesc kReflectivePage{
-    tarvello::res::kIddReflectivePage,
-    QEvent::User + 101,
-    kStandardEdit,
-    kIntensityEdit,
-    kAdjustButton,
-    {kPaperEdit, kNoPaperEdit, kMarkEdit},
-    kFontOrder,
-    static_cast<int>(std::size(kFontOrder)),
-    kReflectiveKeys,
-    false,
-    Sensor::Reflective,
-    {kMarkButton, kNoPaperButton},
+    kReflectiveParams,                                                        // params
+    tarvello::res::kIddReflectivePage,                                        // templateId
+    {kStandardEdit, kPaperEdit, kMarkEdit, kNoPaperEdit, 0, kDifferenceEdit}, // valueEdits
+    kIntensityEdit,                                                           // intensityEdit
+    kAdjustButton,                                                            // adjustButton
+    {kPaperEdit, kNoPaperEdit, kMarkEdit},                                    // activationEnables
+    {kMarkButton, kNoPaperButton},                                            // readingButtons
+    kFontOrder,                                                               // fontOrder
+    static_cast<int>(std::size(kFontOrder)),                                  // fontCount
+    ActivationOrder::EnableThenRefresh,                                       // activationOrder
 };
 
 } // namespace
 
 CPage2::CPage2(QWidget* parent) : CSensorPage(kReflectivePage, parent) {
-    ExchangeIntensity(kIntensityEdit, &m_nIntensity);
-    ExchangeVoltage(kStandardEdit, &m_fVoltStandard, true);
-    ExchangeVoltage(kPaperEdit, &m_fPaperVolt, true);
-    ExchangeVoltage(kMarkEdit, &m_fMarkVolt, true);
-    ExchangeVoltage(kNoPaperEdit, &m_fNoPaperVolt, true);
-    ExchangeVoltage(kDifferenceEdit, &m_fVoltDiff, true);
-
-    SetSensorMembers(&m_fPaperVolt, &m_fMarkVolt, &m_fPaperVolt);
+    ExchangeIntensity(&m_nIntensity);
+    ExchangeVoltage(SensorValue::Standard, &m_fVoltStandard, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Paper, &m_fPaperVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Mark, &m_fMarkVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::NoPaper, &m_fNoPaperVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Difference, &m_fVoltDiff, VoltageRange::ZeroToFive);
 
     connect(ItemAs<QPushButton>(kAdjustButton), &QPushButton::clicked, this,
             &CPage2::OnAdjustPaperVoltage);
@@ -60,13 +55,13 @@ void CPage2::OnAdjustPaperVoltage() {
 }
 
 void CPage2::OnGetMarkVoltage() {
-    // Saves "RMid" (edit 1057) and "RLow" (edit 1041), then the levels.
-    OnSingleReading(&m_fMarkVolt, kMarkEdit, kPaperEdit, &SaveReflectiveMarkReading);
+    // Saves "RMid" (the mark voltage) and "RLow" (the paper voltage), then the levels.
+    OnSingleReading(kMarkReading);
 }
 
 void CPage2::OnGetNoPaperVoltage() {
-    // Saves "RHeigh" (edit 1032) and "RLow" (edit 1041), then the levels.
-    OnSingleReading(&m_fNoPaperVolt, kNoPaperEdit, kPaperEdit, &SaveReflectiveNoPaperReading);
+    // Saves "RHeigh" (the no-paper voltage) and "RLow" (the paper voltage), then the levels.
+    OnSingleReading(kReflectiveNoPaperReading);
 }
 
 void CPage2::OnPaperCheck() {

@@ -1,13 +1,12 @@
 #include "pages/Page3.h"
 
-#include <QEvent>
 #include <QPushButton>
 
 #include <iterator>
 
 #include "res/ControlIds.h"
 #include "res/Templates.h"
-#include "sensor/SensorReadings.h"
+#include "sensor/SensorParams.h"
 
 using namespace tarvello::res::ids::transmissive;
 
@@ -20,31 +19,27 @@ constexpr int kFontOrder[] = {kSensitivityLabel, kIntensityLabel, kStandardLabel
                               kDifferenceEdit,   kSensitivityList};
 
 const SensorPageDesc kTransmissivePage{
-    tarvello::res::kIddTransmissivePage,
-    QEvent::User + 100,
-    kStandardEdit,
-    kIntensityEdit,
-    kAdjustButton,
-    {kNoPaperEdit, kPaperEdit, 0},
-    kFontOrder,
-    static_cast<int>(std::size(kFontOrder)),
-    kTransmissiveKeys,
-    true,
-    Sensor::Transmissive,
-    {kNoPaperButton, kPaperButton},
+    kTransmissiveParams,                                                       // params
+    tarvello::res::kIddTransmissivePage,                                       // templateId
+    {kStandardEdit, kPaperEdit, 0, kNoPaperEdit, kLinerEdit, kDifferenceEdit}, // valueEdits
+    kIntensityEdit,                                                            // intensityEdit
+    kAdjustButton,                                                             // adjustButton
+    {kNoPaperEdit, kPaperEdit, 0},                                             // activationEnables
+    {kNoPaperButton, kPaperButton},                                            // readingButtons
+    kFontOrder,                                                                // fontOrder
+    static_cast<int>(std::size(kFontOrder)),                                   // fontCount
+    ActivationOrder::RefreshThenEnable,                                        // activationOrder
 };
 
 } // namespace
 
 CPage3::CPage3(QWidget* parent) : CSensorPage(kTransmissivePage, parent) {
-    ExchangeVoltage(kPaperEdit, &m_fPaperVolt, true);
-    ExchangeVoltage(kNoPaperEdit, &m_fNoPaperVolt, false);
-    ExchangeIntensity(kIntensityEdit, &m_nIntensity);
-    ExchangeVoltage(kDifferenceEdit, &m_fVoltDiff, true);
-    ExchangeVoltage(kLinerEdit, &m_fLinerVolt, true);
-    ExchangeVoltage(kStandardEdit, &m_fVoltStandard, true);
-
-    SetSensorMembers(&m_fLinerVolt, &m_fLinerVolt, &m_fNoPaperVolt);
+    ExchangeVoltage(SensorValue::Paper, &m_fPaperVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::NoPaper, &m_fNoPaperVolt, VoltageRange::Unchecked);
+    ExchangeIntensity(&m_nIntensity);
+    ExchangeVoltage(SensorValue::Difference, &m_fVoltDiff, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Liner, &m_fLinerVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Standard, &m_fVoltStandard, VoltageRange::ZeroToFive);
 
     connect(ItemAs<QPushButton>(kAdjustButton), &QPushButton::clicked, this,
             &CPage3::OnAdjustLinerVoltage);
@@ -60,15 +55,15 @@ void CPage3::OnAdjustLinerVoltage() {
 }
 
 void CPage3::OnGetNoPaperVoltage() {
-    // The reading goes into the no-paper voltage (edit 1020); the save takes "TLow" from the
-    // paper voltage (edit 1019) and "TMid" from the standard (edit 1046), then the levels.
-    OnSingleReading(&m_fNoPaperVolt, kPaperEdit, kStandardEdit, &SaveTransmissiveNoPaperReading);
+    // The reading goes into the no-paper voltage; the save takes "TLow" from the paper voltage
+    // and "TMid" from the standard, then the levels.
+    OnSingleReading(kTransmissiveNoPaperReading);
 }
 
 void CPage3::OnGetPaperVoltage() {
-    // The reading goes into the paper voltage (edit 1019); the save takes "TMid" from the
-    // standard (edit 1046) and "THeigh" from the no-paper voltage (edit 1020), then the levels.
-    OnSingleReading(&m_fPaperVolt, kStandardEdit, kNoPaperEdit, &SaveTransmissivePaperReading);
+    // The reading goes into the paper voltage; the save takes "TMid" from the standard and
+    // "THeigh" from the no-paper voltage, then the levels.
+    OnSingleReading(kPaperReading);
 }
 
 void CPage3::OnPaperCheck() {

@@ -6,10 +6,12 @@
 //      and return (nothing is sent);
 //   3. value = TakeSingleReading(sensor, selected combo index, intensity text, g_fSensorSupply);
 //      nullopt: nothing changes (member, display and file stay as they were);
-//   4. on the UI thread: store *value in the member, show the reading buttons, refresh, then
-//      save with the function of the button, passing the edits' texts as displayed.
+//   4. on the UI thread: store *value in the member of the reading's value, show the reading
+//      buttons, refresh, then SaveReading with the button's reading and the edits' texts as
+//      displayed.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -30,27 +32,16 @@ std::string IntensityCharsToSend(const std::string& text);
 // every way out), writes STX "JF"/"JT" (3 bytes; a failed write ends here), the sensitivity
 // code of comboIndex (2 bytes, nothing when comboIndex is outside 0..3; the result is
 // ignored), and exchanges the three intensity characters for a voltage. An exchange giving
-// 0.0 (no reply, no reading) gives nullopt. Reflective: the voltage itself; transmissive: supply
-// minus the voltage.
+// 0.0 (no reply, no reading) gives nullopt. The value is the voltage itself (reflective) or the
+// supply minus the voltage (transmissive), as the sensor's readingVolts says.
 std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
                                        const std::string& intensityText, float supply);
 
-// The saves after a successful reading, in the order the parameter file receives them. The
-// texts are the edits' texts as the page displays them after its refresh; comboIndex is the
-// selected index (-1 when none), intensity the page's intensity member.
-
-// Reflective "获取标记电压" (1045): "RMid" = edit 1057, "RLow" = edit 1041, "RConfig1", "RConfig2".
-void SaveReflectiveMarkReading(CIniFile& ini, const std::string& markText,
-                               const std::string& paperText, int comboIndex, int intensity);
-// Reflective "获取无纸电压" (1026): "RHeigh" = edit 1032, "RLow" = edit 1041, "RConfig1",
-// "RConfig2".
-void SaveReflectiveNoPaperReading(CIniFile& ini, const std::string& noPaperText,
-                                  const std::string& paperText, int comboIndex, int intensity);
-// Transmissive "获取无纸电压" (1047): "TLow" = edit 1019, "TMid" = edit 1046, "TConfig1",
-// "TConfig2".
-void SaveTransmissiveNoPaperReading(CIniFile& ini, const std::string& paperText,
-                                    const std::string& standardText, int comboIndex, int intensity);
-// Transmissive "获取有纸电压" (1028): "TMid" = edit 1046, "THeigh" = edit 1020, "TConfig1",
-// "TConfig2".
-void SaveTransmissivePaperReading(CIniFile& ini, const std::string& standardText,
-                                  const std::string& noPaperText, int comboIndex, int intensity);
+// The save after a successful reading, in the order the parameter file receives it: the two
+// texts of reading.saves under their keys in the sensor's voltage section, then both levels
+// (WriteLevels). textOf gives a value's text as the page displays it after its refresh;
+// comboIndex is the selected sensitivity index (-1 when none), intensity the page's intensity
+// member.
+void SaveReading(CIniFile& ini, const SensorParams& params, const SingleReading& reading,
+                 const std::function<std::string(SensorValue)>& textOf, int comboIndex,
+                 int intensity);
