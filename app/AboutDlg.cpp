@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
 
@@ -14,6 +15,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(DialogPixelSize(*dlg, base));
-    if (auto* ok = Control<QPushButton>(this, 1))
+    if (auto* ok = Control<QPushButton>(this, ids::about::kOkButton))
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -20,15 +20,18 @@
 #include <system_error>
 #include <vector>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
-#include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustWorker.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
+#include "res/ControlIds.h"
 #include "res/DialogLayout.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustWorker.h"
 #include "sim/VirtualPrinter.h"
+
+using namespace tarvello::res::ids;
 
 namespace {
 
@@ -37,8 +40,9 @@ constexpr int kStatusWaitMs = 10000;
 constexpr int kWholeRunMs = 180000;
 
 bool StatusFilled(CTarvelloDlg* dlg) {
-    for (int id : {1021, 1042, 1048}) {
-        auto* edit = qobject_cast<QLineEdit*>(dlg->Item(id));
+    namespace id = tarvello::res::ids::mainwindow;
+    for (int control : {id::kMicroSwitchEdit, id::kPresenceEdit, id::kRibbonEdit}) {
+        auto* edit = qobject_cast<QLineEdit*>(dlg->Item(control));
         if (!edit || edit->text() == QLatin1String("0"))
             return false;
     }
@@ -104,7 +108,7 @@ void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startBu
     seq.steps.push_back([dlg, tab, standard, startButton] {
         dlg->Sheet()->setCurrentIndex(tab);
         CSensorPage* page = SensorPage(dlg, tab);
-        const int standardEdit = tab == 1 ? 1031 : 1046;
+        const int standardEdit = tab == 1 ? reflective::kStandardEdit : transmissive::kStandardEdit;
         if (auto* edit = tarvello::res::Control<QLineEdit>(page, standardEdit))
             edit->setText(standard);
         Click(page, startButton);
@@ -151,7 +155,7 @@ void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startBu
     seq.steps.push_back(clickWhenIdle(readings[0]));
     seq.steps.push_back(clickWhenIdle(readings[1]));
     seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-readings.png").arg(tab + 1)));
-    seq.steps.push_back(clickWhenIdle(1059));
+    seq.steps.push_back(clickWhenIdle(sensorpage::kCheckButton));
     seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-check.png").arg(tab + 1)));
 }
 
@@ -226,9 +230,9 @@ void AddStoppedSearchSteps(Sequence& seq) {
     seq.steps.push_back([s] {
         s->dlg->Sheet()->setCurrentIndex(1);
         CSensorPage* page = SensorPage(s->dlg, 1);
-        if (auto* edit = tarvello::res::Control<QLineEdit>(page, 1031))
+        if (auto* edit = tarvello::res::Control<QLineEdit>(page, reflective::kStandardEdit))
             edit->setText(QStringLiteral("5.0"));
-        Click(page, 1025);
+        Click(page, reflective::kAdjustButton);
         return true;
     });
     seq.steps.push_back([s] {
@@ -305,11 +309,11 @@ void PutMediaForReading(tarvello::sim::VirtualPrinter& printer, int tab, int rea
     };
     static constexpr Entry kMedia[] = {
         {1, 0, Sensor::Reflective, Media::Paper},
-        {1, 1045, Sensor::Reflective, Media::Mark},    // "获取标记电压"
-        {1, 1026, Sensor::Reflective, Media::NoPaper}, // "获取无纸电压"
+        {1, reflective::kMarkButton, Sensor::Reflective, Media::Mark},
+        {1, reflective::kNoPaperButton, Sensor::Reflective, Media::NoPaper},
         {2, 0, Sensor::Transmissive, Media::Liner},
-        {2, 1047, Sensor::Transmissive, Media::NoPaper}, // "获取无纸电压"
-        {2, 1028, Sensor::Transmissive, Media::Paper},   // "获取有纸电压"
+        {2, transmissive::kNoPaperButton, Sensor::Transmissive, Media::NoPaper},
+        {2, transmissive::kPaperButton, Sensor::Transmissive, Media::Paper},
     };
     for (const Entry& e : kMedia) {
         if (e.tab == tab && e.button == readingButton)
@@ -373,8 +377,10 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     });
     if (printer)
         AddStoppedSearchSteps(*seq);
-    AddSensorSteps(*seq, 1, QStringLiteral("2.5"), 1025, {1045, 1026}, true);
-    AddSensorSteps(*seq, 2, QStringLiteral("2.0"), 1027, {1047, 1028}, false);
+    AddSensorSteps(*seq, 1, QStringLiteral("2.5"), reflective::kAdjustButton,
+                   {reflective::kMarkButton, reflective::kNoPaperButton}, true);
+    AddSensorSteps(*seq, 2, QStringLiteral("2.0"), transmissive::kAdjustButton,
+                   {transmissive::kNoPaperButton, transmissive::kPaperButton}, false);
 
     // Every box the tool would show ends the run with its text instead of waiting for a click.
     seq->previousHook = tarvello::ui::SetMessageHook([s](const tarvello::ui::MessageRecord& r) {

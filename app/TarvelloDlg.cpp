@@ -14,12 +14,15 @@
 #include <utility>
 
 #include "app/AboutDlg.h"
-#include "app/BackgroundRun.h"
-#include "app/SharedState.h"
+#include "device/PortState.h"
+#include "device/Protocol.h"
 #include "device/SerialPort.h"
-#include "pages/AdjustWorker.h"
+#include "pages/BackgroundRun.h"
+#include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 #include "store/ParameterSet.h"
 
 #ifdef _WIN32
@@ -38,11 +41,11 @@ using namespace tarvello::res;
 
 namespace {
 
-constexpr int kIdHeader = 1002;
-constexpr int kIdSupply = 1030;
-constexpr int kIdMicroSwitch = 1021;
-constexpr int kIdPresence = 1042;
-constexpr int kIdRibbon = 1048;
+namespace id = tarvello::res::ids::mainwindow;
+
+// The status monitor fills the edits by these ids.
+static_assert(id::kPresenceEdit == kIdPresenceSensor && id::kMicroSwitchEdit == kIdMicroSwitch &&
+              id::kRibbonEdit == kIdRibbonSensor);
 #ifdef _WIN32
 // The system menu command of the About box.
 constexpr unsigned kIdmAboutBox = 0x0010;
@@ -104,7 +107,7 @@ void CTarvelloDlg::OnInitDialog() {
     setWindowTitle(QString::fromUtf8(dlg->caption));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    m_cbSupply = qobject_cast<QComboBox*>(Item(kIdSupply));
+    m_cbSupply = qobject_cast<QComboBox*>(Item(id::kSupplyList));
 
     // 1. The status members into their edits: each reads "0".
     UpdateStatusFields();
@@ -137,15 +140,17 @@ void CTarvelloDlg::OnInitDialog() {
     setWindowIcon(icon);
 
     // 4. The header: bold Kai face, blue on the normal background.
-    if (auto* header = qobject_cast<QLabel*>(Item(kIdHeader))) {
+    if (auto* header = qobject_cast<QLabel*>(Item(id::kHeader))) {
         header->setFont(m_fontTitle);
         QPalette pal = header->palette();
         pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
         header->setPalette(pal);
     }
     // 5. The status group's font.
-    for (int id : {1034, 1035, 1036, 1037, 1048, 1042, 1021, 1030}) {
-        if (QWidget* w = Item(id)) {
+    for (int control :
+         {id::kRibbonLabel, id::kPresenceLabel, id::kMicroSwitchLabel, id::kSupplyLabel,
+          id::kRibbonEdit, id::kPresenceEdit, id::kMicroSwitchEdit, id::kSupplyList}) {
+        if (QWidget* w = Item(control)) {
             w->setFont(m_fontText);
             FitTextToFont(w);
         }
@@ -206,11 +211,11 @@ void CTarvelloDlg::OnInitDialog() {
 }
 
 void CTarvelloDlg::UpdateStatusFields() {
-    const std::pair<int, float> fields[] = {{kIdRibbon, m_fRibbonSensor},
-                                            {kIdPresence, m_fPresenceSensor},
-                                            {kIdMicroSwitch, m_fMicroSwitch}};
-    for (const auto& [id, value] : fields) {
-        if (auto* edit = qobject_cast<QLineEdit*>(Item(id)))
+    const std::pair<int, float> fields[] = {{id::kRibbonEdit, m_fRibbonSensor},
+                                            {id::kPresenceEdit, m_fPresenceSensor},
+                                            {id::kMicroSwitchEdit, m_fMicroSwitch}};
+    for (const auto& [control, value] : fields) {
+        if (auto* edit = qobject_cast<QLineEdit*>(Item(control)))
             edit->setText(FormatG(value));
     }
 }

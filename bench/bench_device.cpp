@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/SharedState.h"
 #include "device/ExchangeVoltage.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"

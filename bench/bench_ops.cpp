@@ -15,10 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 #include "sim/VirtualPrinter.h"
 
 namespace {

@@ -21,10 +21,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/BackgroundRun.h"
-#include "app/SharedState.h"
 #include "app/TarvelloDlg.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
+#include "pages/BackgroundRun.h"
 #include "sim/VirtualPrinter.h"
 
 namespace {

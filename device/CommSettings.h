@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 
 #ifdef _WIN32
 #ifndef WIN32_LEAN_AND_MEAN

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 

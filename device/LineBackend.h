@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/SharedState.h"
 #include "device/PortOpenError.h"
+#include "device/PortState.h"
 
 class LineBackend {
   public:

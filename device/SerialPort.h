@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/SharedState.h"
 #include "device/PortOpenError.h"
+#include "device/PortState.h"
 
 // Opens and configures the port named by settings.nPort, for this program alone (a device that
 // another program holds fails to open). Sets g_hCom and, on success, g_bPortOpen. A failed open

@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"

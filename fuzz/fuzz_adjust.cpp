@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "device/Protocol.h"
-#include "pages/AdjustSearch.h"
-#include "pages/PaperCheck.h"
-#include "pages/SensorReadings.h"
-#include "pages/TextValidation.h"
+#include "sensor/AdjustSearch.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
+#include "sensor/TextValidation.h"
 
 namespace {
 

@@ -12,14 +12,15 @@
 #include <memory>
 #include <vector>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/PortOpenSequence.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
+#include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
+#include "sensor/PortOpenSequence.h"
 
 using tarvello::res::kIddPortPage;
 
@@ -27,18 +28,13 @@ bool CPage1::s_bFirstActivation = true;
 
 namespace {
 
-constexpr int kIdPort = 1003;
-constexpr int kIdBaudRate = 1004;
-constexpr int kIdDataBits = 1005;
-constexpr int kIdStopBits = 1006;
-constexpr int kIdParity = 1007;
-constexpr int kIdHandshake = 1008;
-constexpr int kIdOpen = 1016;
-constexpr int kIdClose = 1017;
+using namespace tarvello::res::ids::port;
 
 // The page's controls that take its font.
-constexpr int kFontControls[] = {1034, 1035, 1036, 1037, 1038, 1039, 1040, 1016,
-                                 1017, 1003, 1004, 1005, 1006, 1007, 1008};
+constexpr int kFontControls[] = {kPortLabel,    kBaudRateLabel,  kDataBitsLabel, kStopBitsLabel,
+                                 kParityLabel,  kHandshakeLabel, kTitle,         kOpenButton,
+                                 kCloseButton,  kPortList,       kBaudRateList,  kDataBitsList,
+                                 kStopBitsList, kParityList,     kHandshakeList};
 
 constexpr uint32_t kBaudRates[] = {4800, 9600, 19200, 38400, 57600};
 
@@ -158,14 +154,14 @@ CPage1::CPage1(DisplaySink* sink, int initialPort, QWidget* parent)
     : CPropertyPage(kIddPortPage, parent), m_pSink(sink), m_nInitialPort(initialPort) {
     m_font = tarvello::res::MakeFont("Tahoma", 16, 400);
     // Control binding.
-    m_btnClose = ItemAs<QPushButton>(kIdClose);
-    m_btnOpen = ItemAs<QPushButton>(kIdOpen);
-    m_cbHandshake = ItemAs<QComboBox>(kIdHandshake);
-    m_cbParity = ItemAs<QComboBox>(kIdParity);
-    m_cbStopBits = ItemAs<QComboBox>(kIdStopBits);
-    m_cbDataBits = ItemAs<QComboBox>(kIdDataBits);
-    m_cbBaudRate = ItemAs<QComboBox>(kIdBaudRate);
-    m_cbPort = ItemAs<QComboBox>(kIdPort);
+    m_btnClose = ItemAs<QPushButton>(kCloseButton);
+    m_btnOpen = ItemAs<QPushButton>(kOpenButton);
+    m_cbHandshake = ItemAs<QComboBox>(kHandshakeList);
+    m_cbParity = ItemAs<QComboBox>(kParityList);
+    m_cbStopBits = ItemAs<QComboBox>(kStopBitsList);
+    m_cbDataBits = ItemAs<QComboBox>(kDataBitsList);
+    m_cbBaudRate = ItemAs<QComboBox>(kBaudRateList);
+    m_cbPort = ItemAs<QComboBox>(kPortList);
     FillPortList();
     connect(m_btnOpen, &QPushButton::clicked, this, &CPage1::OnOpenPort);
     connect(m_btnClose, &QPushButton::clicked, this, &CPage1::OnClosePort);

@@ -1,49 +1,53 @@
 #include "pages/Page2.h"
 
-#include <QEvent>
 #include <QPushButton>
 
 #include <iterator>
 
-#include "pages/SensorReadings.h"
+#include "res/ControlIds.h"
 #include "res/Templates.h"
+#include "sensor/SensorParams.h"
+
+using namespace tarvello::res::ids::reflective;
 
 namespace {
 
-constexpr int kFontOrder[] = {1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1057,
-                              1032, 1025, 1033, 1059, 1045, 1026, 1031, 1056, 1003};
+constexpr int kFontOrder[] = {kSensitivityLabel, kIntensityLabel, kStandardLabel, kPaperLabel,
+                              kDifferenceLabel,  kMarkLabel,      kNoPaperLabel,  kPaperEdit,
+                              kMarkEdit,         kNoPaperEdit,    kAdjustButton,  kIntensityEdit,
+                              kCheckButton,      kMarkButton,     kNoPaperButton, kStandardEdit,
+                              kDifferenceEdit,   kSensitivityList};
 
 const SensorPageDesc kReflectivePage{
-    tarvello::res::kIddReflectivePage,
-    QEvent::User + 101,
-    1031,
-    1033,
-    1025,
-    {1041, 1032, 1057},
-    kFontOrder,
-    static_cast<int>(std::size(kFontOrder)),
-    kReflectiveKeys,
-    false,
-    Sensor::Reflective,
-    {1045, 1026},
+    kReflectiveParams,                                                        // params
+    tarvello::res::kIddReflectivePage,                                        // templateId
+    {kStandardEdit, kPaperEdit, kMarkEdit, kNoPaperEdit, 0, kDifferenceEdit}, // valueEdits
+    kIntensityEdit,                                                           // intensityEdit
+    kAdjustButton,                                                            // adjustButton
+    {kPaperEdit, kNoPaperEdit, kMarkEdit},                                    // activationEnables
+    {kMarkButton, kNoPaperButton},                                            // readingButtons
+    kFontOrder,                                                               // fontOrder
+    static_cast<int>(std::size(kFontOrder)),                                  // fontCount
+    ActivationOrder::EnableThenRefresh,                                       // activationOrder
 };
 
 } // namespace
 
 CPage2::CPage2(QWidget* parent) : CSensorPage(kReflectivePage, parent) {
-    ExchangeIntensity(1033, &m_nIntensity);
-    ExchangeVoltage(1031, &m_fVoltStandard, true);
-    ExchangeVoltage(1041, &m_fPaperVolt, true);
-    ExchangeVoltage(1057, &m_fMarkVolt, true);
-    ExchangeVoltage(1032, &m_fNoPaperVolt, true);
-    ExchangeVoltage(1056, &m_fVoltDiff, true);
+    ExchangeIntensity(&m_nIntensity);
+    ExchangeVoltage(SensorValue::Standard, &m_fVoltStandard, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Paper, &m_fPaperVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Mark, &m_fMarkVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::NoPaper, &m_fNoPaperVolt, VoltageRange::ZeroToFive);
+    ExchangeVoltage(SensorValue::Difference, &m_fVoltDiff, VoltageRange::ZeroToFive);
 
-    SetSensorMembers(&m_fPaperVolt, &m_fMarkVolt, &m_fPaperVolt);
-
-    connect(ItemAs<QPushButton>(1025), &QPushButton::clicked, this, &CPage2::OnAdjustPaperVoltage);
-    connect(ItemAs<QPushButton>(1045), &QPushButton::clicked, this, &CPage2::OnGetMarkVoltage);
-    connect(ItemAs<QPushButton>(1026), &QPushButton::clicked, this, &CPage2::OnGetNoPaperVoltage);
-    connect(ItemAs<QPushButton>(1059), &QPushButton::clicked, this, &CPage2::OnPaperCheck);
+    connect(ItemAs<QPushButton>(kAdjustButton), &QPushButton::clicked, this,
+            &CPage2::OnAdjustPaperVoltage);
+    connect(ItemAs<QPushButton>(kMarkButton), &QPushButton::clicked, this,
+            &CPage2::OnGetMarkVoltage);
+    connect(ItemAs<QPushButton>(kNoPaperButton), &QPushButton::clicked, this,
+            &CPage2::OnGetNoPaperVoltage);
+    connect(ItemAs<QPushButton>(kCheckButton), &QPushButton::clicked, this, &CPage2::OnPaperCheck);
 }
 
 void CPage2::OnAdjustPaperVoltage() {
@@ -51,13 +55,13 @@ void CPage2::OnAdjustPaperVoltage() {
 }
 
 void CPage2::OnGetMarkVoltage() {
-    // Saves "RMid" (edit 1057) and "RLow" (edit 1041), then the levels.
-    OnSingleReading(&m_fMarkVolt, 1057, 1041, &SaveReflectiveMarkReading);
+    // Saves "RMid" (the mark voltage) and "RLow" (the paper voltage), then the levels.
+    OnSingleReading(kMarkReading);
 }
 
 void CPage2::OnGetNoPaperVoltage() {
-    // Saves "RHeigh" (edit 1032) and "RLow" (edit 1041), then the levels.
-    OnSingleReading(&m_fNoPaperVolt, 1032, 1041, &SaveReflectiveNoPaperReading);
+    // Saves "RHeigh" (the no-paper voltage) and "RLow" (the paper voltage), then the levels.
+    OnSingleReading(kReflectiveNoPaperReading);
 }
 
 void CPage2::OnPaperCheck() {

@@ -5,11 +5,12 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
-#include "pages/AdjustWorker.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QRect>
 #include <QString>
 
-#include "pages/AdjustRun.h"
+#include "sensor/AdjustRun.h"
 
 class QLabel;
 class QPushButton;

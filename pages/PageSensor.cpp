@@ -12,16 +12,18 @@
 #include <optional>
 #include <string>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
-#include "app/SharedState.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustWorker.h"
+#include "device/PortState.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
-#include "pages/PaperCheck.h"
-#include "pages/SensorReadings.h"
-#include "pages/TextValidation.h"
+#include "res/ControlIds.h"
 #include "res/DialogLayout.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
+#include "sensor/TextValidation.h"
 
 namespace {
 
@@ -43,12 +45,15 @@ QString RealRangeMessage(double lo, double hi) {
     return QStringLiteral("请输入一个介于 %1 和 %2 之间的数字。").arg(lo).arg(hi);
 }
 
+// The sensors' update event types are QEvent::User + 101 and + 100.
+static_assert(kEventUser == QEvent::User);
+
 } // namespace
 
 CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     : CPropertyPage(desc.templateId, parent), m_desc(desc) {
     m_font = tarvello::res::MakeFont("Tahoma", 16, 400);
-    m_cbSensitivity = ItemAs<QComboBox>(1003);
+    m_cbSensitivity = ItemAs<QComboBox>(tarvello::res::ids::sensorpage::kSensitivityList);
 
     // The adjustment's progress and its stop control, below the template's controls; hidden
     // until the page starts a run.
@@ -64,18 +69,18 @@ CSensorPage::~CSensorPage() {
     }
 }
 
-void CSensorPage::SetSensorMembers(float* adjustReading, float* checkFirst, float* checkDerived) {
-    m_pAdjustReading = adjustReading;
-    m_pCheckFirst = checkFirst;
-    m_pCheckDerived = checkDerived;
+void CSensorPage::ExchangeIntensity(int32_t* value) {
+    m_fields.push_back({m_desc.intensityEdit, value, nullptr, VoltageRange::Unchecked, 0.0, 255.0});
 }
 
-void CSensorPage::ExchangeIntensity(int id, int32_t* value) {
-    m_fields.push_back({id, value, nullptr, true, 0.0, 255.0});
+void CSensorPage::ExchangeVoltage(SensorValue value, float* member, VoltageRange range) {
+    m_values[static_cast<int>(value)] = member;
+    m_fields.push_back({m_desc.EditOf(value), nullptr, member, range, 0.0, 5.0});
 }
 
-void CSensorPage::ExchangeVoltage(int id, float* value, bool ranged) {
-    m_fields.push_back({id, nullptr, value, ranged, 0.0, 5.0});
+std::string CSensorPage::TextOf(SensorValue value) const {
+    auto* edit = ItemAs<QLineEdit>(m_desc.EditOf(value));
+    return edit ? edit->text().toStdString() : std::string();
 }
 
 bool CSensorPage::Take(const Field& f, QString* message) {
@@ -99,7 +104,7 @@ bool CSensorPage::Take(const Field& f, QString* message) {
         *f.intValue = *v;
         return true;
     }
-    if (f.ranged) {
+    if (f.range == VoltageRange::ZeroToFive) {
         const std::optional<float> v = ValidateVoltageText(text);
         if (!v) {
             *message = parsed ? RealRangeMessage(f.minValue, f.maxValue) : ParseRealMessage();
@@ -187,7 +192,7 @@ bool CSensorPage::OnKillActive() {
     m_nRefusedId = 0;
     m_strRefusal.clear();
     for (const Field& f : m_fields) {
-        if (f.id != m_desc.standardEdit && f.id != m_desc.intensityEdit)
+        if (f.id != m_desc.EditOf(SensorValue::Standard) && f.id != m_desc.intensityEdit)
             continue;
         QString message;
         if (!Take(f, &message)) {
@@ -218,13 +223,14 @@ bool CSensorPage::OnSetActive() {
 
 void CSensorPage::ReloadLevelsAndStop(AdjustStopCause cause) {
     // 2. The voltage standard, converted as atof converts.
-    m_fVoltStandard = ReadVoltStandard(m_ini, m_desc.keys);
+    const SensorKeys& keys = *m_desc.params.keys;
+    m_fVoltStandard = ReadVoltStandard(m_ini, keys);
     // 3. The sensitivity level; a level outside 0..3 leaves the combo without a selection.
-    g_nSensitivity = ReadSensitivity(m_ini, m_desc.keys);
+    g_nSensitivity = ReadSensitivity(m_ini, keys);
     const int level = g_nSensitivity;
     m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
     // 4. The light intensity.
-    g_nIntensity = ReadIntensity(m_ini, m_desc.keys);
+    g_nIntensity = ReadIntensity(m_ini, keys);
     m_nIntensity = g_nIntensity;
     // 5. A running adjustment (of either sensor) stops at its next pass. The line of the run's
     //    page says so until the worker has ended, then how it ended.
@@ -245,7 +251,7 @@ void CSensorPage::ReloadLevelsAndStop(AdjustStopCause cause) {
                 w->setEnabled(true);
         }
     };
-    if (m_desc.refreshBeforeEnable) {
+    if (m_desc.activationOrder == ActivationOrder::RefreshThenEnable) {
         UpdateData(false);
         enable();
     } else {
@@ -262,7 +268,7 @@ bool CSensorPage::CheckPortOpen() {
 }
 
 bool CSensorPage::event(QEvent* e) {
-    if (static_cast<int>(e->type()) == m_desc.eventType) {
+    if (static_cast<int>(e->type()) == m_desc.params.updateEventType) {
         OnAdjustUpdate();
         return true;
     }
@@ -304,10 +310,10 @@ void CSensorPage::OnAdjustStart() {
         return;
     // The standard as the data exchange takes it (0.0..5.0): a refused text gets the message of
     // leaving the page, and nothing is saved or started.
-    if (!ValidateField(m_desc.standardEdit))
+    const int standardEdit = m_desc.EditOf(SensorValue::Standard);
+    if (!ValidateField(standardEdit))
         return;
-    auto* edit = ItemAs<QLineEdit>(m_desc.standardEdit);
-    const std::string typed = edit ? edit->text().toStdString() : std::string();
+    const std::string typed = TextOf(SensorValue::Standard);
     if (IsAdjustmentRunning()) {
         // An earlier worker is finishing its last pass (at most about 2.1 s): wait for it off
         // the UI thread, then start.
@@ -321,16 +327,16 @@ void CSensorPage::OnAdjustStart() {
 
 void CSensorPage::BeginAdjustment(const std::string& typed) {
     // Saves the text as typed, reads it back as the target, and sets level 3 / intensity 0.
-    const std::optional<float> target = PrepareAdjustmentStart(m_desc.sensor, m_ini, typed);
+    const std::optional<float> target = PrepareAdjustmentStart(m_desc.params.sensor, m_ini, typed);
     if (!target) {
-        ValidateField(m_desc.standardEdit); // the edit's message
+        ValidateField(m_desc.EditOf(SensorValue::Standard)); // the edit's message
         return;
     }
     m_fVoltStandard = *target;
     // A standard that could not be saved is still the target; the technician is told.
     tarvello::ui::ReportSaveFailure(this, m_ini);
-    const int eventType = m_desc.eventType;
-    const bool started = StartAdjustment(m_desc.sensor, [this, eventType] {
+    const int eventType = m_desc.params.updateEventType;
+    const bool started = StartAdjustment(m_desc.params.sensor, [this, eventType] {
         // On the worker thread: post, never wait for the UI thread.
         QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(eventType)));
     });
@@ -358,7 +364,7 @@ void CSensorPage::OnAdjustUpdate() {
     // The band is judged against the run's own target, as the worker judges it, whatever the
     // standard edit holds since the start.
     const float result = g_fAdjustResult.load();
-    const bool success = InBand(m_desc.sensor, g_fAdjustTarget.load(), result);
+    const bool success = InBand(m_desc.params.sensor, g_fAdjustTarget.load(), result);
     AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
     if (success) {
         // The levels the successful frame carried, not the ones a page activation may have
@@ -366,8 +372,8 @@ void CSensorPage::OnAdjustUpdate() {
         if (const std::optional<AdjustLevels> found = TakeSuccessfulLevels())
             levels = *found;
     }
-    if (m_pAdjustReading)
-        *m_pAdjustReading = result;
+    if (float* reading = Member(m_desc.params.adjustReading))
+        *reading = result;
     const int level = levels.sensitivity;
     m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
     m_nIntensity = levels.intensity;
@@ -384,14 +390,13 @@ void CSensorPage::OnAdjustUpdate() {
     EnableAdjustControls(true);
     ShowReadingButtons(true);
     m_ini.ClearSaveError();
-    SaveAdjustedLevels(m_desc.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
+    SaveAdjustedLevels(m_desc.params.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
     tarvello::ui::ReportSaveFailure(this, m_ini);
 }
 
 // --- Single readings ---------------------------------------------------------------------------
 
-void CSensorPage::OnSingleReading(float* member, int firstEdit, int secondEdit,
-                                  SaveReadingFn save) {
+void CSensorPage::OnSingleReading(int reading) {
     if (!CheckPortOpen())
         return;
     // The intensity text is sent as typed, but only a text the data exchange accepts (0..255).
@@ -402,7 +407,9 @@ void CSensorPage::OnSingleReading(float* member, int firstEdit, int secondEdit,
         intensityEdit ? intensityEdit->text().toStdString() : std::string();
     const int comboIndex = m_cbSensitivity->currentIndex();
     const float supply = g_fSensorSupply.load();
-    const Sensor sensor = m_desc.sensor;
+    const Sensor sensor = m_desc.params.sensor;
+    const SingleReading& what = m_desc.params.readings[reading];
+    float* member = Member(what.measures);
     const bool wasAdjusting = m_bAdjusting;
     auto value = std::make_shared<std::optional<float>>();
     tarvello::ui::RunInBackground(
@@ -411,7 +418,7 @@ void CSensorPage::OnSingleReading(float* member, int firstEdit, int secondEdit,
             // Stops a running adjustment first, then suspends the monitor for the exchange.
             *value = TakeSingleReading(sensor, comboIndex, intensityText, supply);
         },
-        [this, value, wasAdjusting, member, firstEdit, secondEdit, save] {
+        [this, value, wasAdjusting, member, what] {
             if (wasAdjusting)
                 ShowIdleState();
             if (!value->has_value())
@@ -419,14 +426,11 @@ void CSensorPage::OnSingleReading(float* member, int firstEdit, int secondEdit,
             *member = **value;
             ShowReadingButtons(true);
             UpdateData(false);
-            auto text = [this](int id) {
-                auto* edit = ItemAs<QLineEdit>(id);
-                return edit ? edit->text().toStdString() : std::string();
-            };
             // Four saves, one report at most.
             m_ini.ClearSaveError();
-            save(m_ini, text(firstEdit), text(secondEdit), m_cbSensitivity->currentIndex(),
-                 m_nIntensity);
+            SaveReading(
+                m_ini, m_desc.params, what, [this](SensorValue from) { return TextOf(from); },
+                m_cbSensitivity->currentIndex(), m_nIntensity);
             tarvello::ui::ReportSaveFailure(this, m_ini);
         });
 }
@@ -471,10 +475,11 @@ void CSensorPage::OnCheckPaper() {
     if (!CheckPortOpen())
         return;
     const float supply = g_fSensorSupply.load();
-    const Sensor sensor = m_desc.sensor;
+    const Sensor sensor = m_desc.params.sensor;
     const bool wasAdjusting = m_bAdjusting;
-    auto sink =
-        std::make_shared<CPageCheckSink>(this, m_pCheckFirst, &m_fVoltDiff, m_pCheckDerived);
+    auto sink = std::make_shared<CPageCheckSink>(this, Member(m_desc.params.checkFirst),
+                                                 Member(SensorValue::Difference),
+                                                 Member(m_desc.params.checkDerived));
     tarvello::ui::RunInBackground(
         this, InputBlock(),
         [sink, sensor, supply] {

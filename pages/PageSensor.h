@@ -1,6 +1,7 @@
-// CSensorPage: what the reflective and the transmissive page share. Each page is a template,
-// a list of value fields bound to edits, a sensitivity combo and the names under which the
-// parameter file keeps its voltage standard and levels; CPage2 and CPage3 supply these.
+// CSensorPage: what the reflective and the transmissive page share. Each page is its sensor's
+// description (SensorParams: frames, band, keys, which value each reading and check fills), a
+// template with the edits of those values (SensorPageDesc) and a list of value fields bound to
+// the edits; CPage2 and CPage3 supply these.
 //
 // The handlers live here once, parameterised by the sensor:
 //   - the adjustment's start, its stop control and its update event (the worker runs on its own
@@ -20,35 +21,40 @@
 #include <string>
 #include <vector>
 
-#include "pages/AdjustRun.h"
 #include "pages/PageBase.h"
-#include "pages/SensorParams.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/SensorParams.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 
 class CAdjustProgress;
 class QComboBox;
 
-// What differs between the two sensor pages' shells.
+// How a voltage edit is taken from its control: in 0.0..5.0, or any number.
+enum class VoltageRange { ZeroToFive, Unchecked };
+// The order of an activation's last two steps: the controls an adjustment disables enabled
+// and the refresh.
+enum class ActivationOrder { EnableThenRefresh, RefreshThenEnable };
+
+// What differs between the two sensor pages' widgets; what differs between the sensors
+// themselves is the page's SensorParams.
 struct SensorPageDesc {
+    const SensorParams& params;
     int templateId;
-    int eventType;            // the adjustment's update event (QEvent::User + 101 / + 100)
-    int standardEdit;         // the voltage standard, typed by the user
+    // The edit of each SensorValue, indexed by it (Standard, Paper, Mark, NoPaper, Liner,
+    // Difference); 0 for a value the page does not show.
+    int valueEdits[kSensorValueCount];
     int intensityEdit;        // the light intensity, typed by the user
     int adjustButton;         // starts the adjustment
-    int activationEnables[3]; // edits enabled again by every activation
+    int activationEnables[3]; // edits enabled again by every activation (0: none)
+    int readingButtons[2];    // the buttons of params.readings: hidden by an adjustment start,
+                              // shown by a success or a reading
     const int* fontOrder;     // the controls that take the page font, in order
     int fontCount;
-    SensorKeys keys;          // where the file keeps the standard and levels
-    bool refreshBeforeEnable; // activation refreshes before it enables (transmissive)
-    Sensor sensor;            // the sensor of the page's adjustment, readings and check
-    int readingButtons[2];    // hidden by an adjustment start, shown by a success or reading
-};
+    ActivationOrder activationOrder;
 
-// The save after a successful single reading: two edit texts as displayed, the selected
-// sensitivity index and the intensity member (SensorReadings.h).
-using SaveReadingFn = void (*)(CIniFile& ini, const std::string& firstText,
-                               const std::string& secondText, int comboIndex, int intensity);
+    int EditOf(SensorValue value) const { return valueEdits[static_cast<int>(value)]; }
+};
 
 class CSensorPage : public CPropertyPage {
     Q_OBJECT
@@ -83,26 +89,22 @@ class CSensorPage : public CPropertyPage {
     // A worker started from this page still posts to it: the page waits for it to end.
     ~CSensorPage() override;
 
-    // The members that receive the sensor's values, in the derived page.
-    // adjustReading: the adjustment's reading (reflective m_fPaperVolt, transmissive
-    // m_fLinerVolt); checkFirst: the paper check's first sample (m_fMarkVolt / m_fLinerVolt);
-    // checkDerived: the check's derived voltage (m_fPaperVolt / m_fNoPaperVolt).
-    void SetSensorMembers(float* adjustReading, float* checkFirst, float* checkDerived);
-
     // The adjustment's start button.
     void OnAdjustStart();
     // The stop control beside the progress line: what an activation does to the run (the stop
     // request) and to the page (saved standard and levels loaded, controls enabled, refresh).
     void OnAdjustStop();
-    // A single reading button: the reading goes into member; then the save with the texts of
-    // the edits firstEdit and secondEdit as displayed after the refresh.
-    void OnSingleReading(float* member, int firstEdit, int secondEdit, SaveReadingFn save);
+    // A single reading button: the reading (an index of the sensor's readings) goes into the
+    // member of the value it measures; then the save with the edits' texts as displayed after
+    // the refresh.
+    void OnSingleReading(int reading);
     // The paper check button.
     void OnCheckPaper();
 
-    // Registers a member with its edit, in exchange order.
-    void ExchangeIntensity(int id, int32_t* value);          // 0..255
-    void ExchangeVoltage(int id, float* value, bool ranged); // 0.0..5.0 when ranged
+    // Registers a member with its edit, in exchange order: the intensity (0..255), or the
+    // member that shows one of the sensor's values.
+    void ExchangeIntensity(int32_t* value);
+    void ExchangeVoltage(SensorValue value, float* member, VoltageRange range);
 
     // "串口未打开!" when the port is closed; true when it is open.
     bool CheckPortOpen();
@@ -125,9 +127,13 @@ class CSensorPage : public CPropertyPage {
         int id;
         int32_t* intValue; // an integer field, or
         float* floatValue; // a float field
-        bool ranged;
+        VoltageRange range;
         double minValue, maxValue;
     };
+    // The member that shows a value; nullptr when the page has none.
+    float* Member(SensorValue value) const { return m_values[static_cast<int>(value)]; }
+    // The text of a value's edit as displayed.
+    std::string TextOf(SensorValue value) const;
     // Takes one field from its control into its member; on failure returns the framework's
     // message for it and leaves the member.
     bool Take(const Field& f, QString* message);
@@ -148,9 +154,7 @@ class CSensorPage : public CPropertyPage {
     QWidget* InputBlock();
 
     const SensorPageDesc& m_desc;
-    float* m_pAdjustReading = nullptr;
-    float* m_pCheckFirst = nullptr;
-    float* m_pCheckDerived = nullptr;
+    float* m_values[kSensorValueCount] = {};
     bool m_bAdjusting = false;
     CAdjustProgress* m_pProgress = nullptr;
     std::vector<Field> m_fields;

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the plain build, its Debian package
-# checked, the build under AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests
-# under ThreadSanitizer, the Windows syntax check of every source, the Windows build's tests
-# under Wine, the Windows installer's dry run, and a short bounded run of every fuzz target.
+# Installs what is missing, checks that every include points down the layers, builds, and runs
+# every test: the plain build, its Debian package checked, the build under AddressSanitizer +
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, the Windows syntax check
+# of every source, the Windows build's tests under Wine, the Windows installer's dry run, and a
+# short bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=${JOBS:-2}
+
+echo "== layering: every include points down, every source is listed"
+scripts/layering.sh
 
 echo "== build and test (default)"
 cmake --preset default >/dev/null

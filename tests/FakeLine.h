@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/SharedState.h"
 #include "device/LineBackend.h"
+#include "device/PortState.h"
 #include "device/Sleep.h"
 
 class FakeLine : public LineBackend {

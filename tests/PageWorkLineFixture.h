@@ -9,7 +9,8 @@
 
 #include "LineFixture.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 // How many suspensions of the monitor are held.
 inline int SuspendCount() {

@@ -15,7 +15,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/PortOpenSequence.h"
+#include "sensor/PortOpenSequence.h"
 #include "sim/VirtualPrinter.h"
 
 namespace e2e {

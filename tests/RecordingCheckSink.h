@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "pages/PaperCheck.h"
+#include "sensor/PaperCheck.h"
 
 struct RecordingCheckSink : PaperCheckSink {
     void FirstSample(float v) override { values.push_back(v); }

@@ -11,7 +11,8 @@
 
 #include "PrinterFixture.h"
 #include "ScratchParameterFile.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 

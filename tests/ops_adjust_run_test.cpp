@@ -6,8 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/SharedState.h"
-#include "pages/AdjustRun.h"
+#include "device/PortState.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/AdjustSearch.h"
+#include "sensor/AdjustSearch.h"
 
 namespace {
 

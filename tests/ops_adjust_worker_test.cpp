@@ -17,7 +17,8 @@
 #include "ScratchParameterFile.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 

@@ -22,9 +22,10 @@
 
 #include "PrinterFixture.h"
 #include "RecordingCheckSink.h"
-#include "pages/AdjustWorker.h"
-#include "pages/PaperCheck.h"
-#include "pages/SensorReadings.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
 
 namespace {
 

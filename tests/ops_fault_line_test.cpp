@@ -13,8 +13,9 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 

@@ -14,8 +14,9 @@
 #include "Shown.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
-#include "pages/PaperCheck.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+#include "sensor/PaperCheck.h"
 
 namespace {
 

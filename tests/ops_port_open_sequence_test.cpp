@@ -9,7 +9,7 @@
 #include "FakeLine.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/PortOpenSequence.h"
+#include "sensor/PortOpenSequence.h"
 
 namespace {
 

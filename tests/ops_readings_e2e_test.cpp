@@ -10,8 +10,8 @@
 #include "PrinterFixture.h"
 #include "RecordingCheckSink.h"
 #include "Shown.h"
-#include "pages/PaperCheck.h"
-#include "pages/SensorReadings.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
 
 namespace {
 

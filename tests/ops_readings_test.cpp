@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
 #include <thread>
 
 #include "PageWorkLineFixture.h"
@@ -14,8 +17,9 @@
 #include "Shown.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
-#include "pages/SensorReadings.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+#include "sensor/SensorReadings.h"
 
 namespace {
 
@@ -166,26 +170,39 @@ class ReadingSaveTest : public ::testing::Test {
     ScratchParameterFile file{"tarvello_ops_save_"};
 };
 
+// The texts a page displays, by value; a value the save should not ask for shows as "?".
+std::function<std::string(SensorValue)> Texts(std::map<SensorValue, std::string> texts) {
+    return [texts](SensorValue value) {
+        const auto it = texts.find(value);
+        return it == texts.end() ? std::string("?") : it->second;
+    };
+}
+
 TEST_F(ReadingSaveTest, ReflectiveSavesWriteTheirKeysInOrder) {
-    SaveReflectiveMarkReading(file.ini, "2.5098", "0", 3, 7);
+    SaveReading(file.ini, kReflectiveParams, kReflectiveParams.readings[kMarkReading],
+                Texts({{SensorValue::Mark, "2.5098"}, {SensorValue::Paper, "0"}}), 3, 7);
     EXPECT_EQ(file.Text(), "[RVoltage]\r\nRMid=2.5098\r\nRLow=0\r\n"
                            "[RConfig]\r\nRConfig1=3\r\nRConfig2=7\r\n");
     std::filesystem::remove(file.path);
     CIniFile fresh;
     fresh.SetFileName(file.path);
-    SaveReflectiveNoPaperReading(fresh, "0.1373", "2.98045", -1, 42);
+    SaveReading(fresh, kReflectiveParams, kReflectiveParams.readings[kReflectiveNoPaperReading],
+                Texts({{SensorValue::NoPaper, "0.1373"}, {SensorValue::Paper, "2.98045"}}), -1, 42);
     EXPECT_EQ(file.Text(), "[RVoltage]\r\nRHeigh=0.1373\r\nRLow=2.98045\r\n"
                            "[RConfig]\r\nRConfig1=-1\r\nRConfig2=42\r\n");
 }
 
 TEST_F(ReadingSaveTest, TransmissiveSavesWriteTheirKeysInOrder) {
-    SaveTransmissiveNoPaperReading(file.ini, "0", "2", 1, 140);
+    SaveReading(file.ini, kTransmissiveParams,
+                kTransmissiveParams.readings[kTransmissiveNoPaperReading],
+                Texts({{SensorValue::Paper, "0"}, {SensorValue::Standard, "2"}}), 1, 140);
     EXPECT_EQ(file.Text(), "[TVoltage]\r\nTLow=0\r\nTMid=2\r\n"
                            "[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
     std::filesystem::remove(file.path);
     CIniFile fresh;
     fresh.SetFileName(file.path);
-    SaveTransmissivePaperReading(fresh, "2", "2.4902", 0, 96);
+    SaveReading(fresh, kTransmissiveParams, kTransmissiveParams.readings[kPaperReading],
+                Texts({{SensorValue::Standard, "2"}, {SensorValue::NoPaper, "2.4902"}}), 0, 96);
     EXPECT_EQ(file.Text(), "[TVoltage]\r\nTMid=2\r\nTHeigh=2.4902\r\n"
                            "[TConfig]\r\nTConfig1=0\r\nTConfig2=96\r\n");
 }

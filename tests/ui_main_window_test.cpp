@@ -20,6 +20,7 @@
 #include "device/SerialPort.h"
 #include "pages/Page2.h"
 #include "pages/Page3.h"
+#include "sensor/AdjustState.h"
 
 using uitest::Find;
 using uitest::ReadFile;

@@ -18,6 +18,7 @@
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustState.h"
 #include "sim/VirtualPrinter.h"
 
 using tarvello::sim::FrameKind;

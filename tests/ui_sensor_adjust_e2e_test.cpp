@@ -11,6 +11,8 @@
 #include <chrono>
 #include <thread>
 
+#include "sensor/AdjustState.h"
+
 using namespace uitest;
 
 namespace {

@@ -19,9 +19,10 @@
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
 #include "pages/Page2.h"
 #include "pages/Page3.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 #include "sim/VirtualPrinter.h"
 
 namespace uitest {

@@ -13,10 +13,11 @@
 
 #include "app/TarvelloDlg.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
 #include "pages/Page2.h"
 #include "pages/Page3.h"
 #include "pages/PageAdjustProgress.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 
 using uitest::Find;
 using uitest::ReadFile;

@@ -24,11 +24,12 @@
 
 #include <unistd.h>
 
-#include "app/BackgroundRun.h"
-#include "app/NoteBox.h"
-#include "app/SharedState.h"
+#include "device/PortState.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
 #include "pages/Page1.h"
 #include "res/DialogLayout.h"
+#include "sensor/AdjustState.h"
 
 // The system's font configuration library keeps caches for the life of the process, which the
 // leak checker reports at exit; nothing of ours is suppressed.

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/Tone.h"
+#include "pages/Tone.h"
 
 namespace {
 

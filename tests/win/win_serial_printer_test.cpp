@@ -24,8 +24,9 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
-#include "pages/PaperCheck.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+#include "sensor/PaperCheck.h"
 
 namespace {
 

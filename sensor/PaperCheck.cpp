@@ -1,15 +1,15 @@
-#include "pages/PaperCheck.h"
+#include "sensor/PaperCheck.h"
 
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustWorker.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ PaperCheckEnd AskValue(CheckLine& line, const char* selector, int& value) {
 }
 
 float SampleVolts(const SensorParams& params, int value, float supply) {
-    return params.invertedSamples ? InvertedVoltsFromReading(value, supply)
-                                  : VoltsFromReading(value, supply);
+    return params.checkSampleVolts == RawVolts::Inverted ? InvertedVoltsFromReading(value, supply)
+                                                         : VoltsFromReading(value, supply);
 }
 
 PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink& sink) {
@@ -103,7 +103,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     // Single-precision members, with the division and factor in double precision.
     float difference = 0.0f;
     float derived = 0.0f;
-    if (params.sensor == Sensor::Reflective) {
+    if (params.checkDifference == CheckDifference::FirstMinusSecond) {
         difference = static_cast<float>((first - second) / 2.0 * 5.0);
         derived = first - difference;
     } else {

@@ -1,4 +1,4 @@
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustWorker.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,13 +8,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustRun.h"
-#include "pages/AdjustSearch.h"
-#include "pages/TextValidation.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustSearch.h"
+#include "sensor/AdjustState.h"
+#include "sensor/TextValidation.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 

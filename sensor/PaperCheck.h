@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "pages/SensorParams.h"
+#include "sensor/SensorParams.h"
 
 // The check wait in milliseconds from the printer's values K0f, K02 and K0e: the rate
 // R = (K0f - 64) * 12.5, q = (K02 * 10) / K0e in integer division (truncated toward zero), and

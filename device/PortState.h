@@ -1,7 +1,8 @@
-// The values that windows, pages and threads share, under their documented names.
+// The port's values that windows, pages and threads share, under their documented names.
 // Every one is a std::atomic of its documented type, so each access is whole and visible to
 // the other threads. Nothing here is a lock; exclusive use of the line comes from the line
-// lock of the serial primitives and the monitor's gate.
+// lock of the serial primitives and the monitor's gate. The adjustment's shared values live
+// with the adjustment (sensor/AdjustState.h).
 #pragma once
 
 #include <atomic>
@@ -30,11 +31,8 @@ class CMonitorThread;
 extern std::atomic<PortHandle> g_hCom;
 extern std::atomic<bool> g_bPortOpen;
 extern std::atomic<CMonitorThread*> g_pMonitorThread;
+// The sensor supply voltage (2.5, 3.3 or 5.0 V) by which raw sensor values become volts.
 extern std::atomic<float> g_fSensorSupply;
 extern std::atomic<PortSettings> g_PortSettings;
+// The result of the open sequence's last step (0 success, 1 failure).
 extern std::atomic<int32_t> g_nPortResult;
-extern std::atomic<float> g_fAdjustTarget;
-extern std::atomic<float> g_fAdjustResult;
-extern std::atomic<int32_t> g_nSensitivity;
-extern std::atomic<int32_t> g_nIntensity;
-extern std::atomic<bool> g_bAdjustStop;

@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-#include "pages/SensorParams.h"
+#include "sensor/SensorParams.h"
 
 // The search's own state, private to one run; all zero at its start.
 struct AdjustSearchState {

@@ -1,9 +1,10 @@
-#include "pages/AdjustRun.h"
+#include "sensor/AdjustRun.h"
 
 #include <atomic>
 #include <mutex>
 
-#include "app/SharedState.h"
+#include "device/PortState.h"
+#include "sensor/AdjustState.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/SharedState.h"
 #include "device/PortOpenError.h"
+#include "device/PortState.h"
 
 class DisplaySink;
 

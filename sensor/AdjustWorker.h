@@ -21,8 +21,8 @@
 #include <optional>
 #include <string>
 
-#include "pages/AdjustSearch.h"
-#include "pages/SensorParams.h"
+#include "sensor/AdjustSearch.h"
+#include "sensor/SensorParams.h"
 
 class CIniFile;
 

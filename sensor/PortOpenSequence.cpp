@@ -1,4 +1,4 @@
-#include "pages/PortOpenSequence.h"
+#include "sensor/PortOpenSequence.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/Tone.h"
+#include "pages/Tone.h"
 
 #include <QAudioDevice>
 #include <QAudioSink>

@@ -1,4 +1,4 @@
-#include "app/NoteBox.h"
+#include "pages/NoteBox.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/Tone.h"
+#include "pages/Tone.h"
 #include "store/IniFile.h"
 
 #ifdef _WIN32

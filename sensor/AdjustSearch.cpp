@@ -1,4 +1,4 @@
-#include "pages/AdjustSearch.h"
+#include "sensor/AdjustSearch.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,7 +13,8 @@ double BandLow(float target) {
 }
 
 double BandHigh(const SensorParams& params, float target) {
-    return params.bandAboveTarget ? static_cast<double>(target) + 0.1 : static_cast<double>(target);
+    return params.band == Band::AroundTarget ? static_cast<double>(target) + 0.1
+                                             : static_cast<double>(target);
 }
 
 // The coarse or halving move of a reading outside the band.
@@ -24,7 +25,7 @@ void MoveIntensity(const SensorParams& params, AdjustSearchState& state, int& in
             intensity += std::abs(state.anchor - intensity) / 2;
         } else {
             const int step = intensity <= 143 ? 32 : 16;
-            if (params.anchorAfterUpStep) {
+            if (params.upStepAnchor == UpStepAnchor::AfterStep) {
                 intensity += step;
                 state.anchor = intensity;
             } else {
@@ -101,8 +102,8 @@ std::vector<uint8_t> AdjustFrameForPass(const SensorParams& params, int& sensiti
 }
 
 float AdjustVolts(const SensorParams& params, int reading, float supply) {
-    return params.invertedAdjustVolts ? InvertedVoltsFromReading(reading, supply)
-                                      : VoltsFromReading(reading, supply);
+    return params.adjustVolts == RawVolts::Inverted ? InvertedVoltsFromReading(reading, supply)
+                                                    : VoltsFromReading(reading, supply);
 }
 
 bool InBand(const SensorParams& params, float standard, float result) {

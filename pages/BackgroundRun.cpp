@@ -1,4 +1,4 @@
-#include "app/BackgroundRun.h"
+#include "pages/BackgroundRun.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,13 +1,13 @@
-#include "pages/SensorReadings.h"
+#include "sensor/SensorReadings.h"
 
 #include <vector>
 
-#include "app/SharedState.h"
 #include "device/ExchangeVoltage.h"
+#include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
-#include "pages/AdjustWorker.h"
+#include "sensor/AdjustWorker.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
 
@@ -71,37 +71,17 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
     if (volts == 0.0f) {
         return std::nullopt; // no reply or no reading: nothing changes
     }
-    if (sensor == Sensor::Transmissive) {
+    if (params.readingVolts == ReadingVolts::SupplyMinus) {
         return supply - volts;
     }
     return volts;
 }
 
-void SaveReflectiveMarkReading(CIniFile& ini, const std::string& markText,
-                               const std::string& paperText, int comboIndex, int intensity) {
-    ini.WriteString(kSecRVoltage, kKeyRMid, markText);
-    ini.WriteString(kSecRVoltage, kKeyRLow, paperText);
-    WriteLevels(ini, kReflectiveKeys, comboIndex, intensity);
-}
-
-void SaveReflectiveNoPaperReading(CIniFile& ini, const std::string& noPaperText,
-                                  const std::string& paperText, int comboIndex, int intensity) {
-    ini.WriteString(kSecRVoltage, kKeyRHeigh, noPaperText);
-    ini.WriteString(kSecRVoltage, kKeyRLow, paperText);
-    WriteLevels(ini, kReflectiveKeys, comboIndex, intensity);
-}
-
-void SaveTransmissiveNoPaperReading(CIniFile& ini, const std::string& paperText,
-                                    const std::string& standardText, int comboIndex,
-                                    int intensity) {
-    ini.WriteString(kSecTVoltage, kKeyTLow, paperText);
-    ini.WriteString(kSecTVoltage, kKeyTMid, standardText);
-    WriteLevels(ini, kTransmissiveKeys, comboIndex, intensity);
-}
-
-void SaveTransmissivePaperReading(CIniFile& ini, const std::string& standardText,
-                                  const std::string& noPaperText, int comboIndex, int intensity) {
-    ini.WriteString(kSecTVoltage, kKeyTMid, standardText);
-    ini.WriteString(kSecTVoltage, kKeyTHeigh, noPaperText);
-    WriteLevels(ini, kTransmissiveKeys, comboIndex, intensity);
+void SaveReading(CIniFile& ini, const SensorParams& params, const SingleReading& reading,
+                 const std::function<std::string(SensorValue)>& textOf, int comboIndex,
+                 int intensity) {
+    for (const ReadingSaveText& save : reading.saves) {
+        ini.WriteString(params.keys->szVoltageSection, save.key, textOf(save.from));
+    }
+    WriteLevels(ini, *params.keys, comboIndex, intensity);
 }

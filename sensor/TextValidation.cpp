@@ -1,4 +1,4 @@
-#include "pages/TextValidation.h"
+#include "sensor/TextValidation.h"
 
 #include <charconv>
 #include <climits>
