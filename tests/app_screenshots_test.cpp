@@ -1,6 +1,6 @@
 // --screenshots never waits for a click: a port that does not open ends the run at once with
 // the reason and the window's result 1, no picture made, the tool's boxes as they were after.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QDir>
 

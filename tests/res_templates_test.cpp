@@ -2,7 +2,7 @@
 // rectangle (dialog units), text, style, label and list item written out here by hand; then
 // the window as a person uses it: a real mouse click at the centre of every control reaches
 // that control, and assistive technology finds each edit and list by its label.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -2,7 +2,7 @@
 // opened through the port page, the monitor polling, and helpers to drive the sensor pages.
 #pragma once
 
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QCoreApplication>
 #include <QEvent>

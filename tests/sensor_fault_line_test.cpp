@@ -2,7 +2,7 @@
 // The adjustment worker's ends under faults, on a scripted line with virtual time: a printer
 // that keeps sending during the start purge, a close that begins while the worker waits for
 // its reply, and how each way a run ends (or goes on without readings) is recorded for the
-// page. (The same faults end to end on the virtual printer: ops_fault_e2e_test.)
+// page. (The same faults end to end on the virtual printer: sensor_fault_e2e_test.)
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -2,7 +2,7 @@
 // refusal of a typed standard or intensity before anything is saved, sent or started, the
 // adjustment's update event (display on every event, enable and save on a reading in the
 // band) and the place of the progress line and its stop control, with room for their texts.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QCoreApplication>
 #include <QEvent>

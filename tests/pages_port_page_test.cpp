@@ -1,7 +1,7 @@
 // The port page without a printer: the port list as a person reads it (the device each item
 // opens, wide enough to read), and the reasons the box gives for the open sequence's write
 // failures, on a scripted line.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-// The record of the latest adjustment run, where the worker's tests (ops_fault_line_test) do not
+// The record of the latest adjustment run, where the worker's tests (sensor_fault_line_test) do not
 // reach: the round of levels while the intensity underflows, passes without a reading of two
 // kinds in one run, and a new start that forgets who asked for the last stop.
 #include <gtest/gtest.h>

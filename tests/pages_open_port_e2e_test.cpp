@@ -4,7 +4,7 @@
 // silent, answers garbage or hangs up, a port that does not exist or that another program
 // holds (each with the reason the box gives), the close, and closing the window with the port
 // open. The handlers run their exchanges on worker threads; the tests wait on the event loop.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <memory>
 #include <string>

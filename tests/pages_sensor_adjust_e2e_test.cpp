@@ -6,7 +6,7 @@
 // fails leaves the page adjusting and says that the run has stopped; the stop control, the
 // note of a standard out of reach, replies without a reading, silence and a hang-up, each
 // with what the progress line says.
-#include "ui_sensor_e2e_support.h"
+#include "SensorPageE2E.h"
 
 #include <chrono>
 #include <thread>

@@ -1,7 +1,7 @@
 // The main window and its pages without a printer: layout from the templates, the supply
 // choice, the port page's lists and defaults, the sensor pages' loading and data exchange,
 // leaving a page, the handlers' port check and the About box.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QAccessible>
 #include <QAction>

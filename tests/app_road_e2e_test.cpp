@@ -6,7 +6,7 @@
 // are written out below, worked by hand from the virtual printer's sensor model (at level 3 a
 // reflective reading over paper is 240 - 0.8 x intensity counts, a transmissive one through
 // liner 15 + 0.8 x intensity, each rounded) and the search's rules.
-#include "ui_sensor_e2e_support.h"
+#include "SensorPageE2E.h"
 
 using namespace uitest;
 namespace sim = tarvello::sim;

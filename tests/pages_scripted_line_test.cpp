@@ -2,7 +2,7 @@
 // after a failed write and after a 'Yes' to the handshake, which activations stop a running
 // adjustment, a success whose levels an activation tries to overwrite, the window taking no
 // input while a reading runs, and saves of a parameter file that cannot be written.
-#include "ui_test_support.h"
+#include "UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QAction>

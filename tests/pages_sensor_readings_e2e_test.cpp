@@ -3,7 +3,7 @@
 // real time: the frames on the wire, what each page shows and saves (in order, byte for byte),
 // a failed reading that changes nothing, the paper checks' values from the printer's samples
 // with nothing saved, and a check during an adjustment, which stops it first.
-#include "ui_sensor_e2e_support.h"
+#include "SensorPageE2E.h"
 
 #include "app/Screenshots.h"
 #include "sim/SensorModel.h"
