@@ -2,6 +2,201 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>AdjustProgress</name>
+    <message>
+        <source>自动调节中: 第 %1 次  </source>
+        <translation>Adjusting, pass %1: </translation>
+    </message>
+    <message>
+        <source>打印机无应答 (连续 %1 次)</source>
+        <translation>no reply (%1 in a row)</translation>
+    </message>
+    <message>
+        <source>应答无读数 (连续 %1 次)</source>
+        <translation>no reading (%1 in a row)</translation>
+    </message>
+    <message>
+        <source>此介质可能达不到该电压标准</source>
+        <translation>may not reach this standard</translation>
+    </message>
+    <message>
+        <source>灵敏度 %1  发光强度 %2</source>
+        <translation>level %1, intensity %2</translation>
+    </message>
+    <message>
+        <source> (第 %1 次)</source>
+        <translation> (pass %1)</translation>
+    </message>
+    <message>
+        <source>自动调节已停止: 按了“停止”</source>
+        <translation>Adjustment stopped: Stop pressed</translation>
+    </message>
+    <message>
+        <source>自动调节已停止: 切换了页面</source>
+        <translation>Adjustment stopped: page changed</translation>
+    </message>
+    <message>
+        <source>自动调节已停止</source>
+        <translation>Adjustment stopped</translation>
+    </message>
+    <message>
+        <source>自动调节已停止: 串口已关闭</source>
+        <translation>Adjustment stopped: port closed</translation>
+    </message>
+    <message>
+        <source>自动调节已停止: 命令无法写入串口</source>
+        <translation>Adjustment stopped: port write failed</translation>
+    </message>
+    <message>
+        <source>自动调节完成: 灵敏度 %1  发光强度 %2  %3 V</source>
+        <translation>Adjusted: level %1, intensity %2, %3 V</translation>
+    </message>
+    <message>
+        <source>正在停止自动调节…</source>
+        <translation>Stopping the adjustment…</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止自动调节</source>
+        <translation>Stop the adjustment</translation>
+    </message>
+</context>
+<context>
+    <name>NoteBox</name>
+    <message>
+        <source>文件只读或没有写入权限</source>
+        <translation>the file is read-only or may not be written</translation>
+    </message>
+    <message>
+        <source>文件系统只读</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘空间不足</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>无法写入文件</source>
+        <translation>the file could not be written</translation>
+    </message>
+    <message>
+        <source>参数文件保存失败!
+文件: %1
+原因: %2</source>
+        <translation>Parameter file not saved!
+File: %1
+Reason: %2</translation>
+    </message>
+    <message>
+        <source>串口未打开!</source>
+        <translation>Port not open!</translation>
+    </message>
+    <message>
+        <source>串口打开错误!</source>
+        <translation>Port open error!</translation>
+    </message>
+</context>
+<context>
+    <name>Page1</name>
+    <message>
+        <source>请按“关闭端口”后再试。</source>
+        <translation> Press “Close port” and try again.</translation>
+    </message>
+    <message>
+        <source>握手命令无法写入 %1。</source>
+        <translation>The handshake command could not be written to %1.</translation>
+    </message>
+    <message>
+        <source>打印机在 1 秒内没有应答握手命令。请检查打印机电源、连接线和波特率。</source>
+        <translation>The printer did not answer the handshake within 1 second. Check the printer&apos;s power, the cable and the baud rate.</translation>
+    </message>
+    <message>
+        <source>打印机的应答不是 “Y”，收到：%1。请检查波特率和其他设置。</source>
+        <translation>The printer answered %1 instead of “Y”. Check the baud rate and the other settings.</translation>
+    </message>
+    <message>
+        <source>访问码命令无法写入 %1。</source>
+        <translation>The access code command could not be written to %1.</translation>
+    </message>
+    <message>
+        <source>没有选择串口。</source>
+        <translation>No port is selected.</translation>
+    </message>
+    <message>
+        <source>设备 %1 不存在。请检查串口号，以及 USB 转串口线是否已插好。</source>
+        <translation>The device %1 does not exist. Check the port, and that the USB serial adapter is plugged in.</translation>
+    </message>
+    <message>
+        <source>%1 已被另一个程序占用。请关闭正在使用它的程序后再试。</source>
+        <translation>%1 is in use by another program. Close that program and try again.</translation>
+    </message>
+    <message>
+        <source>没有打开 %1 的权限。在 Linux 上，用户须属于 dialout 组（sudo usermod -aG dialout 用户名，然后重新登录）。</source>
+        <translation>No permission to open %1. On Linux the user must be in the group dialout (sudo usermod -aG dialout USER, then log in again).</translation>
+    </message>
+    <message>
+        <source>没有打开 %1 的权限。</source>
+        <translation>No permission to open %1.</translation>
+    </message>
+    <message>
+        <source>%1 无法按所选设置配置（波特率、数据位、停止位、校验位或握手信号）。</source>
+        <translation>%1 does not accept the chosen settings (baud rate, data bits, stop bits, parity or handshake).</translation>
+    </message>
+    <message>
+        <source>系统拒绝打开 %1。</source>
+        <translation>The system refused to open %1.</translation>
+    </message>
+</context>
+<context>
+    <name>PageSensor</name>
+    <message>
+        <source>请输入一个整数。</source>
+        <translation>Enter an integer.</translation>
+    </message>
+    <message>
+        <source>请输入一个数字。</source>
+        <translation>Enter a number.</translation>
+    </message>
+    <message>
+        <source>请输入一个介于 %1 和 %2 之间的整数。</source>
+        <translation>Enter an integer from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>请输入一个介于 %1 和 %2 之间的数字。</source>
+        <translation>Enter a number from %1 to %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TarvelloDlg</name>
+    <message>
+        <source>界面: 中文</source>
+        <translation>Interface: Chinese</translation>
+    </message>
+    <message>
+        <source>界面: English</source>
+        <translation>Interface: English</translation>
+    </message>
+    <message>
+        <source>无法保存界面语言的选择。</source>
+        <translation>The choice of language could not be saved.</translation>
+    </message>
+    <message>
+        <source>界面语言在下次启动时切换。</source>
+        <translation>The interface changes its language at the next start.</translation>
+    </message>
+</context>
+<context>
     <name>Templates</name>
     <message>
         <source>Tarvello 1.5 版</source>
@@ -9,7 +204,7 @@
     </message>
     <message>
         <source>标签打印机介质传感器调试</source>
-        <translation>Label printer media sensor setup</translation>
+        <translation>Label printer sensor setup</translation>
     </message>
     <message>
         <source>确定</source>
@@ -29,7 +224,7 @@
     </message>
     <message>
         <source>微动开关</source>
-        <translation>Head switch</translation>
+        <translation>Head sw.</translation>
     </message>
     <message>
         <source>传感器电源</source>
