@@ -68,6 +68,10 @@ bool RememberLanguage(Language language) {
     return settings.status() == QSettings::NoError;
 }
 
+Language StartLanguage(std::optional<Language> commandLine) {
+    return commandLine ? *commandLine : RememberedLanguage();
+}
+
 bool InstallLanguage(Language language) {
     std::unique_ptr<QTranslator>& installed = Installed();
     if (language == Language::Chinese) {

@@ -21,6 +21,10 @@ Language RememberedLanguage();
 // Remembers the language for the next runs; false when the settings store could not be written.
 bool RememberLanguage(Language language);
 
+// The language of a start: the one of the command line when it names one, else the remembered
+// one.
+Language StartLanguage(std::optional<Language> commandLine);
+
 // Makes the language the one of every text created from now on: English installs its
 // translation into the application (the installed .qm file next to the program when there is
 // one, the one built into the program otherwise), Chinese removes it. False when English was

@@ -20,6 +20,7 @@
 #include "pages/BackgroundRun.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
+#include "res/TemplateText.h"
 #include "res/Templates.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
@@ -114,7 +115,7 @@ void CTarvelloDlg::OnInitDialog() {
 
     // 2. The About command: in the system menu where the platform has one, and everywhere in
     //    the window's context menu and on F1.
-    const QString aboutText = QString::fromUtf8(ResourceString(kIdsAboutBox));
+    const QString aboutText = TemplateText(ResourceString(kIdsAboutBox));
     if (!aboutText.isEmpty()) {
 #ifdef _WIN32
         HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
@@ -132,6 +133,7 @@ void CTarvelloDlg::OnInitDialog() {
         m_actAbout = about;
         setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+    AddLanguageCommands();
 
     // 3. The icon, large and small.
     QIcon icon;
@@ -264,8 +266,12 @@ bool CTarvelloDlg::event(QEvent* e) {
 }
 
 void CTarvelloDlg::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::EnabledChange && m_actAbout)
-        m_actAbout->setEnabled(isEnabled());
+    if (e->type() == QEvent::EnabledChange) {
+        for (QAction* action : {m_actAbout, m_actLanguage[0], m_actLanguage[1]}) {
+            if (action)
+                action->setEnabled(isEnabled());
+        }
+    }
     QDialog::changeEvent(e);
 }
 
@@ -275,6 +281,10 @@ bool CTarvelloDlg::nativeEvent(const QByteArray& eventType, void* message, qintp
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
         if (isEnabled())
             OnAboutBox();
+        *result = 0;
+        return true;
+    }
+    if (msg->message == WM_SYSCOMMAND && OnLanguageSysCommand(msg->wParam & 0xFFF0)) {
         *result = 0;
         return true;
     }

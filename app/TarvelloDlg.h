@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/Language.h"
 #include "device/StatusMonitor.h"
 #include "pages/Page1.h"
 #include "pages/Page2.h"
@@ -35,6 +36,9 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
 
     // The About box.
     void OnAboutBox();
+    // The language chosen from the window's menu: remembered for the next start, which it
+    // applies at; the window says so.
+    void OnLanguage(tarvello::app::Language language);
 
     QTabWidget* Sheet() const { return m_sheet; }
     // The control of the window with the numeric id, or nullptr.
@@ -45,6 +49,9 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     // A window that takes no input (a handler's exchange runs) offers no About box either.
     void changeEvent(QEvent* e) override;
 #ifdef _WIN32
+    // A language command of the system menu: true when command is one (taken or, while the
+    // window takes no input, ignored).
+    bool OnLanguageSysCommand(unsigned command);
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
 
@@ -54,6 +61,8 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
 
   private:
     void OnInitDialog();
+    // The language commands beside the About command.
+    void AddLanguageCommands();
     // Copies the status members into their edits ("%.6g").
     void UpdateStatusFields();
     void FinishClose(int result);
@@ -67,6 +76,8 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     CIniFile m_ini;
     QComboBox* m_cbSupply = nullptr;
     QAction* m_actAbout = nullptr;
+    QAction* m_actLanguage[2] = {nullptr, nullptr};                        // Chinese, English
+    tarvello::app::Language m_langNext = tarvello::app::Language::Chinese; // checked in the menu
     float m_fRibbonSensor = 0.0f;
     float m_fPresenceSensor = 0.0f;
     float m_fMicroSwitch = 0.0f;
