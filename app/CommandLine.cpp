@@ -26,6 +26,11 @@ void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
         if (options.strScreenshots.empty())
             options.strError = "--screenshots needs a directory";
     }
+    if (parser.isSet(QStringLiteral("lang"))) {
+        options.language = tarvello::app::LanguageFromCode(parser.value(QStringLiteral("lang")));
+        if (!options.language)
+            options.strError = "--lang takes zh (Chinese) or en (English)";
+    }
     if (options.strError.empty() && options.bSimulate && !options.strPort.empty())
         options.strError = "--simulate and --port exclude each other";
 }
@@ -48,6 +53,10 @@ void DeclareOptions(QCommandLineParser& parser) {
                         "the documentation); a port that does not open or any message of the "
                         "tool ends it with the reason and exit code 1"),
          QStringLiteral("DIR")},
+        {QStringLiteral("lang"),
+         QStringLiteral("the window's language: zh (Chinese, the default) or en (English); "
+                        "without it, the one last chosen in the window's menu"),
+         QStringLiteral("zh|en")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this text")},
         {QStringLiteral("version"), QStringLiteral("show the version")},
     });
