@@ -4,6 +4,7 @@
 #include "pages/PageSensor.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QLocale>
