@@ -44,7 +44,7 @@ void ShowValidationMessage(QWidget* owner, const QString& text);
 void ReportSaveFailure(QWidget* owner, const CIniFile& ini);
 // The text of that box.
 QString SaveFailureText(const CIniFile& ini);
-// A tone of frequency Hz for durationMs through the sound system where one exists (app/Tone.h);
+// A tone of frequency Hz for durationMs through the sound system where one exists (pages/Tone.h);
 // where there is none, Beep on Windows and the system bell elsewhere. Never blocks the calling
 // thread.
 void SoundBeep(unsigned frequency, unsigned durationMs);

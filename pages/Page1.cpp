@@ -266,8 +266,8 @@ bool CPage1::OnSetActive() {
 }
 
 void CPage1::OnOpenPort() {
-    // 1. The selections into g_PortSettings: port, handshake, baud rate, data bits, stop bits,
-    //    parity. A list without a selection leaves its field, except port and handshake.
+    // The selections into g_PortSettings: port, handshake, baud rate, data bits, stop bits,
+    // parity. A list without a selection leaves its field, except port and handshake.
     PortSettings settings = g_PortSettings.load();
     const int portItem = m_cbPort->currentIndex();
     settings.nPort = portItem >= 0 ? m_cbPort->itemData(portItem).toInt() : -1;
@@ -286,8 +286,8 @@ void CPage1::OnOpenPort() {
         settings.byParity = static_cast<uint8_t>(parity);
     g_PortSettings = settings;
 
-    // 2.-8. on a worker thread: the handshake takes more than a second, and the window keeps
-    // painting while it takes no input.
+    // The open sequence on a worker thread: the handshake takes more than a second, and the
+    // window keeps painting while it takes no input.
     auto result = std::make_shared<PortOpenResult>();
     const QString port = portItem >= 0 ? m_cbPort->itemText(portItem) : QString();
     DisplaySink* sink = m_pSink;
@@ -302,7 +302,7 @@ void CPage1::OnOpenPort() {
 }
 
 void CPage1::OnPortOpened() {
-    // 3. The port is open.
+    // The port is open: only "关闭端口" can be clicked.
     m_btnOpen->setEnabled(false);
     m_btnClose->setEnabled(true);
 }
@@ -318,8 +318,8 @@ void CPage1::OnOpenFinished(const PortOpenResult& result, const QString& port) {
 }
 
 void CPage1::OnClosePort() {
-    // 1. Disable "关闭端口"; 2. close the port (the monitor sees the cleared flag and ends)
-    //    on a worker thread; 3. enable "打开端口".
+    // "关闭端口" disabled, the port closed on a worker thread (the monitor sees the cleared
+    // flag and ends), then "打开端口" enabled.
     m_btnClose->setEnabled(false);
     tarvello::ui::RunInBackground(
         this, window(),

@@ -35,7 +35,7 @@ class CPage1 : public CPropertyPage {
     void FillPortList();
     // The opened port list wide enough for every item's text and detail.
     void FitPortPopup();
-    // Step 3 of the open sequence, posted by the worker once the port is open.
+    // The buttons swapped, posted by the open sequence's worker once the port is open.
     void OnPortOpened();
     // The end of the open sequence on the UI thread: the error box with the reason, and the
     // beep after a failed handshake. port: the chosen item's text.

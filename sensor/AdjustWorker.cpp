@@ -131,6 +131,39 @@ int EndWith(AdjustEnd end) {
     return end == AdjustEnd::kPortClosed || end == AdjustEnd::kWriteFailed ? 1 : 0;
 }
 
+// The search step on one pass's reply: the shared levels and reading updated, the run record
+// told, the page's update posted after a reading. True when the run has found its levels (the
+// ones the pass's frame carried, also recorded for the page).
+bool TakeReply(const SensorParams& params, AdjustSearchState& state, const AdjustLevels& sent,
+               const uint8_t* reply, uint32_t count, const std::function<void()>& postUpdate) {
+    // The step works on the shared levels as they are now (a page activation may have
+    // loaded saved ones during the pass) and stores them back.
+    AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
+    float result = g_fAdjustResult.load();
+    const AdjustReplyResult step = AdjustOnReply(params, state, levels, g_fAdjustTarget.load(),
+                                                 g_fSensorSupply.load(), reply, count, result);
+    if (step.hadReading) {
+        g_fAdjustResult.store(result);
+    }
+    if (step.outcome == AdjustStepOutcome::Success) {
+        // The levels found are the ones the successful frame carried, not levels that a
+        // page activation loaded into the shared state during the pass.
+        levels = sent;
+        s_success.store(kSuccessSet | static_cast<uint32_t>(sent.sensitivity) << 16 |
+                        static_cast<uint32_t>(sent.intensity));
+    }
+    g_nSensitivity.store(levels.sensitivity);
+    g_nIntensity.store(levels.intensity);
+    NoteAdjustReply(step.hadReading, count);
+    if (step.outcome == AdjustStepOutcome::Success) {
+        NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
+    }
+    if (step.hadReading && postUpdate) {
+        postUpdate();
+    }
+    return step.outcome == AdjustStepOutcome::Success;
+}
+
 int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     const SensorParams& params = ParamsOf(sensor);
     RaiseThreadPriority();
@@ -169,32 +202,7 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         if (!AwaitReply(params, reply, count)) {
             return EndWith(AdjustEnd::kPortClosed);
         }
-        // The step works on the shared levels as they are now (a page activation may have
-        // loaded saved ones during the pass) and stores them back.
-        AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
-        float result = g_fAdjustResult.load();
-        const AdjustReplyResult step = AdjustOnReply(params, state, levels, g_fAdjustTarget.load(),
-                                                     g_fSensorSupply.load(), reply, count, result);
-        if (step.hadReading) {
-            g_fAdjustResult.store(result);
-        }
-        if (step.outcome == AdjustStepOutcome::Success) {
-            // The levels found are the ones the successful frame carried, not levels that a
-            // page activation loaded into the shared state during the pass.
-            levels = sent;
-            s_success.store(kSuccessSet | static_cast<uint32_t>(sent.sensitivity) << 16 |
-                            static_cast<uint32_t>(sent.intensity));
-        }
-        g_nSensitivity.store(levels.sensitivity);
-        g_nIntensity.store(levels.intensity);
-        NoteAdjustReply(step.hadReading, count);
-        if (step.outcome == AdjustStepOutcome::Success) {
-            NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
-        }
-        if (step.hadReading && postUpdate) {
-            postUpdate();
-        }
-        if (step.outcome == AdjustStepOutcome::Success) {
+        if (TakeReply(params, state, sent, reply, count, postUpdate)) {
             return 0;
         }
     }

@@ -21,7 +21,7 @@ PortOpenResult RunPortOpenSequence(const PortSettings& settings, DisplaySink* si
     PortOpenResult result;
     result.device = PortDeviceName(settings.nPort);
 
-    // 2. Open and configure the port.
+    // Open and configure the port.
     g_nPortResult = OpenPort(settings);
     if (g_nPortResult != 0) {
         result.failedStep = PortOpenStep::kOpen;
@@ -29,10 +29,10 @@ PortOpenResult RunPortOpenSequence(const PortSettings& settings, DisplaySink* si
         return result;
     }
     if (portOpened) {
-        portOpened(); // 3. the page swaps its buttons
+        portOpened(); // the port page swaps its buttons
     }
 
-    // 4. The connection frame.
+    // The connection frame.
     const std::vector<uint8_t> connect = BuildConnectFrame();
     g_nPortResult = WritePort(connect.data(), connect.size());
     if (g_nPortResult != 0) {
@@ -40,10 +40,10 @@ PortOpenResult RunPortOpenSequence(const PortSettings& settings, DisplaySink* si
         return result;
     }
 
-    // 5. One second for the printer's answer.
+    // One second for the printer's answer.
     tarvello::Sleep(kHandshakeWaitMs);
 
-    // 6. The answer must begin with 'Y'; otherwise the port is closed again.
+    // The answer must begin with 'Y'; otherwise the port is closed again.
     uint8_t reply[kReplyCapacity];
     std::memset(reply, 0, sizeof reply);
     uint32_t count = 0;
@@ -56,7 +56,7 @@ PortOpenResult RunPortOpenSequence(const PortSettings& settings, DisplaySink* si
         return result;
     }
 
-    // 7. The access code: its 11 frame bytes and the 0x00 after them.
+    // The access code: its 11 frame bytes and the 0x00 after them.
     const std::vector<uint8_t> access = BuildAccessFrame();
     g_nPortResult = WritePort(access.data(), access.size());
     if (g_nPortResult != 0) {
@@ -64,7 +64,7 @@ PortOpenResult RunPortOpenSequence(const PortSettings& settings, DisplaySink* si
         return result;
     }
 
-    // 8. The status monitor.
+    // The status monitor.
     StartStatusMonitor(sink);
     return result;
 }

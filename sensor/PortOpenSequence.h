@@ -38,7 +38,7 @@ struct PortOpenResult {
     }
 };
 
-// Steps 2 to 8 of the port page's open sequence on the calling thread: OpenPort, STX "k" CR, a
+// The open sequence after the settings are chosen, on the calling thread: OpenPort, STX "k" CR, a
 // 1000 ms wait, one ReadPort of up to 10 bytes whose first byte must be 'Y' (else ClosePort),
 // the 12-byte access frame, the status monitor with sink. g_nPortResult holds the result of
 // the last step taken. portOpened, when given, is called right after the port has opened.

@@ -143,6 +143,8 @@ class VirtualPrinter {
 
     // Platform side (pseudo-terminal, server loop).
     void Run();
+    bool Serve(bool& blocked);
+    void WriteDue(std::chrono::steady_clock::time_point now, bool& blocked);
     void ClosePipe();
     // The loop's work, platform independent.
     int SleepMs(std::chrono::steady_clock::time_point now, bool blocked) const;
@@ -152,11 +154,19 @@ class VirtualPrinter {
     void Wake();
     bool AwaitsQuiet() const;
     void Feed(unsigned char byte, std::chrono::steady_clock::time_point now);
+    void FeedFrame(char c, std::chrono::steady_clock::time_point now);
+    void FeedCommand(char cmd, std::chrono::steady_clock::time_point now);
+    void FeedReadingOrCheck(char c, std::chrono::steady_clock::time_point now);
     void CheckIdleFrame(std::chrono::steady_clock::time_point now);
     void Complete(FrameKind kind, std::chrono::steady_clock::time_point now);
     void CompleteUnknown();
-    void Record(const Frame& frame); // mutex_ held
-    std::string Answer(Frame& frame);
+    void Record(const Frame& frame);  // mutex_ held
+    std::string Answer(Frame& frame); // mutex_ held, as are the three below
+    std::string StatusReply() const;
+    std::string AnswerReading(Frame& frame);
+    void TakeCheckSamples();
+    std::string AnswerKe(const std::string& selector) const;
+    void Reply(std::string reply, FrameKind kind, std::chrono::steady_clock::time_point now);
     std::string Garbage(std::size_t length);
     void Queue(std::string reply, std::chrono::steady_clock::time_point now);
     void DoHangUp();

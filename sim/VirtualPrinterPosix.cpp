@@ -97,66 +97,75 @@ void VirtualPrinter::ClosePipe() {
 
 void VirtualPrinter::Run() {
     bool blocked = false; // the last write found the line full
-    char buffer[4096];
-    while (!stop_) {
-        if (hangUpRequest_) {
-            DoHangUp();
-            return;
+    while (!stop_ && Serve(blocked)) {
+    }
+}
+
+// One turn of the server loop: waits for a byte, a due reply, a frame's quiet line or a wake-up,
+// takes what came in, and writes what is due. False once the line has been hung up.
+bool VirtualPrinter::Serve(bool& blocked) {
+    if (hangUpRequest_) {
+        DoHangUp();
+        return false;
+    }
+    Clock::time_point now = Clock::now();
+    const int timeout = SleepMs(now, blocked);
+    pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
+                     {wake_[0], POLLIN, 0}};
+    int ready = poll(fds, 2, timeout);
+    now = Clock::now();
+    if (ready > 0 && (fds[1].revents & POLLIN)) {
+        char drain[16];
+        while (read(wake_[0], drain, sizeof drain) > 0) {
         }
-        Clock::time_point now = Clock::now();
-        const int timeout = SleepMs(now, blocked);
-        pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (blocked ? POLLOUT : 0)), 0},
-                         {wake_[0], POLLIN, 0}};
-        int ready = poll(fds, 2, timeout);
-        pollfd& pfd = fds[0];
-        now = Clock::now();
-        if (ready > 0 && (fds[1].revents & POLLIN)) {
-            char drain[16];
-            while (read(wake_[0], drain, sizeof drain) > 0) {
-            }
+    }
+    if (ready > 0 && (fds[0].revents & POLLIN)) {
+        char buffer[4096];
+        ssize_t n = read(master_, buffer, sizeof buffer);
+        if (n > 0) {
+            Received(buffer, static_cast<std::size_t>(n), now);
         }
-        if (ready > 0 && (pfd.revents & POLLIN)) {
-            ssize_t n = read(master_, buffer, sizeof buffer);
+    }
+    CheckIdleFrame(now);
+    if (hangUpRequest_) {
+        DoHangUp();
+        return false;
+    }
+    WriteDue(now, blocked);
+    return true;
+}
+
+// Writes whatever is due; a full line (EAGAIN) leaves blocked set, to wait for POLLOUT.
+void VirtualPrinter::WriteDue(Clock::time_point now, bool& blocked) {
+    blocked = false;
+    while (!out_.empty() && out_.front().due <= now) {
+        std::string& bytes = out_.front().bytes;
+        ssize_t n;
+        {
+            // The log grows with the write, so a client that has read a reply finds it
+            // in RawSent().
+            std::lock_guard<std::mutex> lock(mutex_);
+            n = write(master_, bytes.data(), bytes.size());
             if (n > 0) {
-                Received(buffer, static_cast<std::size_t>(n), now);
+                LogSent(bytes.data(), static_cast<std::size_t>(n));
             }
         }
-        CheckIdleFrame(now);
-        if (hangUpRequest_) {
-            DoHangUp();
-            return;
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            blocked = (errno == EAGAIN || errno == EWOULDBLOCK);
+            if (!blocked) {
+                out_.clear(); // the line is gone; nothing more can be sent
+            }
+            break;
         }
-        // Write whatever is due; a full line (EAGAIN) waits for POLLOUT.
-        blocked = false;
-        while (!out_.empty() && out_.front().due <= now) {
-            std::string& bytes = out_.front().bytes;
-            ssize_t n;
-            {
-                // The log grows with the write, so a client that has read a reply finds it
-                // in RawSent().
-                std::lock_guard<std::mutex> lock(mutex_);
-                n = write(master_, bytes.data(), bytes.size());
-                if (n > 0) {
-                    LogSent(bytes.data(), static_cast<std::size_t>(n));
-                }
-            }
-            if (n < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                blocked = (errno == EAGAIN || errno == EWOULDBLOCK);
-                if (!blocked) {
-                    out_.clear(); // the line is gone; nothing more can be sent
-                }
-                break;
-            }
-            if (static_cast<size_t>(n) < bytes.size()) {
-                bytes.erase(0, static_cast<size_t>(n));
-                blocked = true;
-                break;
-            }
-            out_.pop_front();
+        if (static_cast<size_t>(n) < bytes.size()) {
+            bytes.erase(0, static_cast<size_t>(n));
+            blocked = true;
+            break;
         }
+        out_.pop_front();
     }
 }
 

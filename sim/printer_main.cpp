@@ -17,6 +17,7 @@ int main() {
 #include <QStringList>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -100,21 +101,23 @@ struct Option {
     bool (*apply)(Program& program, const std::string& value);
 };
 
+// Parses value as a number (decimal, or 0x hex) of at least min and hands it to set; false for
+// any other text.
+template <typename Set> bool WithNumber(const std::string& value, long min, Set set) {
+    long n = 0;
+    if (!ParseInt(value, n) || n < min) {
+        return false;
+    }
+    set(n);
+    return true;
+}
+
 bool SetMedia(Program& program, Sensor sensor, const std::string& value) {
     Media media;
     if (!tarvello::sim::ParseMedia(value.c_str(), media)) {
         return false;
     }
     program.printer.SetMedia(sensor, media);
-    return true;
-}
-
-bool SetReading(Program& program, Sensor sensor, const std::string& value) {
-    long n = 0;
-    if (!ParseInt(value, n)) {
-        return false;
-    }
-    program.printer.SetReadingOverride(sensor, static_cast<int>(n));
     return true;
 }
 
@@ -137,39 +140,12 @@ bool SetKe(Program& program, const std::string& value) {
     return true;
 }
 
-bool SetReplyDelay(Program& program, const std::string& value) {
-    long n = 0;
-    if (!ParseInt(value, n) || n < 0) {
-        return false;
-    }
-    program.printer.SetReplyDelayMs(static_cast<int>(n));
-    return true;
-}
-
 bool SetSplit(Program& program, const std::string& value) {
     int bytes = 0, gap = 20;
     if (std::sscanf(value.c_str(), "%d,%d", &bytes, &gap) < 1 || bytes < 1 || gap < 0) {
         return false;
     }
     program.printer.SetSplit(bytes, gap);
-    return true;
-}
-
-bool SetOversize(Program& program, const std::string& value) {
-    long n = 0;
-    if (!ParseInt(value, n) || n < 0) {
-        return false;
-    }
-    program.printer.SetOversize(static_cast<std::size_t>(n));
-    return true;
-}
-
-bool SetHangUpAfter(Program& program, const std::string& value) {
-    long n = 0;
-    if (!ParseInt(value, n) || n < 1) {
-        return false;
-    }
-    program.printer.SetHangUpAfterFrames(static_cast<int>(n));
     return true;
 }
 
@@ -190,14 +166,29 @@ const Option kOptions[] = {
      [](P p, V v) { return p.printer.SetStatusReply(v), true; }},
     {"reflective-reading", "N",
      "answer every reflective reading with N instead of the model's value",
-     "a reading needs a number", [](P p, V v) { return SetReading(p, Sensor::Reflective, v); }},
+     "a reading needs a number",
+     [](P p, V v) {
+         return WithNumber(v, LONG_MIN, [&](long n) {
+             p.printer.SetReadingOverride(Sensor::Reflective, static_cast<int>(n));
+         });
+     }},
     {"transmissive-reading", "N", "the same for the transmissive sensor",
-     "a reading needs a number", [](P p, V v) { return SetReading(p, Sensor::Transmissive, v); }},
+     "a reading needs a number",
+     [](P p, V v) {
+         return WithNumber(v, LONG_MIN, [&](long n) {
+             p.printer.SetReadingOverride(Sensor::Transmissive, static_cast<int>(n));
+         });
+     }},
     {"ke", "SEL=VALUE", "the value of STX \"Ke\" SEL (VALUE decimal or 0x hex), e.g. --ke 0e=0x14",
      "--ke needs SEL=VALUE with a two-character selector", SetKe},
     {"reply-delay", "MS", "delay before each reply (default 2)", "a delay needs milliseconds",
-     SetReplyDelay},
-    {"slow", "MS", "the same: a slow printer", "a delay needs milliseconds", SetReplyDelay},
+     [](P p, V v) {
+         return WithNumber(v, 0, [&](long n) { p.printer.SetReplyDelayMs(static_cast<int>(n)); });
+     }},
+    {"slow", "MS", "the same: a slow printer", "a delay needs milliseconds",
+     [](P p, V v) {
+         return WithNumber(v, 0, [&](long n) { p.printer.SetReplyDelayMs(static_cast<int>(n)); });
+     }},
     {"silent", nullptr, "fault: no reply to anything", nullptr,
      [](P p, V) { return p.printer.SetSilent(true), true; }},
     {"silent-status", nullptr, "fault: no reply to STX \"Y\" only", nullptr,
@@ -208,12 +199,20 @@ const Option kOptions[] = {
      "fault: replies written in pieces of BYTES bytes, GAP_MS apart (default 20)",
      "--split needs BYTES[,GAP_MS]", SetSplit},
     {"oversize", "BYTES", "fault: replies padded with '.' to BYTES bytes (e.g. 65536)",
-     "--oversize needs a size in bytes", SetOversize},
+     "--oversize needs a size in bytes",
+     [](P p, V v) {
+         return WithNumber(v, 0,
+                           [&](long n) { p.printer.SetOversize(static_cast<std::size_t>(n)); });
+     }},
     {"reject-handshake", nullptr, "fault: 'N' instead of 'Y' to STX \"k\" CR", nullptr,
      [](P p, V) { return p.printer.SetRejectHandshake(true), true; }},
     {"hangup-after", "N",
      "fault: close the line after the N-th frame received (the program then ends)",
-     "--hangup-after needs a frame count", SetHangUpAfter},
+     "--hangup-after needs a frame count",
+     [](P p, V v) {
+         return WithNumber(v, 1,
+                           [&](long n) { p.printer.SetHangUpAfterFrames(static_cast<int>(n)); });
+     }},
     {"exit-on-stdin-eof", nullptr, "also end when standard input reaches end of file", nullptr,
      [](P p, V) { return p.exitOnEof = true; }},
     {"link", "PATH",

@@ -53,7 +53,7 @@ inline int GateCount() {
     return CMonitorThread().SuspendCount();
 }
 
-// The port page's open sequence (steps 2 to 8) on the port nPort names, with the settings the
+// The port page's open sequence on the port nPort names, with the settings the
 // virtual printer is opened with.
 inline PortOpenResult OpenLikeThePortPage(int nPort, DisplaySink* sink) {
     return RunPortOpenSequence(SettingsFor(nPort), sink);
