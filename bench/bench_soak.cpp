@@ -29,6 +29,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "SoakPages.h"
 #include "SoakSupport.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
@@ -61,19 +62,12 @@ class NullSink : public DisplaySink {
     void ShowStatus(int, const std::string&) override {}
 };
 
-class KeepSink : public PaperCheckSink {
-  public:
-    void FirstSample(float) override {}
-    void SecondSample(float) override {}
-    void Result(float, float) override {}
-};
-
 // The driver: the window's thread, with the printer, the parameter file and the tallies.
 class Soak {
   public:
     Soak(unsigned seed, double scale, const std::string& folder)
-        : random_(seed), tally_(g_speedup.load()), quota_(Quota::Scaled(scale)) {
-        ini_.SetFileName(folder + "/parameterset.ini");
+        : random_(seed), tally_(g_speedup.load()), quota_(Quota::Scaled(scale)),
+          pages_(random_, tally_, flood_, folder + "/parameterset.ini") {
         NewPrinter();
     }
 
@@ -88,13 +82,14 @@ class Soak {
                 std::fprintf(stderr,
                              "bench_soak: %d cycles, %d passes, %d adjustments, %d readings, "
                              "%d checks, %ld KiB resident\n",
-                             cycles_, passes_, adjustments_, readings_, checks_, Measure().rssKib);
+                             cycles_, passes_, pages_.adjustments, pages_.readings, pages_.checks,
+                             Measure().rssKib);
             }
         }
         end_ = MeasureAtRest();
         tally_.Spent();
-        std::fprintf(stderr, "bench_soak: adjusting %.1f s, polling %.1f s\n", adjustingMs_ / 1000,
-                     pollingMs_ / 1000);
+        std::fprintf(stderr, "bench_soak: adjusting %.1f s, polling %.1f s\n",
+                     pages_.adjustingMs / 1000, pollingMs_ / 1000);
     }
 
     void Report() const {
@@ -104,14 +99,14 @@ class Soak {
         done.refused = refused_;
         done.vanished = vanished_;
         done.otherFailures = otherFailures_;
-        done.adjustments = adjustments_;
-        done.reached = reached_;
-        done.readings = readings_;
-        done.checks = checks_;
+        done.adjustments = pages_.adjustments;
+        done.reached = pages_.reached;
+        done.readings = pages_.readings;
+        done.checks = pages_.checks;
         tally_.Report(quota_, done, start_, end_, maxGate_, inconsistent_);
-        ReportFile();
+        pages_.ReportFile();
     }
-    bool Failed() const { return tally_.Failed() || !FileHoldsLastSave(); }
+    bool Failed() const { return tally_.Failed() || !pages_.FileHoldsLastSave(); }
 
   private:
     // The figures with a fresh printer, so that what the printer holds (its logs) is the same
@@ -122,8 +117,8 @@ class Soak {
     }
     bool Done() const {
         return passes_ >= quota_.passes && cycles_ >= quota_.cycles &&
-               adjustments_ >= quota_.adjustments && readings_ >= quota_.readings &&
-               checks_ >= quota_.checks;
+               pages_.adjustments >= quota_.adjustments && pages_.readings >= quota_.readings &&
+               pages_.checks >= quota_.checks;
     }
     bool Chance(double p) { return std::uniform_real_distribution<double>(0, 1)(random_) < p; }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
@@ -156,7 +151,7 @@ class Soak {
             Failed(result, refuse);
             return;
         }
-        const int ops = Pick(4);
+        const int ops = Pick(5);
         for (int i = 0; i < ops && printer_->Running(); ++i) {
             SwitchFaults();
             Operation();
@@ -186,9 +181,7 @@ class Soak {
             ++vanished_;
             NewPrinter(); // the technician plugs the printer in again
         } else {
-            ++otherFailures_;
-            std::fprintf(stderr, "bench_soak: an open failed at step %d (error %d)\n",
-                         static_cast<int>(result.failedStep), static_cast<int>(result.openError));
+            ++otherFailures_; // no answer or not 'Y': a late reply of a fault switched off
         }
     }
 
@@ -211,7 +204,7 @@ class Soak {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         tally_.Took(Op::Stop, MsSince(begin), flood_);
-        Updates();
+        pages_.Updates();
         const CMonitorThread* monitor = g_pMonitorThread.load();
         inconsistent_ += g_bPortOpen.load() || g_hCom.load() != kInvalidPortHandle ||
                          (monitor != nullptr && monitor->IsRunning());
@@ -263,17 +256,33 @@ class Soak {
         printer_->SetHangUpAfterFrames(0);
     }
 
+    // The kind of operation by what is left to do: each with the weight of its remaining count.
+    int PickOperation() {
+        const int left[] = {std::max(0, quota_.adjustments - pages_.adjustments),
+                            std::max(0, quota_.readings - pages_.readings),
+                            std::max(0, quota_.checks - pages_.checks)};
+        const int total = left[0] + left[1] + left[2];
+        if (total == 0) {
+            return Pick(3);
+        }
+        int n = Pick(total);
+        int kind = 0;
+        while (n >= left[kind]) {
+            n -= left[kind++];
+        }
+        return kind;
+    }
     void Operation() {
         const Sensor sensor = Pick(2) ? Sensor::Reflective : Sensor::Transmissive;
-        switch (Pick(3)) {
+        switch (PickOperation()) {
         case 0:
-            Adjust(sensor);
+            pages_.Adjust(sensor);
             break;
         case 1:
-            Reading(sensor);
+            pages_.Reading(sensor);
             break;
         default:
-            Check(sensor);
+            pages_.Check(sensor);
             break;
         }
         if (!IsAdjustmentRunning()) {
@@ -281,140 +290,18 @@ class Soak {
         }
     }
 
-    // The page's start handler, its update handler for every posted reading, and the end of the
-    // run: a success, or a page activation, a reading, a check or the close that stops it.
-    void Adjust(Sensor sensor) {
-        const bool reachable = Chance(0.5);
-        const char* typed = !reachable ? "5.0" : sensor == Sensor::Reflective ? "2.5" : "2.0";
-        ++adjustments_;
-        if (!PrepareAdjustmentStart(sensor, ini_, typed)) {
-            return;
-        }
-        Saved();
-        if (!StartAdjustment(sensor, [this, sensor] { posted_.Post(sensor); })) {
-            return;
-        }
-        // A reachable standard gets up to 40 passes to succeed, an unreachable one a few.
-        const uint32_t passes = reachable ? 40 : 1 + Pick(6);
-        const auto adjusting = Clock::now();
-        while (IsAdjustmentRunning() && AdjustmentPasses() < passes) {
-            Updates();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        adjustingMs_ += MsSince(adjusting);
-        if (!IsAdjustmentRunning()) {
-            Updates();
-            return;
-        }
-        switch (Pick(4)) {
-        case 0:
-            Reading(sensor);
-            break;
-        case 1:
-            Check(sensor);
-            break;
-        default:
-            Activate(sensor);
-            break;
-        }
-    }
-    // The update events posted so far, handled as the page handles them.
-    int Updates() {
-        int handled = 0;
-        while (const std::optional<Sensor> sensor = posted_.Take()) {
-            ++handled;
-            if (!InBand(*sensor, g_fAdjustTarget.load(), g_fAdjustResult.load())) {
-                continue;
-            }
-            if (const std::optional<AdjustLevels> levels = TakeSuccessfulLevels()) {
-                SaveAdjustedLevels(*sensor, ini_, levels->sensitivity, levels->intensity);
-                Saved();
-                ++reached_;
-            }
-        }
-        return handled;
-    }
-    // A page activation: the page's saved levels loaded, the stop requested (never waited
-    // for); the worker must end within one pass.
-    void Activate(Sensor sensor) {
-        const SensorKeys& keys = *ParamsOf(sensor).keys;
-        g_nSensitivity = ReadSensitivity(ini_, keys);
-        g_nIntensity = ReadIntensity(ini_, keys);
-        const auto begin = Clock::now();
-        RequestAdjustmentStop(AdjustStopCause::kPageActivation);
-        while (IsAdjustmentRunning()) {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        tally_.Took(Op::Stop, MsSince(begin), flood_);
-        Updates();
-    }
-
-    void Reading(Sensor sensor) {
-        const SensorParams& params = ParamsOf(sensor);
-        const int which = Pick(2);
-        const int combo = Pick(4);
-        std::optional<float> value;
-        const double ms = OnWorker(
-            [&] { value = TakeSingleReading(sensor, combo, "128", g_fSensorSupply.load()); });
-        tally_.Took(Op::Reading, ms, flood_);
-        ++readings_;
-        Updates();
-        if (value) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.4f", static_cast<double>(*value));
-            SaveReading(
-                ini_, params, params.readings[which],
-                [&](SensorValue) { return std::string(text); }, combo, 128);
-            Saved();
-        }
-    }
-
-    void Check(Sensor sensor) {
-        KeepSink sink;
-        const double ms =
-            OnWorker([&] { (void)RunPaperCheck(sensor, g_fSensorSupply.load(), sink); });
-        tally_.Took(Op::Check, ms, flood_);
-        ++checks_;
-        Updates();
-    }
-
-    // After the saves of one handler: the file as it must now be, or a failed save counted.
-    void Saved() {
-        if (ini_.SaveFailed()) {
-            tally_.SaveFailed();
-            ini_.ClearSaveError();
-        } else {
-            lastSaved_ = ini_.GetLines();
-        }
-    }
-    bool FileHoldsLastSave() const {
-        CIniFile again;
-        again.SetFileName(ini_.GetFileName());
-        return again.LoadFile() && again.GetLines() == lastSaved_;
-    }
-    void ReportFile() const {
-        const bool ok = FileHoldsLastSave();
-        std::printf("soak: parameter file at the end | %s | - | - | parses, holds the last "
-                    "successful save (%s)\n",
-                    ok ? "parses, holds the last save" : "DIFFERS FROM THE LAST SAVE",
-                    ok ? "yes" : "NO");
-    }
-
     std::mt19937 random_;
     Tally tally_;
     Quota quota_;
-    CIniFile ini_;
     NullSink sink_;
-    Posted posted_;
     std::unique_ptr<VirtualPrinter> printer_;
     int port_ = 0;
     bool flood_ = false;
-    IniLines lastSaved_;
+    SoakPages pages_;
     Figures start_, end_;
     int passes_ = 0, cycles_ = 0, refused_ = 0, vanished_ = 0, otherFailures_ = 0;
-    int adjustments_ = 0, reached_ = 0, readings_ = 0, checks_ = 0;
     int maxGate_ = 0, inconsistent_ = 0;
-    double adjustingMs_ = 0, pollingMs_ = 0;
+    double pollingMs_ = 0;
 };
 
 } // namespace
@@ -422,6 +309,14 @@ class Soak {
 int main(int argc, char** argv) {
     unsigned seed = 18;
     double scale = 1.0;
+    if (argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+        std::printf("Usage: bench_soak [--seed N] [--scale X] [--speedup K]\n"
+                    "  --seed N     the random choices (default 18)\n"
+                    "  --scale X    every count times X (default 1: 10,000 monitor passes, 1,000 "
+                    "open and close cycles, 500 adjustments, 500 readings, 500 paper checks)\n"
+                    "  --speedup K  every fixed wait K times faster than real time (default 50)\n");
+        return 0;
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--seed")) {
             seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
