@@ -180,7 +180,7 @@ if [ -f "$tsan_log" ]; then
 else
     tsan="not run here (ctest --preset tsan)"
 fi
-printf '1\tthreads: threaded tests under ThreadSanitizer | %s | - | - | clean\n' "$tsan" >>"$lines"
+printf '1\tthreads: threaded tests under ThreadSanitizer, the end-to-end tests of the window among them | %s | - | - | clean\n' "$tsan" >>"$lines"
 
 # --- One table --------------------------------------------------------------------------------
 # Every figure is the median of its runs; a column that is not numeric in every run shows the
