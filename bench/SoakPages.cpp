@@ -57,7 +57,11 @@ void SoakPages::Adjust(Sensor sensor) {
     // A reachable standard gets up to 40 passes to succeed, an unreachable one a few.
     const uint32_t passes = reachable ? 40 : 1 + Pick(6);
     const auto adjusting = Clock::now();
-    while (IsAdjustmentRunning() && AdjustmentPasses() < passes) {
+    // A printer that keeps sending holds the worker in its start purge until a stop: the
+    // technician waits as long as the passes would take, then changes the page.
+    const auto giveUp =
+        adjusting + std::chrono::milliseconds(passes * 2100 / tally_.Speedup() + 1000);
+    while (IsAdjustmentRunning() && AdjustmentPasses() < passes && Clock::now() < giveUp) {
         Updates();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -156,6 +156,7 @@ class Tally {
     static constexpr double kMachineMs = 500;
 
     explicit Tally(unsigned speedup) : speedup_(speedup) {}
+    unsigned Speedup() const { return speedup_; }
 
     void Took(Op op, double ms, bool flood) {
         const OpBound& b = BoundOf(op);
