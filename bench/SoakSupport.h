@@ -186,10 +186,15 @@ class Tally {
                 int maxGate, int inconsistent) const {
         Line("monitor passes", c.passes, q.passes);
         Line("open and close cycles", c.cycles, q.cycles);
-        Met(c.refused > 0 && c.vanished > 0);
-        std::printf("soak: opens refused by 'N', on a vanished device | %d, %d | - | - | some of "
-                    "each (%s)\n",
-                    c.refused, c.vanished, c.refused > 0 && c.vanished > 0 ? "yes" : "NO");
+        // Both come at random: a run of fewer than 100 cycles may miss one.
+        const bool each = c.refused > 0 && c.vanished > 0;
+        Met(each || q.cycles < 100);
+        std::printf("soak: opens refused by 'N', on a vanished device | %d and %d | - | - | some "
+                    "of each (%s)\n",
+                    c.refused, c.vanished,
+                    each             ? "yes"
+                    : q.cycles < 100 ? "few cycles"
+                                     : "NO");
         std::printf("soak: opens failed otherwise (no answer: a fault of the moment) | %d | - | - "
                     "| -\n",
                     c.otherFailures);
@@ -200,14 +205,14 @@ class Tally {
         const double growth = (end.rssKib - start.rssKib) / 1024.0;
         Met(growth <= 1.0);
         std::printf("soak: resident memory growth after warm-up | %.2f MiB | - | - | <= 1 MiB "
-                    "(%.1f to %.1f MiB; %s)\n",
-                    growth, start.rssKib / 1024.0, end.rssKib / 1024.0,
-                    growth <= 1.0 ? "yes" : "NO");
+                    "(%s; %.1f to %.1f MiB)\n",
+                    growth, growth <= 1.0 ? "yes" : "NO", start.rssKib / 1024.0,
+                    end.rssKib / 1024.0);
         Back("open file descriptors", start.fds, end.fds);
         Back("threads", start.threads, end.threads);
         Met(maxGate == 0 && inconsistent == 0);
-        std::printf("soak: monitor suspension count at rest (largest) | %d | - | - | 0, and the "
-                    "port state consistent after every close (%s)\n",
+        std::printf("soak: monitor suspension count at rest (largest) | %d | - | - | none held, "
+                    "the port state consistent after every close (%s)\n",
                     maxGate, maxGate == 0 && inconsistent == 0 ? "yes" : "NO");
         for (int i = 0; i < static_cast<int>(Op::kCount); ++i) {
             const Worst& w = worst_[i];
@@ -217,7 +222,7 @@ class Tally {
                         BoundOf(static_cast<Op>(i)).name, w.ms, w.scaled, ratio, kMachineMs,
                         w.count, ratio <= 1.0 ? "yes" : "NO");
         }
-        std::printf("soak: failed saves | %d | - | - | 0 (%s)\n", saveFailures_,
+        std::printf("soak: failed saves | %d | - | - | none (%s)\n", saveFailures_,
                     saveFailures_ == 0 ? "yes" : "NO");
     }
 
@@ -234,9 +239,9 @@ class Tally {
     }
     void Back(const char* what, long start, long end) const {
         Met(end <= start);
-        std::printf("soak: %s, end against start | %+ld | - | - | back to the start (%ld, then "
-                    "%ld; %s)\n",
-                    what, end - start, start, end, end <= start ? "yes" : "NO");
+        std::printf("soak: %s, end against start | %+ld | - | - | back to the start (%s; %ld, "
+                    "then %ld)\n",
+                    what, end - start, end <= start ? "yes" : "NO", start, end);
     }
 
     unsigned speedup_;

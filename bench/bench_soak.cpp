@@ -72,7 +72,7 @@ class Soak {
     }
 
     void Run() {
-        const int warmUp = std::max(20, quota_.cycles / 20);
+        const int warmUp = std::clamp(quota_.cycles / 20, 1, 50); // reached before the end
         while (!Done()) {
             Cycle();
             if (++cycles_ == warmUp) {
