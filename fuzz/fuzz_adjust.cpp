@@ -3,10 +3,14 @@
 // as texts through the pages' edit validation.
 //
 // Input: byte 0 chooses the sensor, the target (0.0..5.1 V), the supply and the start levels;
-// the rest is a series of replies separated by '\n', each examined as one pass's reply (in a
-// block of exactly its size, so AddressSanitizer reports any look outside it). Invariants:
+// the rest is a series of replies separated by '\n', each examined as one pass's reply, cut to
+// the sensor's read (255 bytes reflective, 30 transmissive), in a block of exactly its size, so
+// AddressSanitizer reports any look outside it; the paper check's values come from its 100-byte
+// buffer. An input longer than fuzzing makes (the 64 KiB case in tests/corpus/regression/adjust/,
+// run by scripts/fuzz.sh on its own) goes through whole, every reply uncut. Invariants:
 // between passes the levels are those a frame can carry (level 0..4, intensity 0..255), every
 // frame is 8 bytes, and a success leaves a reading in the band.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +24,13 @@
 #include "sensor/TextValidation.h"
 
 namespace {
+
+// The longest input scripts/fuzz.sh has libFuzzer make (-max_len): several passes' replies.
+constexpr size_t kLongestFuzzed = 1024;
+
+size_t ReadSize(size_t whole, size_t size, size_t read) {
+    return whole > kLongestFuzzed ? size : std::min(size, read);
+}
 
 void Check(bool condition) {
     if (!condition) {
@@ -48,7 +59,8 @@ void RunAdjustment(const uint8_t* data, size_t size) {
         Check(frame.size() == 8 && level >= 0 && level <= 3);
         levels.sensitivity = level;
 
-        std::vector<uint8_t> reply(data + pos, data + end);
+        std::vector<uint8_t> reply(data + pos,
+                                   data + pos + ReadSize(size, end - pos, params.adjustReadBytes));
         const AdjustReplyResult r = AdjustOnReply(params, state, levels, target, supply,
                                                   reply.data(), reply.size(), lastResult);
         if (r.outcome == AdjustStepOutcome::Success) {
@@ -67,7 +79,7 @@ void RunPaperCheckValues(const uint8_t* data, size_t size) {
     int values[3] = {0, 0, 0};
     for (int k = 0; k < 3; ++k) {
         const size_t offset = static_cast<size_t>(k) * 4;
-        const size_t n = size > offset ? size - offset : 0;
+        const size_t n = ReadSize(size, size > offset ? size - offset : 0, 100);
         std::vector<uint8_t> reply(data + (n > 0 ? offset : 0), data + (n > 0 ? offset : 0) + n);
         const std::optional<int> v = ParseFourHex(reply.data(), reply.size());
         if (!v) {

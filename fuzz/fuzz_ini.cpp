@@ -1,76 +1,38 @@
-// Fuzzes the parameter file engine: any file content and any section, key and value go through
-// load, find, set and save in a private folder.
+// Fuzzes the parameter file's line grammar and its encodings in memory: any file content and
+// any section, key and value go through parse, find, set and serialise (store/IniGrammar.h), as
+// a load, a read, a write and a save of CIniFile do. The file layer around them (the atomic
+// save, no temporary file left, a kill during a save) is proven by the store_ tests and the
+// crash test.
 //
 // Input: the section, the key and the value, each ending at the first LF, then the file's
 // bytes. Seeds: tests/corpus/ini/.
 //
 // Invariants checked:
-// - the list as loaded, saved and loaded again is the same, and the saved bytes are the lines
-//   each followed by CR LF (behind the byte-order mark when the file had one);
+// - the bytes serialised are the lines each followed by CR LF (behind the byte-order mark when
+//   the file had one), and parsed again give the same lines in the same encoding;
+// - the code units of a UTF-16 file (an even number) come back unit for unit;
 // - a write changes the list only by replacing one line, inserting one, or appending two;
-// - after a write with a well-formed section and key, a read returns the trimmed value;
-// - no temporary file is left behind;
-// - GetInt agrees with strtol clamped to int.
-#include <cerrno>
+// - after a write with a well-formed section and key, a read of the saved bytes returns the
+//   trimmed value;
+// - a read converts as strtol clamped to int, and a number written reads back.
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
+#include <optional>
 #include <string>
-#include <unistd.h>
+#include <string_view>
 #include <vector>
 
-#include "store/IniFile.h"
+#include "store/IniGrammar.h"
 
 namespace {
-
-std::string g_dir;
-std::string g_path;
-
-void RemoveFolder() {
-    if (DIR* d = opendir(g_dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..") {
-                unlink((g_dir + "/" + name).c_str());
-            }
-        }
-        closedir(d);
-    }
-    rmdir(g_dir.c_str());
-}
 
 void Check(bool ok, const char* what) {
     if (!ok) {
         std::fprintf(stderr, "invariant broken: %s\n", what);
         std::abort();
     }
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::string data;
-    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-            data.append(buffer, n);
-        }
-        std::fclose(f);
-    }
-    return data;
-}
-
-size_t EntriesInFolder() {
-    size_t count = 0;
-    if (DIR* d = opendir(g_dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            count += name != "." && name != "..";
-        }
-        closedir(d);
-    }
-    return count;
 }
 
 bool IsBlank(char c) {
@@ -103,31 +65,40 @@ bool WellFormed(const std::string& section, const std::string& key) {
     return true;
 }
 
-bool IsUtf16(const CIniFile& ini) {
-    return ini.GetEncoding() == IniTextEncoding::Utf16LE ||
-           ini.GetEncoding() == IniTextEncoding::Utf16BE;
+bool IsUtf16(IniTextEncoding encoding) {
+    return encoding == IniTextEncoding::Utf16LE || encoding == IniTextEncoding::Utf16BE;
 }
 
-std::string Serialise(const CIniFile& ini) {
+// The bytes of a file of these lines, written out independently of the engine.
+std::string Serialise(const IniLines& lines, IniTextEncoding encoding) {
     std::string text;
-    for (const std::string& line : ini.GetLines()) {
+    for (const std::string& line : lines) {
         text += line + "\r\n";
     }
-    const std::string mark(ByteOrderMark(ini.GetEncoding()));
-    if (IsUtf16(ini)) {
-        return mark + Utf8ToUtf16(text, ini.GetEncoding() == IniTextEncoding::Utf16BE);
+    const std::string mark(ByteOrderMark(encoding));
+    if (IsUtf16(encoding)) {
+        return mark + Utf8ToUtf16(text, encoding == IniTextEncoding::Utf16BE);
     }
     return mark + text;
 }
 
 // Whether a name or value written into the file reads back as it was: always, except in a
 // UTF-16 file for bytes that are no UTF-8 text (they are saved as U+FFFD).
-bool Survives(const CIniFile& ini, const std::string& text) {
-    if (!IsUtf16(ini)) {
+bool Survives(IniTextEncoding encoding, const std::string& text) {
+    if (!IsUtf16(encoding)) {
         return true;
     }
-    const bool big = ini.GetEncoding() == IniTextEncoding::Utf16BE;
+    const bool big = encoding == IniTextEncoding::Utf16BE;
     return Utf16ToUtf8(Utf8ToUtf16(text, big), big) == text;
+}
+
+// The lines as a save writes them and a load reads them back, checked on the way.
+IniLines SavedAndLoaded(const IniLines& lines, IniTextEncoding encoding) {
+    const std::string bytes = SerialiseIniBytes(lines, encoding);
+    Check(bytes == Serialise(lines, encoding), "saved bytes are the lines with CR LF");
+    IniText again = ParseIniBytes(bytes);
+    Check(again.encoding == encoding, "a saved file keeps its encoding");
+    return std::move(again.lines);
 }
 
 // The list after a write is the list before with one line replaced, one inserted, or two
@@ -178,20 +149,8 @@ int ReferenceAtoi(const std::string& text) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char templ[] = "/tmp/tarvello-fuzz-ini-XXXXXX";
-    if (!mkdtemp(templ)) {
-        std::perror("mkdtemp");
-        std::abort();
-    }
-    g_dir = templ;
-    g_path = g_dir + "/parameterset.ini";
-    std::atexit(RemoveFolder);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string input(reinterpret_cast<const char*>(data), size);
+    const std::string input(reinterpret_cast<const char*>(data), size);
     std::string parts[3];
     size_t pos = 0;
     for (std::string& part : parts) {
@@ -205,50 +164,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& section = parts[0];
     const std::string& key = parts[1];
     const std::string& value = parts[2];
-    const std::string content = input.substr(pos);
+    const std::string_view content = std::string_view(input).substr(pos);
 
-    if (std::FILE* f = std::fopen(g_path.c_str(), "wb")) {
-        std::fwrite(content.data(), 1, content.size(), f);
-        std::fclose(f);
-    }
-
-    CIniFile ini;
-    ini.SetFileName(g_path);
-    Check(ini.LoadFile(), "an existing file loads");
-    const std::vector<std::string> loaded = ini.GetLines();
+    IniText text = ParseIniBytes(content);
+    const IniTextEncoding encoding = text.encoding;
+    IniLines& lines = text.lines;
+    const IniLines loaded = lines;
     for (const std::string& line : loaded) {
         Check(line.find('\n') == std::string::npos, "no line holds a LF");
     }
-    std::string found = ini.GetString(section, key, "\x01 default");
-    int number = ini.GetInt(section, key, 12345);
-    if (found != "\x01 default") {
-        Check(number == ReferenceAtoi(found), "GetInt converts as atoi");
-    } else {
-        Check(number == 12345, "a missing key gives the default number");
+    const std::string_view body = content.substr(ByteOrderMark(encoding).size());
+    if (IsUtf16(encoding) && body.size() % 2 == 0) {
+        const bool big = encoding == IniTextEncoding::Utf16BE;
+        Check(Utf8ToUtf16(Utf16ToUtf8(body, big), big) == body, "UTF-16 comes back unit for unit");
     }
+    const std::optional<std::string> found = FindIniValue(lines, section, key);
+    const int number = found ? IniAtoi(*found) : 12345;
+    if (found) {
+        Check(number == ReferenceAtoi(*found), "a read converts as atoi");
+    }
+    Check(SavedAndLoaded(lines, encoding) == loaded, "save and load round-trip");
 
-    // Saved and loaded again, the list is the same.
-    Check(ini.SaveFile(), "a save in a private folder succeeds");
-    Check(ReadBytes(g_path) == Serialise(ini), "saved bytes are the lines with CR LF");
-    CIniFile again;
-    again.SetFileName(g_path);
-    Check(again.LoadFile() && again.GetLines() == loaded, "save and load round-trip");
-
-    ini.WriteString(section, key, value);
-    Check(ini.IsOpened(), "the write was saved");
-    Check(OneEdit(loaded, ini.GetLines()), "a write is one edit of the list");
-    Check(ReadBytes(g_path) == Serialise(ini), "the write saved the list");
-    Check(EntriesInFolder() == 1, "no temporary file is left");
-    const bool survives = Survives(ini, section) && Survives(ini, key);
-    if (WellFormed(section, key) && survives && Survives(ini, value) &&
+    SetIniValue(lines, section, key, value);
+    Check(OneEdit(loaded, lines), "a write is one edit of the list");
+    const IniLines written = SavedAndLoaded(lines, encoding);
+    const bool survives = Survives(encoding, section) && Survives(encoding, key);
+    if (WellFormed(section, key) && survives && Survives(encoding, value) &&
         value.find('\n') == std::string::npos) {
-        Check(ini.GetString(section, key, "\x01 default") == Trim(value),
+        Check(FindIniValue(written, section, key) == Trim(value),
               "a read after a write returns the value");
     }
 
-    ini.WriteInt(section, key, number);
+    SetIniValue(lines, section, key, std::to_string(number));
     if (WellFormed(section, key) && survives) {
-        Check(ini.GetInt(section, key, 0) == number, "a number written reads back");
+        const std::optional<std::string> back =
+            FindIniValue(SavedAndLoaded(lines, encoding), section, key);
+        Check(back && IniAtoi(*back) == number, "a number written reads back");
     }
     return 0;
 }

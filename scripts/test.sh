@@ -25,7 +25,7 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan
 
-echo "== threaded tests (ThreadSanitizer)"
+echo "== threaded tests, the window's included (ThreadSanitizer; tests/tsan.supp names Qt's own races)"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan -j"$jobs"
 ctest --preset tsan

@@ -1,5 +1,6 @@
 // CIniFile: the engine of the parameter file "parameterset.ini", a plain text file of section
-// headers '[name]' and key lines 'key=value'.
+// headers '[name]' and key lines 'key=value'. It is the file shell around the line grammar of
+// store/IniGrammar.h: a load reads the bytes and parses them, a save serialises the lines.
 //
 // Every read loads the whole file into a list of lines and searches that list; every write
 // reloads the file (when it can be read), edits the list and rewrites the whole file at once.
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "store/IniGrammar.h"
 #include "store/TextEncoding.h"
 
 class CIniFile {
@@ -78,8 +80,3 @@ class CIniFile {
     bool m_bSaveFailed = false;
     int m_nSaveError = 0;
 };
-
-// The atoi rules without undefined behaviour: leading whitespace, an optional sign, decimal
-// digits up to the first other byte; no digits give 0; a value beyond int is clamped to
-// INT_MIN / INT_MAX.
-int IniAtoi(const std::string& text);
