@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
@@ -133,6 +134,7 @@ int EndWith(AdjustEnd end) {
 
 int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     const SensorParams& params = ParamsOf(sensor);
+    ScopedTraceParty party(TraceParty::kAdjustment);
     RaiseThreadPriority();
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
     // The monitor may have been suspended between its STX "Y" and its reply. A status reply is

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
@@ -138,6 +139,7 @@ PaperCheckEnd RunPaperCheck(Sensor sensor, float supply, PaperCheckSink& sink) {
         return PaperCheckEnd::PortNotOpen;
     }
     StopAdjustmentAndWait();
+    ScopedTraceParty party(TraceParty::kPaperCheck);
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
     return RunCheck(ParamsOf(sensor), supply, sink);
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "device/ExchangeVoltage.h"
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
@@ -56,6 +57,7 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
     }
     StopAdjustmentAndWait();
     const SensorParams& params = ParamsOf(sensor);
+    ScopedTraceParty party(TraceParty::kReading);
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
 
     const std::vector<uint8_t> prefix = BuildReadingPrefix(params.frameLetter);
