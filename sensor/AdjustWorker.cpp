@@ -13,6 +13,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustSearch.h"
 #include "sensor/AdjustState.h"
@@ -142,10 +143,11 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
     // reading), so the input is emptied once before the first pass (at once on a closed port).
     NoteAdjustRunStart();
+    NoteCurveRunStart(sensor, g_fAdjustTarget.load());
     PurgeInput(&PurgeShouldStop);
     AdjustSearchState state;
     uint8_t reply[255];
-    for (;;) {
+    for (uint32_t pass = 1;; ++pass) {
         if (PortGone()) {
             return EndWith(AdjustEnd::kPortClosed);
         }
@@ -193,8 +195,17 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         if (step.outcome == AdjustStepOutcome::Success) {
             NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
         }
-        if (step.hadReading && postUpdate) {
-            postUpdate();
+        if (step.hadReading) {
+            // The curve has the reading before the page hears of it.
+            NoteCurveReading(sensor,
+                             CurvePoint{pass, sent.sensitivity, sent.intensity, step.raw,
+                                        step.volts, step.outcome == AdjustStepOutcome::Success});
+            if (step.outcome == AdjustStepOutcome::Success) {
+                NoteCurveRunEnd(sensor, AdjustEnd::kSuccess);
+            }
+            if (postUpdate) {
+                postUpdate();
+            }
         }
         if (step.outcome == AdjustStepOutcome::Success) {
             return 0;
@@ -212,11 +223,15 @@ void JoinLocked(WorkerSlot& slot) {
 } // namespace
 
 int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
-    return RunAdjustWorker(Sensor::Reflective, postUpdate);
+    const int code = RunAdjustWorker(Sensor::Reflective, postUpdate);
+    NoteCurveRunEnd(Sensor::Reflective, LatestAdjustRun().end);
+    return code;
 }
 
 int TransmissiveAdjustThread(const std::function<void()>& postUpdate) {
-    return RunAdjustWorker(Sensor::Transmissive, postUpdate);
+    const int code = RunAdjustWorker(Sensor::Transmissive, postUpdate);
+    NoteCurveRunEnd(Sensor::Transmissive, LatestAdjustRun().end);
+    return code;
 }
 
 bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {

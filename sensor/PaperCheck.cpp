@@ -10,6 +10,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustWorker.h"
 
 namespace {
@@ -90,6 +91,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     if (params.firstSampleShowWaitMs > 0) {
         tarvello::Sleep(params.firstSampleShowWaitMs);
     }
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckFirst, params.checkFirst, first);
     sink.FirstSample(first);
 
     PurgeInput();
@@ -99,6 +101,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
         return end;
     }
     const float second = SampleVolts(params, value, supply);
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckSecond, SensorValue::Paper, second);
     sink.SecondSample(second);
 
     // Single-precision members, with the division and factor in double precision.
@@ -111,6 +114,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
         difference = static_cast<float>((second - first) / 2.0 * 5.0);
         derived = first + difference;
     }
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckDerived, params.checkDerived, derived);
     sink.Result(difference, derived);
     return PaperCheckEnd::Completed;
 }

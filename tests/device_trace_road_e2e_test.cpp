@@ -13,6 +13,7 @@
 #include "RecordingCheckSink.h"
 #include "ScratchParameterFile.h"
 #include "device/LineTrace.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustWorker.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
@@ -46,6 +47,18 @@ TEST(TraceRoadE2E, HoldsEveryFrameOfTheRoadWithItsDirectionAndParty) {
     ASSERT_TRUE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f).has_value());
     RecordingCheckSink checkSink;
     ASSERT_EQ(RunPaperCheck(Sensor::Reflective, 5.0f, checkSink), PaperCheckEnd::Completed);
+    // The check's samples and derived voltage are kept for the diagnostics, as the page got them.
+    const std::vector<SensorSample> samples = SensorSamples(Sensor::Reflective);
+    ASSERT_GE(samples.size(), 3u);
+    ASSERT_EQ(checkSink.values.size(), 4u);
+    const SensorSample* last3 = &samples[samples.size() - 3];
+    EXPECT_EQ(last3[0].origin, SampleOrigin::kCheckFirst);
+    EXPECT_EQ(last3[0].value, SensorValue::Mark);
+    EXPECT_EQ(last3[0].volts, checkSink.values[0]);
+    EXPECT_EQ(last3[1].origin, SampleOrigin::kCheckSecond);
+    EXPECT_EQ(last3[2].origin, SampleOrigin::kCheckDerived);
+    EXPECT_EQ(last3[2].value, SensorValue::Paper);
+    EXPECT_EQ(last3[2].volts, checkSink.values[3]);
     // The monitor is held and a status reply still in flight is read (untagged) before the end.
     SuspendMonitor();
     EXPECT_TRUE(Eventually(
