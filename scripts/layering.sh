@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that every include of the product points down the layers, each folder one library:
-#   app -> pages, res, sensor, device, store, sim      (the executable and the main window)
+#   app -> pages, diag, res, sensor, device, store, sim (the executable and the main window)
+#   diag -> res, sensor, device, store                  (the diagnostics window)
 #   pages -> res, sensor, device, store                 (the widget pages and their helpers)
 #   res -> (itself only)                                (templates, layout, control ids)
 #   sensor -> device, store                             (the Qt-free sensor work)
@@ -13,7 +14,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A allowed=(
-  [app]="app pages res sensor device store sim"
+  [app]="app pages diag res sensor device store sim"
+  [diag]="diag res sensor device store"
   [pages]="pages res sensor device store"
   [res]="res"
   [sensor]="sensor device store"
@@ -21,7 +23,7 @@ declare -A allowed=(
   [store]="store"
   [sim]="sim"
 )
-folders=(app pages res sensor device store sim)
+folders=(app pages diag res sensor device store sim)
 status=0
 
 echo "== include graph (folder -> folder: includes)"
