@@ -161,8 +161,19 @@ CurveChart::CurveChart(Sensor sensor, QWidget* parent)
     layout->addWidget(samples_, 1);
 
     connect(timer_, &QTimer::timeout, this, &CurveChart::Refresh);
-    timer_->start(kRefreshIntervalMs);
+    timer_->setInterval(kRefreshIntervalMs);
     Refresh();
+}
+
+void CurveChart::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Refresh();
+    timer_->start();
+}
+
+void CurveChart::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    timer_->stop();
 }
 
 void CurveChart::Refresh() {

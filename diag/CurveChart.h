@@ -44,6 +44,11 @@ class CurveChart : public QWidget {
     // The tooltip of the run's point at index k.
     QString PointTip(size_t k) const;
 
+  protected:
+    // The timer runs only while the chart is shown; a chart that is shown again redraws first.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
   private:
     void Rebuild();
     void FillSamples();
