@@ -13,6 +13,8 @@ struct StartOptions {
     bool bSimulate = false;
     std::string strPort;        // --port DEVICE
     std::string strScreenshots; // --screenshots DIR
+    std::string strTrace;       // --trace FILE: the line trace written to FILE as it happens
+    bool bDiagnostics = false;  // --diagnostics: the diagnostics window opens with the main one
     bool bHelp = false;         // --help or -h: the usage text, nothing else
     bool bVersion = false;      // --version: the version, nothing else
     std::string strError;       // not empty: the command line was refused

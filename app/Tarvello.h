@@ -14,6 +14,8 @@ class VirtualPrinter;
 // ("COM3" on Windows, /dev/ttyS2 elsewhere), else a further device registered for the list.
 int PortIndexForDevice(const std::string& device);
 
+class CTarvelloDlg;
+
 class CTarvelloApp {
   public:
     // Creates the application object, runs InitInstance and returns the process's exit code.
@@ -27,6 +29,10 @@ class CTarvelloApp {
     // printer is the virtual printer of --simulate, or nullptr.
     bool InitInstance(int initialPort, const StartOptions& options,
                       tarvello::sim::VirtualPrinter* printer);
+
+    // The main window's ways into the diagnostics window (a button in the header's free corner,
+    // Ctrl+D, Ctrl+T, Ctrl+G); openNow (--diagnostics) opens it at once.
+    static void GiveDiagnostics(CTarvelloDlg& dlg, bool openNow);
 
     int m_nExitCode = 0; // the process's exit code once the window has closed
 };

@@ -1,13 +1,17 @@
 #include "diag/DiagnosticsWindow.h"
 
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariant>
+
+#include <algorithm>
 
 #include "device/LineTrace.h"
 #include "diag/CurveChart.h"
@@ -16,6 +20,23 @@
 namespace {
 
 constexpr const char* kWindowProperty = "tarvelloDiagnostics";
+
+// Beside the main window, as wide as the screen leaves room for (at least 560 pixels; on a small
+// screen it goes where it fits, over the main window's side if it must).
+void PlaceBeside(QWidget* window, QWidget* mainWindow) {
+    const QRect main = mainWindow->frameGeometry();
+    QScreen* screen =
+        mainWindow->screen() != nullptr ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int width = std::clamp(room.right() - main.right() - 16, 560, 900);
+    const int height = std::min(700, room.height() - 40);
+    int x = main.right() + 8;
+    if (x + width > room.right()) {
+        x = std::max(room.left(), room.right() - width);
+    }
+    window->resize(width, height);
+    window->move(x, std::max(room.top(), std::min(main.top(), room.bottom() - height - 30)));
+}
 
 } // namespace
 
@@ -54,8 +75,7 @@ DiagnosticsWindow* DiagnosticsOf(QWidget* mainWindow) {
     if (window == nullptr) {
         window = new DiagnosticsWindow(mainWindow);
         mainWindow->setProperty(kWindowProperty, QVariant::fromValue(window));
-        // Beside the main window where the screen has room.
-        window->move(mainWindow->frameGeometry().topRight() + QPoint(8, 0));
+        PlaceBeside(window, mainWindow);
     }
     return window;
 }
