@@ -96,7 +96,7 @@ int CTarvelloApp::Run(int argc, char** argv) {
     return m_nExitCode;
 }
 
-void CTarvelloApp::GiveDiagnostics(CTarvelloDlg& dlg, bool openNow) {
+QToolButton* GiveDiagnostics(CTarvelloDlg& dlg, bool openNow) {
     // The button sits in the free corner right of the header, inside the window's client area,
     // over none of the templates' controls.
     QRect button;
@@ -107,10 +107,11 @@ void CTarvelloApp::GiveDiagnostics(CTarvelloDlg& dlg, bool openNow) {
         if (width >= 24)
             button = QRect(left, h.top() + 4, width, qMin(h.height() - 8, 24));
     }
-    InstallDiagnostics(&dlg, button);
+    QToolButton* way = InstallDiagnostics(&dlg, button);
     if (openNow)
         QTimer::singleShot(0, &dlg,
                            [&dlg] { DiagnosticsOf(&dlg)->ShowTab(DiagnosticsWindow::kTraceTab); });
+    return way;
 }
 
 bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,

@@ -15,6 +15,12 @@ class VirtualPrinter;
 int PortIndexForDevice(const std::string& device);
 
 class CTarvelloDlg;
+class QToolButton;
+
+// The main window's ways into the diagnostics window: a button in the free corner right of the
+// header, over none of the templates' controls, and Ctrl+D, Ctrl+T, Ctrl+G; openNow
+// (--diagnostics) opens the window once the event loop runs. Returns the button (or nullptr).
+QToolButton* GiveDiagnostics(CTarvelloDlg& dlg, bool openNow);
 
 class CTarvelloApp {
   public:
@@ -29,10 +35,6 @@ class CTarvelloApp {
     // printer is the virtual printer of --simulate, or nullptr.
     bool InitInstance(int initialPort, const StartOptions& options,
                       tarvello::sim::VirtualPrinter* printer);
-
-    // The main window's ways into the diagnostics window (a button in the header's free corner,
-    // Ctrl+D, Ctrl+T, Ctrl+G); openNow (--diagnostics) opens it at once.
-    static void GiveDiagnostics(CTarvelloDlg& dlg, bool openNow);
 
     int m_nExitCode = 0; // the process's exit code once the window has closed
 };
