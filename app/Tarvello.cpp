@@ -9,6 +9,7 @@
 
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
+#include "device/LineTrace.h"
 #include "device/SerialPort.h"
 #include "device/TraceFile.h"
 #include "diag/DiagnosticsWindow.h"
@@ -116,12 +117,22 @@ QToolButton* GiveDiagnostics(CTarvelloDlg& dlg, bool openNow) {
 
 bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
                                 tarvello::sim::VirtualPrinter* printer) {
-    CTarvelloDlg dlg(nullptr, initialPort);
-    GiveDiagnostics(dlg, options.bDiagnostics);
     const bool screenshots = !options.strScreenshots.empty();
     if (screenshots)
+        SetLineTraceEnabled(true); // the trace view's picture shows the run's last exchanges
+    CTarvelloDlg dlg(nullptr, initialPort);
+    GiveDiagnostics(dlg, options.bDiagnostics);
+    if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
-    const int result = dlg.exec();
+    int result = dlg.exec();
+    // The diagnostics after the run: its last exchanges, and the curves of its adjustments.
+    QString failed;
+    if (screenshots && result == 0 &&
+        !SaveDiagnosticsPictures(QString::fromStdString(options.strScreenshots), &failed)) {
+        std::fprintf(stderr, "tarvello: --screenshots: cannot write %s\n",
+                     failed.toLocal8Bit().constData());
+        result = 1;
+    }
     // Only --screenshots reports through the window's result: 1 when it stopped short.
     m_nExitCode = screenshots && result != 0 ? 1 : 0;
     // The application ends as soon as the window has closed.

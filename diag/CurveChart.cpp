@@ -95,9 +95,14 @@ CurveChart::CurveChart(Sensor sensor, QWidget* parent)
     view_->setMinimumSize(420, 260);
     passAxis_->setTitleText(tr("次数"));
     passAxis_->setLabelFormat(QStringLiteral("%d"));
+    passAxis_->setTickType(QValueAxis::TicksDynamic);
+    passAxis_->setTickAnchor(0.0);
     voltsAxis_->setTitleText(tr("电压 (V)"));
     intensityAxis_->setTitleText(tr("强度"));
     intensityAxis_->setRange(0, 255);
+    intensityAxis_->setTickCount(6);
+    intensityAxis_->setLabelFormat(QStringLiteral("%d"));
+    voltsAxis_->setLabelFormat(QStringLiteral("%.1f"));
     chart_->addAxis(passAxis_, Qt::AlignBottom);
     chart_->addAxis(voltsAxis_, Qt::AlignLeft);
     chart_->addAxis(intensityAxis_, Qt::AlignRight);
@@ -130,8 +135,9 @@ CurveChart::CurveChart(Sensor sensor, QWidget* parent)
     samples_->verticalHeader()->hide();
     samples_->horizontalHeader()->setStretchLastSection(true);
     samples_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    samples_->setMinimumWidth(260);
-    samples_->setColumnWidth(0, 120);
+    samples_->setMinimumWidth(290);
+    samples_->setColumnWidth(0, 118);
+    samples_->setColumnWidth(1, 72);
 
     auto* png = new QPushButton(tr("导出 PNG..."), this);
     auto* csv = new QPushButton(tr("导出 CSV..."), this);
@@ -193,12 +199,14 @@ void CurveChart::Rebuild() {
     const double x0 = firstPass > 0 ? firstPass - 0.5 : 0.0;
     const double x1 = std::max<double>(lastPass + 0.5, x0 + 5.0);
     passAxis_->setRange(x0, x1);
-    passAxis_->setTickCount(std::min<int>(11, static_cast<int>(x1 - x0) + 1));
+    // Ticks on whole passes, at most about ten of them.
+    passAxis_->setTickInterval(std::max(1.0, std::ceil((x1 - x0) / 10.0)));
     double top = 5.0;
     for (const CurvePoint& p : run_.points) {
         top = std::max(top, static_cast<double>(p.volts));
     }
     voltsAxis_->setRange(0.0, std::ceil(top));
+    voltsAxis_->setTickCount(static_cast<int>(std::ceil(top)) + 1);
 
     const bool hasBand = run_.started;
     bandLow_->replace(hasBand ? QList<QPointF>{{x0, run_.band.low}, {x1, run_.band.low}}

@@ -1,5 +1,7 @@
 #include "diag/DiagnosticsWindow.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QPointer>
@@ -7,14 +9,17 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QVariant>
 
 #include <algorithm>
+#include <functional>
 
 #include "device/LineTrace.h"
 #include "diag/CurveChart.h"
+#include "diag/TraceModel.h"
 #include "diag/TraceView.h"
 
 namespace {
@@ -78,6 +83,41 @@ DiagnosticsWindow* DiagnosticsOf(QWidget* mainWindow) {
         PlaceBeside(window, mainWindow);
     }
     return window;
+}
+
+bool SaveDiagnosticsPictures(const QString& dir, QString* failed) {
+    DiagnosticsWindow window;
+    window.resize(900, 680);
+    window.ShowTab(DiagnosticsWindow::kTraceTab);
+    QCoreApplication::processEvents();
+    window.Trace()->PullNow();
+    window.Trace()->Table()->scrollToBottom();
+    QCoreApplication::processEvents();
+    const auto save = [&](const QString& name, const std::function<bool(const QString&)>& how) {
+        const QString path = QDir(dir).filePath(name);
+        if (!how(path)) {
+            if (failed != nullptr) {
+                *failed = path;
+            }
+            return false;
+        }
+        return true;
+    };
+    if (!save(QStringLiteral("diag-trace.png"),
+              [&](const QString& path) { return window.grab().save(path); })) {
+        return false;
+    }
+    window.ShowTab(DiagnosticsWindow::kCurveTab);
+    QCoreApplication::processEvents();
+    return save(QStringLiteral("diag-curves.png"),
+                [&](const QString& path) { return window.grab().save(path); }) &&
+           save(QStringLiteral("diag-curve-reflective.png"),
+                [&](const QString& path) {
+                    return window.Chart(Sensor::Reflective)->ExportPng(path);
+                }) &&
+           save(QStringLiteral("diag-curve-transmissive.png"), [&](const QString& path) {
+               return window.Chart(Sensor::Transmissive)->ExportPng(path);
+           });
 }
 
 QToolButton* InstallDiagnostics(QWidget* mainWindow, const QRect& button) {

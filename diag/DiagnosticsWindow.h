@@ -42,3 +42,9 @@ class DiagnosticsWindow : public QWidget {
 QToolButton* InstallDiagnostics(QWidget* mainWindow, const QRect& button);
 // The main window's diagnostics window, made if needed.
 DiagnosticsWindow* DiagnosticsOf(QWidget* mainWindow);
+
+// Pictures of the diagnostics window for the documentation, in dir: diag-trace.png (the trace
+// tab), diag-curves.png (the curves tab), diag-curve-reflective.png and
+// diag-curve-transmissive.png (each chart as its PNG export). False, with the file that could
+// not be written in *failed, when one fails.
+bool SaveDiagnosticsPictures(const QString& dir, QString* failed);

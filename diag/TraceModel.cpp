@@ -6,7 +6,9 @@
 #include <vector>
 
 TraceModel::TraceModel(QObject* parent) : QAbstractTableModel(parent) {
-    last_ = LatestTraceSequence();
+    // The view starts with what the ring still holds, and counts nothing from before as dropped.
+    const uint64_t latest = LatestTraceSequence();
+    last_ = latest > kTraceRingEntries ? latest - kTraceRingEntries : 0;
 }
 
 int TraceModel::Pull() {

@@ -1,5 +1,6 @@
-// The rows of the trace view: the entries of the line trace, pulled from its ring, at most
-// kMaxRows (the oldest go first). Columns: time, party, direction, hex, text.
+// The rows of the trace view: the entries of the line trace, pulled from its ring (from the
+// oldest it still holds when the model is made), at most kMaxRows (the oldest go first).
+// Columns: time, party, direction, hex, text.
 #pragma once
 
 #include <QAbstractTableModel>
