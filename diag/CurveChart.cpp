@@ -90,6 +90,15 @@ CurveChart::CurveChart(Sensor sensor, QWidget* parent)
       bandHigh_(new QLineSeries(this)), band_(new QAreaSeries(bandHigh_, bandLow_)),
       target_(new QLineSeries(this)), intensity_(new QLineSeries(this)), status_(new QLabel(this)),
       samples_(new QTableWidget(0, 3, this)), timer_(new QTimer(this)) {
+    BuildChart();
+    BuildSide();
+    connect(timer_, &QTimer::timeout, this, &CurveChart::Refresh);
+    timer_->setInterval(kRefreshIntervalMs);
+    Refresh();
+}
+
+void CurveChart::BuildChart() {
+    const Sensor sensor = sensor_;
     chart_->setTitle(sensor == Sensor::Reflective ? tr("反射式传感器") : tr("穿透式传感器"));
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setMinimumSize(420, 260);
@@ -130,7 +139,9 @@ CurveChart::CurveChart(Sensor sensor, QWidget* parent)
         levels_[level]->attachAxis(voltsAxis_);
         connect(levels_[level], &QScatterSeries::hovered, this, &CurveChart::OnHovered);
     }
+}
 
+void CurveChart::BuildSide() {
     samples_->setHorizontalHeaderLabels({tr("来源"), tr("电压"), tr("值 (V)")});
     samples_->verticalHeader()->hide();
     samples_->horizontalHeader()->setStretchLastSection(true);
@@ -165,10 +176,6 @@ CurveChart::CurveChart(Sensor sensor, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 3);
     layout->addWidget(samples_, 1);
-
-    connect(timer_, &QTimer::timeout, this, &CurveChart::Refresh);
-    timer_->setInterval(kRefreshIntervalMs);
-    Refresh();
 }
 
 void CurveChart::showEvent(QShowEvent* event) {

@@ -50,6 +50,8 @@ class CurveChart : public QWidget {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    void BuildChart(); // the axes and series
+    void BuildSide();  // the samples table and the export buttons
     void Rebuild();
     void FillSamples();
     void OnHovered(const QPointF& point, bool state);

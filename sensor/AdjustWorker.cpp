@@ -127,6 +127,21 @@ bool AwaitReply(const SensorParams& params, uint8_t* reply, uint32_t& count) {
     return true;
 }
 
+// A pass's reading goes into the curve, and then the page is told: the curve is never behind
+// what the page shows.
+void PublishReading(Sensor sensor, uint32_t pass, const AdjustLevels& sent,
+                    const AdjustReplyResult& step, const std::function<void()>& postUpdate) {
+    const bool success = step.outcome == AdjustStepOutcome::Success;
+    NoteCurveReading(
+        sensor, CurvePoint{pass, sent.sensitivity, sent.intensity, step.raw, step.volts, success});
+    if (success) {
+        NoteCurveRunEnd(sensor, AdjustEnd::kSuccess);
+    }
+    if (postUpdate) {
+        postUpdate();
+    }
+}
+
 // Notes how the run ended and gives the worker's exit code: 1 for a port failure, else 0.
 int EndWith(AdjustEnd end) {
     NoteAdjustEnd(end);
@@ -196,16 +211,7 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
             NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
         }
         if (step.hadReading) {
-            // The curve has the reading before the page hears of it.
-            NoteCurveReading(sensor,
-                             CurvePoint{pass, sent.sensitivity, sent.intensity, step.raw,
-                                        step.volts, step.outcome == AdjustStepOutcome::Success});
-            if (step.outcome == AdjustStepOutcome::Success) {
-                NoteCurveRunEnd(sensor, AdjustEnd::kSuccess);
-            }
-            if (postUpdate) {
-                postUpdate();
-            }
+            PublishReading(sensor, pass, sent, step, postUpdate);
         }
         if (step.outcome == AdjustStepOutcome::Success) {
             return 0;
