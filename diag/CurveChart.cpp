@@ -68,15 +68,15 @@ QString ValueText(SensorValue value) {
     case SensorValue::Standard:
         return CurveChart::tr("电压标准");
     case SensorValue::Paper:
-        return CurveChart::tr("纸电压");
+        return CurveChart::tr("有纸电压");
     case SensorValue::Mark:
         return CurveChart::tr("标记电压");
     case SensorValue::NoPaper:
         return CurveChart::tr("无纸电压");
     case SensorValue::Liner:
-        return CurveChart::tr("底纸电压");
+        return CurveChart::tr("衬纸电压");
     case SensorValue::Difference:
-        return CurveChart::tr("电压差");
+        return CurveChart::tr("电压差值");
     }
     return QString();
 }
