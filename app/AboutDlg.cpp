@@ -4,6 +4,7 @@
 
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
+#include "res/TemplateText.h"
 #include "res/Templates.h"
 
 using namespace tarvello::res;
@@ -11,7 +12,7 @@ using namespace tarvello::res;
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     const DialogTemplate* dlg = FindTemplate(kIddAbout);
     const BaseUnits base = BuildDialog(*dlg, this);
-    setWindowTitle(QString::fromUtf8(dlg->caption));
+    setWindowTitle(TemplateText(dlg->caption));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(DialogPixelSize(*dlg, base));

@@ -32,6 +32,11 @@ void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
             options.strError = "--trace needs a file";
     }
     options.bDiagnostics = parser.isSet(QStringLiteral("diagnostics"));
+    if (parser.isSet(QStringLiteral("lang"))) {
+        options.language = tarvello::app::LanguageFromCode(parser.value(QStringLiteral("lang")));
+        if (!options.language)
+            options.strError = "--lang takes zh (Chinese) or en (English)";
+    }
     if (options.strError.empty() && options.bSimulate && !options.strPort.empty())
         options.strError = "--simulate and --port exclude each other";
 }
@@ -63,6 +68,10 @@ void DeclareOptions(QCommandLineParser& parser) {
          QStringLiteral("open the diagnostics window (line trace, adjustment curves) beside the "
                         "main window; in the tool: the button \"诊断\" at the top right, Ctrl+D, "
                         "Ctrl+T (trace), Ctrl+G (curves)")},
+        {QStringLiteral("lang"),
+         QStringLiteral("the window's language: zh (Chinese, the default) or en (English); "
+                        "without it, the one last chosen in the window's menu"),
+         QStringLiteral("zh|en")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this text")},
         {QStringLiteral("version"), QStringLiteral("show the version")},
     });

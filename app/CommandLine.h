@@ -5,7 +5,10 @@
 
 #include <QStringList>
 
+#include <optional>
 #include <string>
+
+#include "app/Language.h"
 
 class QCommandLineParser;
 
@@ -15,9 +18,11 @@ struct StartOptions {
     std::string strScreenshots; // --screenshots DIR
     std::string strTrace;       // --trace FILE: the line trace written to FILE as it happens
     bool bDiagnostics = false;  // --diagnostics: the diagnostics window opens with the main one
-    bool bHelp = false;         // --help or -h: the usage text, nothing else
-    bool bVersion = false;      // --version: the version, nothing else
-    std::string strError;       // not empty: the command line was refused
+    // --lang zh|en: the interface's language for this run; none: the one chosen in the menu.
+    std::optional<tarvello::app::Language> language;
+    bool bHelp = false;    // --help or -h: the usage text, nothing else
+    bool bVersion = false; // --version: the version, nothing else
+    std::string strError;  // not empty: the command line was refused
 };
 
 // Declares every option of the tool on parser.

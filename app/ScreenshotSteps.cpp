@@ -1,6 +1,7 @@
 // The steps of --screenshots that make its pictures, in groups (app/ScreenshotSequence.h).
 #include "app/ScreenshotSequence.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -186,8 +187,10 @@ void AddStoppedSearchSteps(Sequence& seq) {
             return true;
         }
         QLabel* line = ProgressLine(page);
+        // The line says so (in the installed language) once the run has been through them.
         if (!LatestAdjustRun().allLevelsTried || !line ||
-            line->text().contains(QStringLiteral("灵敏度")))
+            !line->text().endsWith(
+                QCoreApplication::translate("AdjustProgress", "此介质可能达不到该电压标准")))
             return false;
         Save(s->dlg, s->dir, QStringLiteral("page2-out-of-reach.png"));
         if (auto* stop = page->findChild<QPushButton*>(QStringLiteral("adjustStop")))
@@ -197,7 +200,8 @@ void AddStoppedSearchSteps(Sequence& seq) {
     seq.steps.push_back([s] {
         QLabel* line = ProgressLine(SensorPage(s->dlg, 1));
         if (IsAdjustmentRunning() || !line ||
-            !line->text().startsWith(QStringLiteral("自动调节已停止")))
+            !line->text().startsWith(
+                QCoreApplication::translate("AdjustProgress", "自动调节已停止")))
             return false;
         Save(s->dlg, s->dir, QStringLiteral("page2-stopped.png"));
         return true;

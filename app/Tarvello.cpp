@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/Language.h"
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
 #include "device/LineTrace.h"
@@ -60,6 +61,11 @@ int CTarvelloApp::Run(int argc, char** argv) {
     const StartOptions options = ParseCommandLine(QApplication::arguments());
     if (!options.strError.empty() || options.bHelp || options.bVersion)
         return Answer(options);
+    // The language before the first window: the command line's, else the one chosen last.
+    if (!tarvello::app::InstallLanguage(tarvello::app::StartLanguage(options.language)))
+        std::fputs("tarvello: the English translation could not be loaded; the window stays "
+                   "Chinese\n",
+                   stderr);
 
     int initialPort = 0;
     std::unique_ptr<tarvello::sim::VirtualPrinter> printer;

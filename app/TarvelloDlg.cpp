@@ -20,6 +20,7 @@
 #include "pages/BackgroundRun.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
+#include "res/TemplateText.h"
 #include "res/Templates.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
@@ -112,6 +113,7 @@ void CTarvelloDlg::OnInitDialog() {
     // The status members into their edits: each reads "0".
     UpdateStatusFields();
     AddAboutCommand();
+    AddLanguageCommands();
     SetIconAndFonts();
     CreateSheet();
     FitToSheet(*dlg, base);
@@ -133,7 +135,7 @@ void CTarvelloDlg::OnInitDialog() {
 }
 
 void CTarvelloDlg::AddAboutCommand() {
-    const QString aboutText = QString::fromUtf8(ResourceString(kIdsAboutBox));
+    const QString aboutText = TemplateText(ResourceString(kIdsAboutBox));
     if (!aboutText.isEmpty()) {
 #ifdef _WIN32
         HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
@@ -273,8 +275,12 @@ bool CTarvelloDlg::event(QEvent* e) {
 }
 
 void CTarvelloDlg::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::EnabledChange && m_actAbout)
-        m_actAbout->setEnabled(isEnabled());
+    if (e->type() == QEvent::EnabledChange) {
+        for (QAction* action : {m_actAbout, m_actLanguage[0], m_actLanguage[1]}) {
+            if (action)
+                action->setEnabled(isEnabled());
+        }
+    }
     QDialog::changeEvent(e);
 }
 
@@ -284,6 +290,10 @@ bool CTarvelloDlg::nativeEvent(const QByteArray& eventType, void* message, qintp
     if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kIdmAboutBox) {
         if (isEnabled())
             OnAboutBox();
+        *result = 0;
+        return true;
+    }
+    if (msg->message == WM_SYSCOMMAND && OnLanguageSysCommand(msg->wParam & 0xFFF0)) {
         *result = 0;
         return true;
     }

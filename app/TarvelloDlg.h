@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/Language.h"
 #include "device/StatusMonitor.h"
 #include "pages/Page1.h"
 #include "pages/Page2.h"
@@ -39,6 +40,9 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
 
     // The About box.
     void OnAboutBox();
+    // The language chosen from the window's menu: remembered for the next start, which it
+    // applies at; the window says so.
+    void OnLanguage(tarvello::app::Language language);
 
     QTabWidget* Sheet() const { return m_sheet; }
     // The control of the window with the numeric id, or nullptr.
@@ -49,6 +53,9 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     // A window that takes no input (a handler's exchange runs) offers no About box either.
     void changeEvent(QEvent* e) override;
 #ifdef _WIN32
+    // A language command of the system menu: true when command is one (taken or, while the
+    // window takes no input, ignored).
+    bool OnLanguageSysCommand(unsigned command);
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
 
@@ -60,6 +67,8 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     // Builds the window from its template: the status edits, the About command, the icon and
     // fonts, the sheet with its pages, the port page active, the supply from the file.
     void OnInitDialog();
+    // The language commands beside the About command.
+    void AddLanguageCommands();
     // The About command: in the system menu where the platform has one, and everywhere in the
     // window's context menu and on F1.
     void AddAboutCommand();
@@ -83,6 +92,8 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     CIniFile m_ini;
     QComboBox* m_cbSupply = nullptr;
     QAction* m_actAbout = nullptr;
+    QAction* m_actLanguage[2] = {nullptr, nullptr};                        // Chinese, English
+    tarvello::app::Language m_langNext = tarvello::app::Language::Chinese; // checked in the menu
     float m_fRibbonSensor = 0.0f;
     float m_fPresenceSensor = 0.0f;
     float m_fMicroSwitch = 0.0f;

@@ -147,9 +147,10 @@ QToolButton* InstallDiagnostics(QWidget* mainWindow, const QRect& button) {
     }
     auto* way = new QToolButton(mainWindow);
     way->setObjectName(QStringLiteral("diagnosticsButton"));
-    way->setText(QObject::tr("诊断"));
-    way->setToolTip(QObject::tr("诊断: 线路跟踪 (Ctrl+T) 与调整曲线 (Ctrl+G); 窗口 Ctrl+D"));
-    way->setAccessibleName(QObject::tr("诊断"));
+    way->setText(QCoreApplication::translate("DiagnosticsWindow", "诊断"));
+    way->setToolTip(QCoreApplication::translate(
+        "DiagnosticsWindow", "诊断: 线路跟踪 (Ctrl+T) 与调整曲线 (Ctrl+G); 窗口 Ctrl+D"));
+    way->setAccessibleName(QCoreApplication::translate("DiagnosticsWindow", "诊断"));
     way->setAutoRaise(false);
     way->setFocusPolicy(Qt::NoFocus); // keeps the templates' tab order as it is
     way->setGeometry(button);

@@ -33,7 +33,7 @@ TraceView::TraceView(QWidget* parent)
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setColumnWidth(TraceModel::kTime, 80);
     table_->setColumnWidth(TraceModel::kParty, 80);
-    table_->setColumnWidth(TraceModel::kDirection, 40);
+    table_->setColumnWidth(TraceModel::kDirection, 64);
     table_->setColumnWidth(TraceModel::kHex, 300);
 
     party_->addItem(tr("全部来源"), -1);

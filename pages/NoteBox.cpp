@@ -1,6 +1,7 @@
 #include "pages/NoteBox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QSpacerItem>
@@ -46,32 +47,37 @@ void Show(QWidget* owner, const MessageRecord& record) {
     box->exec();
 }
 
-// Why a save failed, in the window's language where the reason is a common one.
+// Why a save failed, in the window's language where the reason is a common one (the system's
+// own text otherwise).
 QString SaveFailureReason(const CIniFile& ini) {
     switch (ini.SaveErrorNumber()) {
     case EACCES:
     case EPERM:
-        return QStringLiteral("文件只读或没有写入权限");
+        return QCoreApplication::translate("NoteBox", "文件只读或没有写入权限");
     case EROFS:
-        return QStringLiteral("文件系统只读");
+        return QCoreApplication::translate("NoteBox", "文件系统只读");
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-        return QStringLiteral("磁盘空间不足");
+        return QCoreApplication::translate("NoteBox", "磁盘空间不足");
     case ENOENT:
     case ENOTDIR:
-        return QStringLiteral("文件夹不存在");
+        return QCoreApplication::translate("NoteBox", "文件夹不存在");
     case EISDIR:
-        return QStringLiteral("不是普通文件");
+        return QCoreApplication::translate("NoteBox", "不是普通文件");
     case 0:
-        return QStringLiteral("无法写入文件");
+        return QCoreApplication::translate("NoteBox", "无法写入文件");
     default:
         return QString::fromLocal8Bit(ini.SaveErrorText().c_str());
     }
 }
 
 } // namespace
+
+QString NoteText(const char* text) {
+    return QCoreApplication::translate("NoteBox", text);
+}
 
 QMessageBox* CreateNoteBox(QWidget* owner, const MessageRecord& record) {
     auto* box = new QMessageBox(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
@@ -88,7 +94,7 @@ QMessageBox* CreateNoteBox(QWidget* owner, const MessageRecord& record) {
 }
 
 QString SaveFailureText(const CIniFile& ini) {
-    return QStringLiteral("参数文件保存失败!\n文件: %1\n原因: %2")
+    return QCoreApplication::translate("NoteBox", "参数文件保存失败!\n文件: %1\n原因: %2")
         .arg(QFileInfo(QString::fromLocal8Bit(ini.GetFileName().c_str())).absoluteFilePath(),
              SaveFailureReason(ini));
 }

@@ -15,9 +15,11 @@ namespace tarvello::ui {
 // The caption of every message of the tool.
 inline const char kNoteCaption[] = "Note:";
 // "串口未打开!": a sensor page handler found the port closed.
-inline const char kPortNotOpenText[] = "串口未打开!";
+inline const char kPortNotOpenText[] = QT_TRANSLATE_NOOP("NoteBox", "串口未打开!");
 // "串口打开错误!": the port page could not open the port or the printer did not answer.
-inline const char kPortOpenErrorText[] = "串口打开错误!";
+inline const char kPortOpenErrorText[] = QT_TRANSLATE_NOOP("NoteBox", "串口打开错误!");
+// One of the texts above as the box shows it: in the installed language.
+QString NoteText(const char* text);
 
 struct MessageRecord {
     QString caption;

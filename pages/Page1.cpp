@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QSerialPortInfo>
@@ -103,49 +104,56 @@ QString PortShownName(const QString& itemText, const std::string& device) {
 
 // Why the open failed, for the informative text of the "串口打开错误!" box.
 QString OpenFailureReason(const PortOpenResult& r, const QString& port) {
-    const QString closeFirst = QStringLiteral("请按“关闭端口”后再试。");
+    const QString closeFirst = QCoreApplication::translate("Page1", "请按“关闭端口”后再试。");
     switch (r.failedStep) {
     case PortOpenStep::kNone:
         return QString();
     case PortOpenStep::kOpen:
         break;
     case PortOpenStep::kHandshakeWrite:
-        return QStringLiteral("握手命令无法写入 %1。").arg(port) + closeFirst;
+        return QCoreApplication::translate("Page1", "握手命令无法写入 %1。").arg(port) + closeFirst;
     case PortOpenStep::kNoAnswer:
-        return QStringLiteral(
-                   "打印机在 1 秒内没有应答握手命令。请检查打印机电源、连接线和波特率。") +
+        return QCoreApplication::translate(
+                   "Page1", "打印机在 1 秒内没有应答握手命令。请检查打印机电源、连接线和波特率。") +
                closeFirst;
     case PortOpenStep::kNotY:
-        return QStringLiteral("打印机的应答不是 “Y”，收到：%1。请检查波特率和其他设置。")
+        return QCoreApplication::translate(
+                   "Page1", "打印机的应答不是 “Y”，收到：%1。请检查波特率和其他设置。")
                    .arg(QString::fromStdString(DescribeBytes(r.received))) +
                closeFirst;
     case PortOpenStep::kAccessWrite:
-        return QStringLiteral("访问码命令无法写入 %1。").arg(port) + closeFirst;
+        return QCoreApplication::translate("Page1", "访问码命令无法写入 %1。").arg(port) +
+               closeFirst;
     }
     if (r.device.empty())
-        return QStringLiteral("没有选择串口。");
+        return QCoreApplication::translate("Page1", "没有选择串口。");
     switch (r.openError) {
     case PortOpenError::kNoDevice:
-        return QStringLiteral("设备 %1 不存在。请检查串口号，以及 USB 转串口线是否已插好。")
+        return QCoreApplication::translate(
+                   "Page1", "设备 %1 不存在。请检查串口号，以及 USB 转串口线是否已插好。")
             .arg(port);
     case PortOpenError::kBusy:
-        return QStringLiteral("%1 已被另一个程序占用。请关闭正在使用它的程序后再试。").arg(port);
+        return QCoreApplication::translate("Page1",
+                                           "%1 已被另一个程序占用。请关闭正在使用它的程序后再试。")
+            .arg(port);
     case PortOpenError::kNoAccess:
 #if defined(__linux__)
-        return QStringLiteral("没有打开 %1 的权限。在 Linux 上，用户须属于 dialout 组"
-                              "（sudo usermod -aG dialout 用户名，然后重新登录）。")
+        return QCoreApplication::translate("Page1",
+                                           "没有打开 %1 的权限。在 Linux 上，用户须属于 dialout 组"
+                                           "（sudo usermod -aG dialout 用户名，然后重新登录）。")
             .arg(port);
 #else
-        return QStringLiteral("没有打开 %1 的权限。").arg(port);
+        return QCoreApplication::translate("Page1", "没有打开 %1 的权限。").arg(port);
 #endif
     case PortOpenError::kSettingsRefused:
-        return QStringLiteral("%1 无法按所选设置配置（波特率、数据位、停止位、校验位或握手信号）。")
+        return QCoreApplication::translate(
+                   "Page1", "%1 无法按所选设置配置（波特率、数据位、停止位、校验位或握手信号）。")
             .arg(port);
     case PortOpenError::kNone:
     case PortOpenError::kOther:
         break;
     }
-    return QStringLiteral("系统拒绝打开 %1。").arg(port);
+    return QCoreApplication::translate("Page1", "系统拒绝打开 %1。").arg(port);
 }
 
 } // namespace
@@ -303,7 +311,7 @@ void CPage1::OnOpenFinished(const PortOpenResult& result, const QString& port) {
     if (result.Succeeded())
         return;
     // The box keeps its text and caption; the reason stands below the text.
-    tarvello::ui::ShowNote(this, QString::fromUtf8(tarvello::ui::kPortOpenErrorText),
+    tarvello::ui::ShowNote(this, tarvello::ui::NoteText(tarvello::ui::kPortOpenErrorText),
                            OpenFailureReason(result, PortShownName(port, result.device)));
     if (result.HandshakeFailed())
         tarvello::ui::SoundBeep(1000, 1000);

@@ -1,5 +1,6 @@
 #include "pages/PageAdjustProgress.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -35,38 +36,44 @@ QString LevelCode(int level) {
 }
 
 QString RunningText(const AdjustRunState& run) {
-    const QString head = QStringLiteral("自动调节中: 第 %1 次  ").arg(run.passes);
+    const QString head =
+        QCoreApplication::translate("AdjustProgress", "自动调节中: 第 %1 次  ").arg(run.passes);
     if (run.passesNoReading > 0) {
         // Silence or a reply without a reading: the search goes on, sending the same frame.
-        return head + (run.lastReplyEmpty ? QStringLiteral("打印机无应答 (连续 %1 次)")
-                                          : QStringLiteral("应答无读数 (连续 %1 次)"))
-                          .arg(run.passesNoReading);
+        return head +
+               (run.lastReplyEmpty
+                    ? QCoreApplication::translate("AdjustProgress", "打印机无应答 (连续 %1 次)")
+                    : QCoreApplication::translate("AdjustProgress", "应答无读数 (连续 %1 次)"))
+                   .arg(run.passesNoReading);
     }
     if (run.allLevelsTried)
-        return head + QStringLiteral("此介质可能达不到该电压标准");
-    return head + QStringLiteral("灵敏度 %1  发光强度 %2")
+        return head + QCoreApplication::translate("AdjustProgress", "此介质可能达不到该电压标准");
+    return head + QCoreApplication::translate("AdjustProgress", "灵敏度 %1  发光强度 %2")
                       .arg(LevelCode(g_nSensitivity.load()))
                       .arg(g_nIntensity.load());
 }
 
 QString EndText(const AdjustRunState& run, float volts) {
-    const QString pass = QStringLiteral(" (第 %1 次)").arg(run.passes);
+    const QString pass =
+        QCoreApplication::translate("AdjustProgress", " (第 %1 次)").arg(run.passes);
     switch (run.end) {
     case AdjustEnd::kRunning:
     case AdjustEnd::kSuccess:
         break;
     case AdjustEnd::kStoppedByUser:
-        return QStringLiteral("自动调节已停止: 按了“停止”") + pass;
+        return QCoreApplication::translate("AdjustProgress", "自动调节已停止: 按了“停止”") + pass;
     case AdjustEnd::kStoppedByPage:
-        return QStringLiteral("自动调节已停止: 切换了页面") + pass;
+        return QCoreApplication::translate("AdjustProgress", "自动调节已停止: 切换了页面") + pass;
     case AdjustEnd::kStopped:
-        return QStringLiteral("自动调节已停止") + pass;
+        return QCoreApplication::translate("AdjustProgress", "自动调节已停止") + pass;
     case AdjustEnd::kPortClosed:
-        return QStringLiteral("自动调节已停止: 串口已关闭") + pass;
+        return QCoreApplication::translate("AdjustProgress", "自动调节已停止: 串口已关闭") + pass;
     case AdjustEnd::kWriteFailed:
-        return QStringLiteral("自动调节已停止: 命令无法写入串口") + pass;
+        return QCoreApplication::translate("AdjustProgress", "自动调节已停止: 命令无法写入串口") +
+               pass;
     }
-    return QStringLiteral("自动调节完成: 灵敏度 %1  发光强度 %2  %3 V")
+    return QCoreApplication::translate("AdjustProgress",
+                                       "自动调节完成: 灵敏度 %1  发光强度 %2  %3 V")
         .arg(LevelCode(run.level))
         .arg(run.intensity)
         .arg(QString::asprintf("%.4f", static_cast<double>(volts)));
@@ -76,7 +83,8 @@ QString EndText(const AdjustRunState& run, float volts) {
 
 QString AdjustProgressText(const AdjustRunState& run, bool running, bool stopping, float volts) {
     if (running)
-        return stopping ? QStringLiteral("正在停止自动调节…") : RunningText(run);
+        return stopping ? QCoreApplication::translate("AdjustProgress", "正在停止自动调节…")
+                        : RunningText(run);
     return EndText(run, volts);
 }
 
@@ -86,10 +94,10 @@ CAdjustProgress::CAdjustProgress(QWidget* page, const tarvello::res::DialogTempl
     m_lblLine = new QLabel(page);
     m_lblLine->setObjectName(QStringLiteral("adjustProgress"));
     m_lblLine->setFont(m_font);
-    m_btnStop = new QPushButton(QStringLiteral("停止"), page);
+    m_btnStop = new QPushButton(QCoreApplication::translate("AdjustProgress", "停止"), page);
     m_btnStop->setObjectName(QStringLiteral("adjustStop"));
-    m_btnStop->setAccessibleName(QStringLiteral("停止自动调节"));
-    m_btnStop->setToolTip(QStringLiteral("停止自动调节"));
+    m_btnStop->setAccessibleName(QCoreApplication::translate("AdjustProgress", "停止自动调节"));
+    m_btnStop->setToolTip(QCoreApplication::translate("AdjustProgress", "停止自动调节"));
     m_btnStop->setFont(tarvello::res::MakeFont("Tahoma", 16, 400));
     if (pageTemplate) {
         const tarvello::res::BaseUnits base =

@@ -3,12 +3,13 @@
 #include <QTabWidget>
 
 #include "res/DialogLayout.h"
+#include "res/TemplateText.h"
 
 CPropertyPage::CPropertyPage(int templateId, QWidget* parent) : QWidget(parent) {
     m_pTemplate = tarvello::res::FindTemplate(templateId);
     if (m_pTemplate) {
         const tarvello::res::BaseUnits base = tarvello::res::BuildDialog(*m_pTemplate, this);
-        m_strCaption = QString::fromUtf8(m_pTemplate->caption);
+        m_strCaption = tarvello::res::TemplateText(m_pTemplate->caption);
         setFixedSize(tarvello::res::DialogPixelSize(*m_pTemplate, base));
     }
 }

@@ -4,6 +4,7 @@
 #include "pages/PageSensor.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -25,16 +26,20 @@ namespace {
 
 // The framework's data exchange messages.
 QString ParseIntMessage() {
-    return QStringLiteral("请输入一个整数。");
+    return QCoreApplication::translate("PageSensor", "请输入一个整数。");
 }
 QString ParseRealMessage() {
-    return QStringLiteral("请输入一个数字。");
+    return QCoreApplication::translate("PageSensor", "请输入一个数字。");
 }
 QString IntRangeMessage(double lo, double hi) {
-    return QStringLiteral("请输入一个介于 %1 和 %2 之间的整数。").arg(lo).arg(hi);
+    return QCoreApplication::translate("PageSensor", "请输入一个介于 %1 和 %2 之间的整数。")
+        .arg(lo)
+        .arg(hi);
 }
 QString RealRangeMessage(double lo, double hi) {
-    return QStringLiteral("请输入一个介于 %1 和 %2 之间的数字。").arg(lo).arg(hi);
+    return QCoreApplication::translate("PageSensor", "请输入一个介于 %1 和 %2 之间的数字。")
+        .arg(lo)
+        .arg(hi);
 }
 
 // The sensors' update event types are QEvent::User + 101 and + 100.
@@ -231,7 +236,7 @@ void CSensorPage::ReloadLevelsAndStop(AdjustStopCause cause) {
 bool CSensorPage::CheckPortOpen() {
     if (g_bPortOpen)
         return true;
-    tarvello::ui::ShowNote(this, QString::fromUtf8(tarvello::ui::kPortNotOpenText));
+    tarvello::ui::ShowNote(this, tarvello::ui::NoteText(tarvello::ui::kPortNotOpenText));
     return false;
 }
 

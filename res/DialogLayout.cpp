@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "res/AccessibleList.h"
+#include "res/TemplateText.h"
 
 namespace tarvello::res {
 
@@ -101,8 +102,9 @@ QSize DialogPixelSize(const DialogTemplate& dlg, BaseUnits base) {
 
 namespace {
 
+// The control's text in the installed language.
 QString Text(const ControlTemplate& c) {
-    return c.text ? QString::fromUtf8(c.text) : QString();
+    return TemplateText(c.text);
 }
 
 // The widget of each kind of control, at its rectangle in pixels.
@@ -180,7 +182,7 @@ QWidget* CreateComboList(const DialogTemplate& dlg, const ControlTemplate& c, QW
     auto* combo = new QComboBox(parent);
     combo->setEditable(false);
     for (const char* item : ComboItems(dlg.id, c.id))
-        combo->addItem(QString::fromUtf8(item));
+        combo->addItem(TemplateText(item));
     combo->setCurrentIndex(-1); // a new list has no selection
     // The template's height is that of the opened list; the closed box takes the height
     // its font needs, and the list shows as many items as the template's height holds.

@@ -49,6 +49,7 @@ expected=(
   /usr/share/icons/hicolor/scalable/apps/tarvello.svg
   /usr/share/man/man1/tarvello.1.gz /usr/share/man/man1/tarvello-printer.1.gz
   /usr/share/doc/tarvello/copyright /usr/share/doc/tarvello/changelog.gz
+  /usr/share/tarvello/translations/tarvello_en.qm
 )
 sizes=(16 22 24 32 48 64 128 256)
 for size in "${sizes[@]}"; do

@@ -35,6 +35,11 @@ TEST(CommandLine, AcceptsTheToolsOptions) {
     EXPECT_TRUE(o.strError.empty());
     EXPECT_EQ(o.strScreenshots, "docs");
 
+    EXPECT_EQ(Parse({}).language, std::nullopt); // the remembered choice
+    EXPECT_EQ(Parse({"--lang", "en"}).language, tarvello::app::Language::English);
+    EXPECT_EQ(Parse({"--lang=zh"}).language, tarvello::app::Language::Chinese);
+    EXPECT_TRUE(Parse({"--lang", "en"}).strError.empty());
+
     EXPECT_TRUE(Parse({"--help"}).bHelp);
     EXPECT_TRUE(Parse({"-h"}).bHelp);
     EXPECT_NE(std::strstr(UsageText().c_str(), "--simulate"), nullptr);
@@ -63,6 +68,8 @@ TEST(CommandLine, RefusesWhatItCannotDo) {
     EXPECT_FALSE(Parse({"--simulate", "--port", "/dev/ttyS1"}).strError.empty());
     EXPECT_FALSE(Parse({"--frobnicate"}).strError.empty());
     EXPECT_FALSE(Parse({"COM1"}).strError.empty());
+    EXPECT_FALSE(Parse({"--lang"}).strError.empty());
+    EXPECT_FALSE(Parse({"--lang", "de"}).strError.empty());
 }
 
 TEST(CommandLine, PortDeviceSelectsOneOfTheEightOrAFurtherDevice) {

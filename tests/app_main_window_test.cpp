@@ -16,12 +16,14 @@
 #include <memory>
 
 #include "app/AboutDlg.h"
+#include "app/Language.h"
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
 #include "pages/Page2.h"
 #include "pages/Page3.h"
 #include "sensor/AdjustState.h"
 
+using tarvello::app::InstallLanguage;
 using uitest::Find;
 using uitest::ReadFile;
 using uitest::WriteFile;
@@ -30,6 +32,10 @@ namespace {
 
 class MainWindow : public uitest::UiTest {
   protected:
+    void TearDown() override {
+        InstallLanguage(tarvello::app::Language::Chinese); // the next test starts in Chinese
+        uitest::UiTest::TearDown();
+    }
     std::unique_ptr<CTarvelloDlg> Open(int initialPort = 0) {
         auto dlg = std::make_unique<CTarvelloDlg>(nullptr, initialPort);
         dlg->show();
@@ -145,8 +151,7 @@ TEST_F(MainWindow, LayoutTitleHeaderAndSheet) {
 
 // No two controls of a page or of the window overlap, and every label and button shows its
 // whole text in the font it is given (the substituted faces are wider than the original ones).
-TEST_F(MainWindow, NothingOverlapsAndNoTextIsClipped) {
-    auto dlg = Open();
+void ExpectNothingOverlapsOrIsClipped(const std::unique_ptr<CTarvelloDlg>& dlg) {
     std::vector<QWidget*> parents = {dlg.get()};
     for (int i = 0; i < dlg->Sheet()->count(); ++i) {
         dlg->Sheet()->setCurrentIndex(i); // applies the page's font
@@ -185,6 +190,18 @@ TEST_F(MainWindow, NothingOverlapsAndNoTextIsClipped) {
             }
         }
     }
+}
+
+TEST_F(MainWindow, NothingOverlapsAndNoTextIsClipped) {
+    ExpectNothingOverlapsOrIsClipped(Open());
+}
+
+TEST_F(MainWindow, NothingOverlapsAndNoTextIsClippedInEnglish) {
+    ASSERT_TRUE(InstallLanguage(tarvello::app::Language::English));
+    auto dlg = Open();
+    EXPECT_EQ(Find<QPushButton>(dlg->Sheet()->widget(0), 1016)->text(),
+              QStringLiteral("Open port"));
+    ExpectNothingOverlapsOrIsClipped(dlg);
 }
 
 TEST_F(MainWindow, SupplyWithoutFileIsFiveVolts) {

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "app/Language.h"
 #include "app/TarvelloDlg.h"
 #include "device/StatusMonitor.h"
 #include "pages/Page2.h"
@@ -39,6 +40,7 @@ class SensorPages : public uitest::UiTest {
     void TearDown() override {
         g_bPortOpen = false;
         dlg.reset();
+        tarvello::app::InstallLanguage(tarvello::app::Language::Chinese);
         uitest::UiTest::TearDown();
     }
     QString Text(QWidget* page, int id) { return Find<QLineEdit>(page, id)->text(); }
@@ -60,6 +62,69 @@ class SensorPages : public uitest::UiTest {
         EXPECT_FALSE(IsAdjustmentRunning());
         EXPECT_FALSE(tarvello::ui::BackgroundRunActive());
         EXPECT_EQ(CMonitorThread().SuspendCount(), 0);
+    }
+
+    // The progress line and its stop control on both sensor pages: below the controls, and
+    // room for every text they show in the language installed.
+    void ExpectProgressRowHoldsItsTexts() {
+        for (int tab : {1, 2}) {
+            dlg->Sheet()->setCurrentIndex(tab);
+            QWidget* page = dlg->Sheet()->widget(tab);
+            QLabel* label = Progress(page);
+            ASSERT_NE(label, nullptr);
+            EXPECT_FALSE(label->isVisible());
+            EXPECT_TRUE(page->rect().contains(label->geometry()));
+            for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (w == label || w->objectName().toInt() <= 0)
+                    continue;
+                EXPECT_FALSE(w->geometry().intersects(label->geometry()))
+                    << w->objectName().toStdString();
+            }
+            const QFontMetrics fm(label->font());
+            EXPECT_LE(fm.height(), label->contentsRect().height());
+
+            // The stop control at the row's right end: on the page, over no control, its text
+            // whole.
+            auto* stop = page->findChild<QPushButton*>("adjustStop");
+            ASSERT_NE(stop, nullptr);
+            EXPECT_FALSE(stop->isVisible());
+            EXPECT_TRUE(page->rect().contains(stop->geometry()));
+            for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (w->objectName().toInt() > 0) {
+                    EXPECT_FALSE(w->geometry().intersects(stop->geometry()))
+                        << w->objectName().toStdString();
+                }
+            }
+            EXPECT_LE(QFontMetrics(stop->font()).horizontalAdvance(stop->text()) + 4,
+                      stop->width());
+            // The longest texts: those of a running search beside the stop control, those of an
+            // ended one across the row.
+            g_nSensitivity = 3;
+            g_nIntensity = 255;
+            AdjustRunState run;
+            run.passes = 99999;
+            run.level = 3;
+            run.intensity = 255;
+            const int beside = stop->geometry().left() - label->geometry().left() -
+                               (label->width() - label->contentsRect().width());
+            std::vector<AdjustRunState> running(4, run);
+            running[1].passesNoReading = 99999;
+            running[1].lastReplyEmpty = true;
+            running[2].passesNoReading = 99999;
+            running[3].allLevelsTried = true;
+            for (const AdjustRunState& r : running) {
+                const QString text = AdjustProgressText(r, true, false, 0.0f);
+                EXPECT_LT(fm.horizontalAdvance(text), beside) << text.toStdString();
+            }
+            for (AdjustEnd end :
+                 {AdjustEnd::kSuccess, AdjustEnd::kStoppedByUser, AdjustEnd::kStoppedByPage,
+                  AdjustEnd::kStopped, AdjustEnd::kPortClosed, AdjustEnd::kWriteFailed}) {
+                run.end = end;
+                const QString text = AdjustProgressText(run, false, false, 4.9999f);
+                EXPECT_LE(fm.horizontalAdvance(text), label->contentsRect().width())
+                    << text.toStdString();
+            }
+        }
     }
 
     std::unique_ptr<CTarvelloDlg> dlg;
@@ -218,65 +283,24 @@ TEST_F(SensorPages, UpdatesAreJudgedByTheRunsTargetNotTheEditedStandard) {
 }
 
 TEST_F(SensorPages, ProgressLineAndStopControlSitBelowTheControlsAndHoldTheirLongestTexts) {
+    ExpectProgressRowHoldsItsTexts();
     for (int tab : {1, 2}) {
-        dlg->Sheet()->setCurrentIndex(tab);
-        QWidget* page = dlg->Sheet()->widget(tab);
-        QLabel* label = Progress(page);
-        ASSERT_NE(label, nullptr);
-        EXPECT_FALSE(label->isVisible());
-        EXPECT_TRUE(page->rect().contains(label->geometry()));
-        for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (w == label || w->objectName().toInt() <= 0)
-                continue;
-            EXPECT_FALSE(w->geometry().intersects(label->geometry()))
-                << w->objectName().toStdString();
-        }
-        const QFontMetrics fm(label->font());
-        EXPECT_LE(fm.horizontalAdvance(
-                      QStringLiteral("自动调节中: 第 99999 次  灵敏度 11  发光强度 255")),
+        QLabel* label = Progress(dlg->Sheet()->widget(tab));
+        EXPECT_LE(QFontMetrics(label->font())
+                      .horizontalAdvance(
+                          QStringLiteral("自动调节中: 第 99999 次  灵敏度 11  发光强度 255")),
                   label->contentsRect().width());
-        EXPECT_LE(fm.height(), label->contentsRect().height());
-
-        // The stop control at the row's right end: on the page, over no control, its text whole.
-        auto* stop = page->findChild<QPushButton*>("adjustStop");
-        ASSERT_NE(stop, nullptr);
-        EXPECT_FALSE(stop->isVisible());
-        EXPECT_TRUE(page->rect().contains(stop->geometry()));
-        for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (w->objectName().toInt() > 0) {
-                EXPECT_FALSE(w->geometry().intersects(stop->geometry()))
-                    << w->objectName().toStdString();
-            }
-        }
-        EXPECT_LE(QFontMetrics(stop->font()).horizontalAdvance(stop->text()) + 4, stop->width());
-        // The longest texts: those of a running search beside the stop control, those of an
-        // ended one across the row.
-        g_nSensitivity = 3;
-        g_nIntensity = 255;
-        AdjustRunState run;
-        run.passes = 99999;
-        run.level = 3;
-        run.intensity = 255;
-        const int beside = stop->geometry().left() - label->geometry().left() -
-                           (label->width() - label->contentsRect().width());
-        std::vector<AdjustRunState> running(4, run);
-        running[1].passesNoReading = 99999;
-        running[1].lastReplyEmpty = true;
-        running[2].passesNoReading = 99999;
-        running[3].allLevelsTried = true;
-        for (const AdjustRunState& r : running) {
-            const QString text = AdjustProgressText(r, true, false, 0.0f);
-            EXPECT_LT(fm.horizontalAdvance(text), beside) << text.toStdString();
-        }
-        for (AdjustEnd end :
-             {AdjustEnd::kSuccess, AdjustEnd::kStoppedByUser, AdjustEnd::kStoppedByPage,
-              AdjustEnd::kStopped, AdjustEnd::kPortClosed, AdjustEnd::kWriteFailed}) {
-            run.end = end;
-            const QString text = AdjustProgressText(run, false, false, 4.9999f);
-            EXPECT_LE(fm.horizontalAdvance(text), label->contentsRect().width())
-                << text.toStdString();
-        }
     }
+}
+
+TEST_F(SensorPages, ProgressLineAndStopControlHoldTheirEnglishTexts) {
+    ASSERT_TRUE(tarvello::app::InstallLanguage(tarvello::app::Language::English));
+    dlg = std::make_unique<CTarvelloDlg>();
+    dlg->show();
+    auto* stop = dlg->Sheet()->widget(1)->findChild<QPushButton*>("adjustStop");
+    ASSERT_NE(stop, nullptr);
+    EXPECT_EQ(stop->text(), QStringLiteral("Stop"));
+    ExpectProgressRowHoldsItsTexts();
 }
 
 } // namespace
