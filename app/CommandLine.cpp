@@ -26,6 +26,12 @@ void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
         if (options.strScreenshots.empty())
             options.strError = "--screenshots needs a directory";
     }
+    if (parser.isSet(QStringLiteral("trace"))) {
+        options.strTrace = parser.value(QStringLiteral("trace")).toStdString();
+        if (options.strTrace.empty())
+            options.strError = "--trace needs a file";
+    }
+    options.bDiagnostics = parser.isSet(QStringLiteral("diagnostics"));
     if (parser.isSet(QStringLiteral("lang"))) {
         options.language = tarvello::app::LanguageFromCode(parser.value(QStringLiteral("lang")));
         if (!options.language)
@@ -53,6 +59,15 @@ void DeclareOptions(QCommandLineParser& parser) {
                         "the documentation); a port that does not open or any message of the "
                         "tool ends it with the reason and exit code 1"),
          QStringLiteral("DIR")},
+        {QStringLiteral("trace"),
+         QStringLiteral("write every exchange with the printer to FILE as it happens, one line "
+                        "each: seconds since the port opened, -> (to the printer), <- (from the "
+                        "printer) or x (discarded), the party, the bytes in hex and as text"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("diagnostics"),
+         QStringLiteral("open the diagnostics window (line trace, adjustment curves) beside the "
+                        "main window; in the tool: the button \"诊断\" at the top right, Ctrl+D, "
+                        "Ctrl+T (trace), Ctrl+G (curves)")},
         {QStringLiteral("lang"),
          QStringLiteral("the window's language: zh (Chinese, the default) or en (English); "
                         "without it, the one last chosen in the window's menu"),

@@ -16,6 +16,8 @@ struct StartOptions {
     bool bSimulate = false;
     std::string strPort;        // --port DEVICE
     std::string strScreenshots; // --screenshots DIR
+    std::string strTrace;       // --trace FILE: the line trace written to FILE as it happens
+    bool bDiagnostics = false;  // --diagnostics: the diagnostics window opens with the main one
     // --lang zh|en: the interface's language for this run; none: the one chosen in the menu.
     std::optional<tarvello::app::Language> language;
     bool bHelp = false;    // --help or -h: the usage text, nothing else

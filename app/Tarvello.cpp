@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -9,7 +10,11 @@
 #include "app/Language.h"
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
+#include "device/LineTrace.h"
 #include "device/SerialPort.h"
+#include "device/TraceFile.h"
+#include "diag/DiagnosticsWindow.h"
+#include "res/ControlIds.h"
 
 #include "sim/VirtualPrinter.h"
 
@@ -80,21 +85,60 @@ int CTarvelloApp::Run(int argc, char** argv) {
     }
     if (!options.strPort.empty())
         initialPort = PortIndexForDevice(options.strPort);
+    std::string traceError;
+    if (!options.strTrace.empty() && !StartTraceFile(options.strTrace, &traceError)) {
+        const std::string text = "tarvello: --trace: " + traceError + "\n";
+        std::fputs(text.c_str(), stderr);
+#ifdef _WIN32
+        QMessageBox::information(nullptr, QStringLiteral("Tarvello"), QString::fromStdString(text));
+#endif
+        return 1;
+    }
 
     InitInstance(initialPort, options, printer.get());
+    StopTraceFile(); // what the window's close left on the line is written too
     // The window has closed the port and ended the monitor before it closed.
     if (printer)
         printer->Stop();
     return m_nExitCode;
 }
 
+QToolButton* GiveDiagnostics(CTarvelloDlg& dlg, bool openNow) {
+    // The button sits in the free corner right of the header, inside the window's client area,
+    // over none of the templates' controls.
+    QRect button;
+    if (QWidget* header = dlg.Item(tarvello::res::ids::mainwindow::kHeader)) {
+        const QRect h = header->geometry();
+        const int left = h.right() + 4;
+        const int width = dlg.width() - left - 4;
+        if (width >= 24)
+            button = QRect(left, h.top() + 4, width, qMin(h.height() - 8, 24));
+    }
+    QToolButton* way = InstallDiagnostics(&dlg, button);
+    if (openNow)
+        QTimer::singleShot(0, &dlg,
+                           [&dlg] { DiagnosticsOf(&dlg)->ShowTab(DiagnosticsWindow::kTraceTab); });
+    return way;
+}
+
 bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
                                 tarvello::sim::VirtualPrinter* printer) {
-    CTarvelloDlg dlg(nullptr, initialPort);
     const bool screenshots = !options.strScreenshots.empty();
     if (screenshots)
+        SetLineTraceEnabled(true); // the trace view's picture shows the run's last exchanges
+    CTarvelloDlg dlg(nullptr, initialPort);
+    GiveDiagnostics(dlg, options.bDiagnostics);
+    if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
-    const int result = dlg.exec();
+    int result = dlg.exec();
+    // The diagnostics after the run: its last exchanges, and the curves of its adjustments.
+    QString failed;
+    if (screenshots && result == 0 &&
+        !SaveDiagnosticsPictures(QString::fromStdString(options.strScreenshots), &failed)) {
+        std::fprintf(stderr, "tarvello: --screenshots: cannot write %s\n",
+                     failed.toLocal8Bit().constData());
+        result = 1;
+    }
     // Only --screenshots reports through the window's result: 1 when it stopped short.
     m_nExitCode = screenshots && result != 0 ? 1 : 0;
     // The application ends as soon as the window has closed.

@@ -14,6 +14,14 @@ class VirtualPrinter;
 // ("COM3" on Windows, /dev/ttyS2 elsewhere), else a further device registered for the list.
 int PortIndexForDevice(const std::string& device);
 
+class CTarvelloDlg;
+class QToolButton;
+
+// The main window's ways into the diagnostics window: a button in the free corner right of the
+// header, over none of the templates' controls, and Ctrl+D, Ctrl+T, Ctrl+G; openNow
+// (--diagnostics) opens the window once the event loop runs. Returns the button (or nullptr).
+QToolButton* GiveDiagnostics(CTarvelloDlg& dlg, bool openNow);
+
 class CTarvelloApp {
   public:
     // Creates the application object, runs InitInstance and returns the process's exit code.

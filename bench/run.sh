@@ -44,11 +44,11 @@ done
 if ((quick)); then
     runs=${runs:-3}
     soak_scale=${soak_scale:-0.1}
-    device_seconds=4 ops_passes=4 ui_seconds=3 memory_seconds=3
+    device_seconds=4 ops_passes=4 ui_seconds=3 memory_seconds=3 trace_seconds=3
 else
     runs=${runs:-5}
     soak_scale=${soak_scale:-1}
-    device_seconds=20 ops_passes=15 ui_seconds=10 memory_seconds=10
+    device_seconds=20 ops_passes=15 ui_seconds=10 memory_seconds=10 trace_seconds=10
 fi
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
     echo "bench/run.sh: --runs takes a positive number" >&2
@@ -87,6 +87,7 @@ arguments_of() {
     case "$1" in
     bench_device) echo "$device_seconds" ;;
     bench_ops) echo "$ops_passes" ;;
+    bench_trace) echo "$trace_seconds $ops_passes" ;;
     bench_ui_*) echo "$ui_seconds" ;;
     *) echo "" ;;
     esac

@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "device/LineBackend.h"
+#include "device/LineTrace.h"
 #include "device/Sleep.h"
 
 namespace {
@@ -25,6 +26,8 @@ constexpr int kReadAttempts = 10;
 constexpr unsigned kReadPollMs = 50;
 constexpr unsigned kFlushWaitMs = 100;
 constexpr unsigned kCloseWaitMs = 1000;
+// With the trace on, the open reads at most this much of the input queue before its purge.
+constexpr size_t kOpenPeekLimit = 4096;
 // The write timeout of a chunk: 2000 ms per byte plus 500 ms.
 constexpr unsigned long long kWriteMsPerByte = 2000;
 constexpr unsigned long long kWriteMsConstant = 500;
@@ -98,7 +101,9 @@ bool WriteChunk(const uint8_t* data, size_t length) {
             }
             LineBackend& backend = CurrentLineBackend();
             if (first || sent < length) {
-                sent += backend.Write(handle, data + sent, length - sent);
+                const size_t taken = backend.Write(handle, data + sent, length - sent);
+                TraceLine(TraceDirection::kToPrinter, data + sent, taken);
+                sent += taken;
             }
             // Nothing queued: sent, or (fewer bytes taken) refused by the line.
             if (backend.OutputQueued(handle) <= 0) {
@@ -114,6 +119,51 @@ bool WriteChunk(const uint8_t* data, size_t length) {
         waitedMs += pollMs;
         pollMs = std::min(2 * pollMs, kDrainPollMaxMs);
     }
+}
+
+// With the trace on, the open reads what the driver's input queue holds before its purge, so the
+// trace shows the bytes the purge would have discarded unseen (a byte arriving between this and
+// the purge is still lost unseen). Called under the line lock.
+void TraceQueuedInput(LineBackend& backend, PortHandle handle) {
+    uint8_t scratch[kMaxRead];
+    size_t taken = 0;
+    while (taken < kOpenPeekLimit) {
+        size_t queued = 0;
+        if (!backend.ClearErrors(handle, &queued) || queued == 0) {
+            return;
+        }
+        const long got = backend.Read(handle, scratch, std::min(kMaxRead, queued));
+        if (got <= 0) {
+            return;
+        }
+        TraceLine(TraceDirection::kDiscarded, scratch, static_cast<size_t>(got));
+        taken += static_cast<size_t>(got);
+    }
+}
+
+// One read without waiting, recorded in the trace as coming from the printer or as discarded.
+int ReadOnceAs(TraceDirection direction, void* buffer, size_t capacity, uint32_t& count) {
+    std::lock_guard<std::mutex> guard(LineLock());
+    const PortHandle handle = g_hCom.load();
+    if (!IsValid(handle)) {
+        return 1;
+    }
+    const long got = CurrentLineBackend().Read(handle, static_cast<uint8_t*>(buffer),
+                                               std::min(kMaxRead, capacity));
+    if (got >= 0) {
+        count = static_cast<uint32_t>(got);
+        TraceLine(direction, buffer, count);
+    }
+    return 0;
+}
+
+int ReadAttemptAs(TraceDirection direction, void* buffer, size_t capacity, uint32_t& count,
+                  unsigned waitMs) {
+    if (!ClearErrorsLocked(nullptr)) {
+        return 1;
+    }
+    tarvello::Sleep(waitMs);
+    return ReadOnceAs(direction, buffer, capacity, count);
 }
 
 } // namespace
@@ -181,6 +231,10 @@ int OpenPort(PortSettings settings) {
         s_lastOpenError.store(why == PortOpenError::kNone ? PortOpenError::kOther : why);
         return 1;
     }
+    TraceMarkPortOpened();
+    if (LineTraceEnabled()) {
+        TraceQueuedInput(backend, handle);
+    }
     backend.Purge(handle);
     g_hCom.store(handle);
     g_bPortOpen.store(true);
@@ -214,25 +268,11 @@ int ClearLineErrors() {
 }
 
 int ReadOnce(void* buffer, size_t capacity, uint32_t& count) {
-    std::lock_guard<std::mutex> guard(LineLock());
-    const PortHandle handle = g_hCom.load();
-    if (!IsValid(handle)) {
-        return 1;
-    }
-    const long got = CurrentLineBackend().Read(handle, static_cast<uint8_t*>(buffer),
-                                               std::min(kMaxRead, capacity));
-    if (got >= 0) {
-        count = static_cast<uint32_t>(got);
-    }
-    return 0;
+    return ReadOnceAs(TraceDirection::kFromPrinter, buffer, capacity, count);
 }
 
 int ReadAttempt(void* buffer, size_t capacity, uint32_t& count, unsigned waitMs) {
-    if (ClearLineErrors() != 0) {
-        return 1;
-    }
-    tarvello::Sleep(waitMs);
-    return ReadOnce(buffer, capacity, count);
+    return ReadAttemptAs(TraceDirection::kFromPrinter, buffer, capacity, count, waitMs);
 }
 
 int ReadPort(void* buffer, size_t capacity, uint32_t& count) {
@@ -254,7 +294,8 @@ void PurgeInput(bool (*stopRequested)()) {
             return;
         }
         uint32_t count = 0;
-        if (ReadAttempt(scratch, sizeof scratch, count, kFlushWaitMs) != 0) {
+        if (ReadAttemptAs(TraceDirection::kDiscarded, scratch, sizeof scratch, count,
+                          kFlushWaitMs) != 0) {
             return;
         }
         size_t queued = 0;
@@ -268,5 +309,6 @@ void FlushInput(size_t maxBytes) {
     uint8_t scratch[kMaxRead];
     uint32_t count = 0;
     // One read takes at most 255 bytes whatever the caller asks for.
-    ReadAttempt(scratch, std::min(maxBytes, sizeof scratch), count, kFlushWaitMs);
+    ReadAttemptAs(TraceDirection::kDiscarded, scratch, std::min(maxBytes, sizeof scratch), count,
+                  kFlushWaitMs);
 }

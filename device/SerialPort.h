@@ -4,6 +4,8 @@
 // g_hCom under it; the waits between those calls run without the lock. A close takes the handle
 // out of g_hCom under the same lock before it closes it, so no read or write ever runs on a
 // handle that is closed or reused, and no wait of one thread holds up another's call or a close.
+// With the line trace on (LineTrace.h), every chunk written, every read that returned bytes and
+// every byte a flush or purge (the open's included) discarded is recorded under the line lock.
 #pragma once
 
 #include <cstddef>

@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
@@ -168,6 +169,7 @@ bool Pass(unsigned generation, DisplaySink* sink, uint8_t (&buffer)[kBufferSize]
 }
 
 void StatusMonitorThread(unsigned generation, DisplaySink* sink) {
+    ScopedTraceParty party(TraceParty::kMonitor);
     RaisePriority();
     uint8_t buffer[kBufferSize];
     while (ShouldRun(generation) && Pass(generation, sink, buffer)) {

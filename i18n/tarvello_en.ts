@@ -65,6 +65,168 @@
     </message>
 </context>
 <context>
+    <name>CurveChart</name>
+    <message>
+        <source>尚无调整</source>
+        <translation>No adjustment yet</translation>
+    </message>
+    <message>
+        <source>调整中...</source>
+        <translation>Adjusting...</translation>
+    </message>
+    <message>
+        <source>调整成功</source>
+        <translation>Adjustment succeeded</translation>
+    </message>
+    <message>
+        <source>调整已停止</source>
+        <translation>Adjustment stopped</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <source>写入失败</source>
+        <translation>Write failed</translation>
+    </message>
+    <message>
+        <source>单次读取</source>
+        <translation>Single reading</translation>
+    </message>
+    <message>
+        <source>纸张检测 第一次</source>
+        <translation>Paper check, first sample</translation>
+    </message>
+    <message>
+        <source>纸张检测 第二次</source>
+        <translation>Paper check, second sample</translation>
+    </message>
+    <message>
+        <source>纸张检测 结果</source>
+        <translation>Paper check, result</translation>
+    </message>
+    <message>
+        <source>电压标准</source>
+        <translation>Voltage standard</translation>
+    </message>
+    <message>
+        <source>有纸电压</source>
+        <translation>Paper voltage</translation>
+    </message>
+    <message>
+        <source>标记电压</source>
+        <translation>Mark voltage</translation>
+    </message>
+    <message>
+        <source>无纸电压</source>
+        <translation>No-paper voltage</translation>
+    </message>
+    <message>
+        <source>衬纸电压</source>
+        <translation>Liner voltage</translation>
+    </message>
+    <message>
+        <source>电压差值</source>
+        <translation>Voltage difference</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>穿透式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>电压 (V)</source>
+        <translation>Voltage (V)</translation>
+    </message>
+    <message>
+        <source>强度</source>
+        <translation>Intensity</translation>
+    </message>
+    <message>
+        <source>成功范围</source>
+        <translation>Success band</translation>
+    </message>
+    <message>
+        <source>级别 %1</source>
+        <translation>Level %1</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>电压</source>
+        <translation>Voltage</translation>
+    </message>
+    <message>
+        <source>值 (V)</source>
+        <translation>Value (V)</translation>
+    </message>
+    <message>
+        <source>导出 PNG...</source>
+        <translation>Export PNG...</translation>
+    </message>
+    <message>
+        <source>导出 CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <source>导出 PNG</source>
+        <translation>Export PNG</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>  目标 %1 V, 范围 %2 - %3 V, %4 个读数</source>
+        <translation>  target %1 V, band %2 - %3 V, %4 readings</translation>
+    </message>
+    <message>
+        <source> (前 %1 个读数未显示)</source>
+        <translation> (the first %1 readings not shown)</translation>
+    </message>
+    <message>
+        <source>第 %1 次
+级别 %2
+强度 %3
+原始值 %4
+电压 %5 V</source>
+        <translation>Pass %1
+Level %2
+Intensity %3
+Raw value %4
+Voltage %5 V</translation>
+    </message>
+</context>
+<context>
+    <name>DiagnosticsWindow</name>
+    <message>
+        <source>诊断</source>
+        <translation>Diag.</translation>
+    </message>
+    <message>
+        <source>线路跟踪 (Ctrl+T)</source>
+        <translation>Line trace (Ctrl+T)</translation>
+    </message>
+    <message>
+        <source>调整曲线 (Ctrl+G)</source>
+        <translation>Adjustment curves (Ctrl+G)</translation>
+    </message>
+    <message>
+        <source>诊断: 线路跟踪 (Ctrl+T) 与调整曲线 (Ctrl+G); 窗口 Ctrl+D</source>
+        <translation>Diagnostics: line trace (Ctrl+T) and adjustment curves (Ctrl+G); window Ctrl+D</translation>
+    </message>
+</context>
+<context>
     <name>NoteBox</name>
     <message>
         <source>文件只读或没有写入权限</source>
@@ -349,6 +511,104 @@ Reason: %2</translation>
     <message>
         <source>关于 Tarvello(&amp;A)...</source>
         <translation>&amp;About Tarvello...</translation>
+    </message>
+</context>
+<context>
+    <name>TraceModel</name>
+    <message>
+        <source>打开串口</source>
+        <translation>Port open</translation>
+    </message>
+    <message>
+        <source>状态监视</source>
+        <translation>Monitor</translation>
+    </message>
+    <message>
+        <source>自动调整</source>
+        <translation>Adjustment</translation>
+    </message>
+    <message>
+        <source>单次读取</source>
+        <translation>Single reading</translation>
+    </message>
+    <message>
+        <source>纸张检测</source>
+        <translation>Paper check</translation>
+    </message>
+    <message>
+        <source>命令行</source>
+        <translation>Command line</translation>
+    </message>
+    <message>
+        <source>未标记</source>
+        <translation>Untagged</translation>
+    </message>
+    <message>
+        <source>时间 (秒)</source>
+        <translation>Time (s)</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Direction</translation>
+    </message>
+    <message>
+        <source>十六进制</source>
+        <translation>Hex</translation>
+    </message>
+    <message>
+        <source>文本</source>
+        <translation>Text</translation>
+    </message>
+</context>
+<context>
+    <name>TraceView</name>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>全部来源</source>
+        <translation>All sources</translation>
+    </message>
+    <message>
+        <source>来源</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>保存...</source>
+        <translation>Save...</translation>
+    </message>
+    <message>
+        <source>来源:</source>
+        <translation>Source:</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>保存线路跟踪</source>
+        <translation>Save line trace</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>无法写入文件 %1</source>
+        <translation>Cannot write the file %1</translation>
+    </message>
+    <message>
+        <source>已丢失 %1 条记录</source>
+        <translation>%1 entries dropped</translation>
     </message>
 </context>
 </TS>

@@ -7,7 +7,7 @@
 set -euo pipefail
 packages=(
   cmake g++ make clang libclang-rt-14-dev
-  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   qt6-l10n-tools qt6-tools-dev
   libgtest-dev libgmock-dev
   fonts-arphic-ukai fonts-arphic-uming

@@ -65,7 +65,7 @@ done
 echo "package: all ${#expected[@]} expected files present ($(grep -vc '/$' "$out/contents") files in all)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 \
+for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 libqt6charts6 \
   fonts-arphic-ukai fonts-arphic-uming; do
   [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done

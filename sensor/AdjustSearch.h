@@ -67,6 +67,8 @@ AdjustStepOutcome AdjustSearchStep(const SensorParams& params, AdjustSearchState
 struct AdjustReplyResult {
     AdjustStepOutcome outcome = AdjustStepOutcome::Continue;
     bool hadReading = false; // the reply held a reading: the page is told after the step
+    int raw = -1;            // the reading, 0..255 (with hadReading)
+    float volts = 0.0f;      // its voltage (with hadReading)
 };
 
 // The reply half of a pass: the decimal reading of the reply's n bytes, its voltage with the

@@ -8,10 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustSearch.h"
 #include "sensor/AdjustState.h"
@@ -125,6 +127,21 @@ bool AwaitReply(const SensorParams& params, uint8_t* reply, uint32_t& count) {
     return true;
 }
 
+// A pass's reading goes into the curve, and then the page is told: the curve is never behind
+// what the page shows.
+void PublishReading(Sensor sensor, uint32_t pass, const AdjustLevels& sent,
+                    const AdjustReplyResult& step, const std::function<void()>& postUpdate) {
+    const bool success = step.outcome == AdjustStepOutcome::Success;
+    NoteCurveReading(
+        sensor, CurvePoint{pass, sent.sensitivity, sent.intensity, step.raw, step.volts, success});
+    if (success) {
+        NoteCurveRunEnd(sensor, AdjustEnd::kSuccess);
+    }
+    if (postUpdate) {
+        postUpdate();
+    }
+}
+
 // Notes how the run ended and gives the worker's exit code: 1 for a port failure, else 0.
 int EndWith(AdjustEnd end) {
     NoteAdjustEnd(end);
@@ -134,8 +151,9 @@ int EndWith(AdjustEnd end) {
 // The search step on one pass's reply: the shared levels and reading updated, the run record
 // told, the page's update posted after a reading. True when the run has found its levels (the
 // ones the pass's frame carried, also recorded for the page).
-bool TakeReply(const SensorParams& params, AdjustSearchState& state, const AdjustLevels& sent,
-               const uint8_t* reply, uint32_t count, const std::function<void()>& postUpdate) {
+bool TakeReply(const SensorParams& params, AdjustSearchState& state, uint32_t pass,
+               const AdjustLevels& sent, const uint8_t* reply, uint32_t count,
+               const std::function<void()>& postUpdate) {
     // The step works on the shared levels as they are now (a page activation may have
     // loaded saved ones during the pass) and stores them back.
     AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
@@ -158,14 +176,15 @@ bool TakeReply(const SensorParams& params, AdjustSearchState& state, const Adjus
     if (step.outcome == AdjustStepOutcome::Success) {
         NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
     }
-    if (step.hadReading && postUpdate) {
-        postUpdate();
+    if (step.hadReading) {
+        PublishReading(params.sensor, pass, sent, step, postUpdate);
     }
     return step.outcome == AdjustStepOutcome::Success;
 }
 
 int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     const SensorParams& params = ParamsOf(sensor);
+    ScopedTraceParty party(TraceParty::kAdjustment);
     RaiseThreadPriority();
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
     // The monitor may have been suspended between its STX "Y" and its reply. A status reply is
@@ -173,10 +192,11 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
     // reading), so the input is emptied once before the first pass (at once on a closed port).
     NoteAdjustRunStart();
+    NoteCurveRunStart(sensor, g_fAdjustTarget.load());
     PurgeInput(&PurgeShouldStop);
     AdjustSearchState state;
     uint8_t reply[255];
-    for (;;) {
+    for (uint32_t pass = 1;; ++pass) {
         if (PortGone()) {
             return EndWith(AdjustEnd::kPortClosed);
         }
@@ -202,7 +222,7 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         if (!AwaitReply(params, reply, count)) {
             return EndWith(AdjustEnd::kPortClosed);
         }
-        if (TakeReply(params, state, sent, reply, count, postUpdate)) {
+        if (TakeReply(params, state, pass, sent, reply, count, postUpdate)) {
             return 0;
         }
     }
@@ -218,11 +238,15 @@ void JoinLocked(WorkerSlot& slot) {
 } // namespace
 
 int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
-    return RunAdjustWorker(Sensor::Reflective, postUpdate);
+    const int code = RunAdjustWorker(Sensor::Reflective, postUpdate);
+    NoteCurveRunEnd(Sensor::Reflective, LatestAdjustRun().end);
+    return code;
 }
 
 int TransmissiveAdjustThread(const std::function<void()>& postUpdate) {
-    return RunAdjustWorker(Sensor::Transmissive, postUpdate);
+    const int code = RunAdjustWorker(Sensor::Transmissive, postUpdate);
+    NoteCurveRunEnd(Sensor::Transmissive, LatestAdjustRun().end);
+    return code;
 }
 
 bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {

@@ -4,11 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustWorker.h"
 
 namespace {
@@ -89,6 +91,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     if (params.firstSampleShowWaitMs > 0) {
         tarvello::Sleep(params.firstSampleShowWaitMs);
     }
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckFirst, params.checkFirst, first);
     sink.FirstSample(first);
 
     PurgeInput();
@@ -98,6 +101,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
         return end;
     }
     const float second = SampleVolts(params, value, supply);
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckSecond, SensorValue::Paper, second);
     sink.SecondSample(second);
 
     // Single-precision members, with the division and factor in double precision.
@@ -110,6 +114,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
         difference = static_cast<float>((second - first) / 2.0 * 5.0);
         derived = first + difference;
     }
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckDerived, params.checkDerived, derived);
     sink.Result(difference, derived);
     return PaperCheckEnd::Completed;
 }
@@ -138,6 +143,7 @@ PaperCheckEnd RunPaperCheck(Sensor sensor, float supply, PaperCheckSink& sink) {
         return PaperCheckEnd::PortNotOpen;
     }
     StopAdjustmentAndWait();
+    ScopedTraceParty party(TraceParty::kPaperCheck);
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
     return RunCheck(ParamsOf(sensor), supply, sink);
 }

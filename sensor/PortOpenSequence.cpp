@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "device/LineTrace.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
@@ -18,6 +19,7 @@ constexpr size_t kReplyCapacity = 10;
 
 PortOpenResult RunPortOpenSequence(const PortSettings& settings, DisplaySink* sink,
                                    const std::function<void()>& portOpened) {
+    ScopedTraceParty party(TraceParty::kPortOpen);
     PortOpenResult result;
     result.device = PortDeviceName(settings.nPort);
 

@@ -1,12 +1,16 @@
 #include "sensor/SensorReadings.h"
 
+#include <locale>
+#include <sstream>
 #include <vector>
 
 #include "device/ExchangeVoltage.h"
+#include "device/LineTrace.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustWorker.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
@@ -56,6 +60,7 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
     }
     StopAdjustmentAndWait();
     const SensorParams& params = ParamsOf(sensor);
+    ScopedTraceParty party(TraceParty::kReading);
     ScopedMonitorSuspend suspend; // resumed exactly once, on every return below
 
     const std::vector<uint8_t> prefix = BuildReadingPrefix(params.frameLetter);
@@ -80,6 +85,13 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
 void SaveReading(CIniFile& ini, const SensorParams& params, const SingleReading& reading,
                  const std::function<std::string(SensorValue)>& textOf, int comboIndex,
                  int intensity) {
+    // The reading as the page shows it goes into the sensor's samples for the diagnostics.
+    std::istringstream shown(textOf(reading.measures));
+    shown.imbue(std::locale::classic());
+    float volts = 0.0f;
+    if (shown >> volts) {
+        NoteSensorSample(params.sensor, SampleOrigin::kReading, reading.measures, volts);
+    }
     for (const ReadingSaveText& save : reading.saves) {
         ini.WriteString(params.keys->szVoltageSection, save.key, textOf(save.from));
     }

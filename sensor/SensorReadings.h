@@ -41,7 +41,7 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
 // texts of reading.saves under their keys in the sensor's voltage section, then both levels
 // (WriteLevels). textOf gives a value's text as the page displays it after its refresh;
 // comboIndex is the selected sensitivity index (-1 when none), intensity the page's intensity
-// member.
+// member. The reading's value as displayed also goes into the sensor's samples (AdjustCurve.h).
 void SaveReading(CIniFile& ini, const SensorParams& params, const SingleReading& reading,
                  const std::function<std::string(SensorValue)>& textOf, int comboIndex,
                  int intensity);

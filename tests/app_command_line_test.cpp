@@ -98,3 +98,20 @@ TEST(CommandLine, HelpNeedsNoDisplay) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(std::exit(RunHelpWithoutDisplay()), testing::ExitedWithCode(0), "");
 }
+
+namespace {
+
+TEST(CommandLine, TakesTheTraceFileAndTheDiagnosticsWindow) {
+    StartOptions o = Parse({"--simulate", "--trace", "/tmp/line.txt", "--diagnostics"});
+    EXPECT_TRUE(o.strError.empty()) << o.strError;
+    EXPECT_EQ(o.strTrace, "/tmp/line.txt");
+    EXPECT_TRUE(o.bDiagnostics);
+    o = Parse({});
+    EXPECT_TRUE(o.strTrace.empty());
+    EXPECT_FALSE(o.bDiagnostics);
+    EXPECT_FALSE(Parse({"--trace", ""}).strError.empty());
+    EXPECT_NE(UsageText().find("--trace <FILE>"), std::string::npos);
+    EXPECT_NE(UsageText().find("--diagnostics"), std::string::npos);
+}
+
+} // namespace

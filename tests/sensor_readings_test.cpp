@@ -17,6 +17,8 @@
 #include "Shown.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
+#include "sensor/AdjustCurve.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
 #include "sensor/SensorReadings.h"
@@ -205,6 +207,19 @@ TEST_F(ReadingSaveTest, TransmissiveSavesWriteTheirKeysInOrder) {
                 Texts({{SensorValue::Standard, "2"}, {SensorValue::NoPaper, "2.4902"}}), 0, 96);
     EXPECT_EQ(file.Text(), "[TVoltage]\r\nTMid=2\r\nTHeigh=2.4902\r\n"
                            "[TConfig]\r\nTConfig1=0\r\nTConfig2=96\r\n");
+}
+
+TEST_F(ReadingSaveTest, TheSavedReadingIsKeptAmongTheSensorsSamples) {
+    SaveReading(file.ini, kTransmissiveParams, kTransmissiveParams.readings[kPaperReading],
+                Texts({{SensorValue::Standard, "2"},
+                       {SensorValue::NoPaper, "2.4902"},
+                       {SensorValue::Paper, "3.1373"}}),
+                0, 96);
+    const std::vector<SensorSample> samples = SensorSamples(Sensor::Transmissive);
+    ASSERT_FALSE(samples.empty());
+    EXPECT_EQ(samples.back().origin, SampleOrigin::kReading);
+    EXPECT_EQ(samples.back().value, SensorValue::Paper);
+    EXPECT_FLOAT_EQ(samples.back().volts, 3.1373f);
 }
 
 } // namespace
