@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "device/ExchangeVoltage.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
@@ -84,18 +85,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [SECONDS]\n", argv[0]);
         return 2;
     }
-    VirtualPrinter printer;
-    if (!printer.Start()) {
-        std::fprintf(stderr, "the virtual printer could not open a pseudo-terminal\n");
-        return 1;
-    }
-    g_fSensorSupply = 5.0f;
-    PortSettings settings;
-    settings.nPort = AddExtraPort(printer.DevicePath());
-    settings.dwBaudRate = 38400;
-    settings.byByteSize = 8;
-    if (OpenPort(settings) != 0) {
-        std::fprintf(stderr, "cannot open %s\n", printer.DevicePath().c_str());
+    tarvello::sim::VirtualPrinter printer;
+    if (!bench::OpenOnVirtualPrinter(printer)) {
         return 1;
     }
     const int runs = 5;

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
@@ -68,20 +69,7 @@ bool PassLength(Sensor sensor, int passes, double& medianMs) {
     if (!started) {
         return false;
     }
-    const auto end = Clock::now() + std::chrono::seconds(passes + 10);
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> guard(mutex);
-            if (static_cast<int>(times.size()) > passes) {
-                break;
-            }
-        }
-        if (Clock::now() > end || !IsAdjustmentRunning()) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    StopAdjustmentAndWait();
+    bench::AwaitPassesThenStop(mutex, times, passes);
     std::lock_guard<std::mutex> guard(mutex);
     std::vector<double> gaps;
     for (size_t k = 1; k < times.size(); ++k) {

@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "device/ExchangeVoltage.h"
 #include "device/LineTrace.h"
 #include "device/PortState.h"
@@ -81,20 +82,7 @@ double AdjustPassMs(int passes) {
         std::lock_guard<std::mutex> guard(mutex);
         times.push_back(Clock::now());
     });
-    const auto end = Clock::now() + std::chrono::seconds(passes + 10);
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> guard(mutex);
-            if (static_cast<int>(times.size()) > passes) {
-                break;
-            }
-        }
-        if (Clock::now() > end || !IsAdjustmentRunning()) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    StopAdjustmentAndWait();
+    bench::AwaitPassesThenStop(mutex, times, passes);
     std::lock_guard<std::mutex> guard(mutex);
     return Median(Gaps(times));
 }
@@ -141,18 +129,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [SECONDS] [PASSES >= 2]\n", argv[0]);
         return 2;
     }
-    VirtualPrinter printer;
-    if (!printer.Start()) {
-        std::fprintf(stderr, "the virtual printer could not open a pseudo-terminal\n");
-        return 1;
-    }
-    g_fSensorSupply = 5.0f;
-    PortSettings settings;
-    settings.nPort = AddExtraPort(printer.DevicePath());
-    settings.dwBaudRate = 38400;
-    settings.byByteSize = 8;
-    if (OpenPort(settings) != 0) {
-        std::fprintf(stderr, "cannot open %s\n", printer.DevicePath().c_str());
+    tarvello::sim::VirtualPrinter printer;
+    if (!bench::OpenOnVirtualPrinter(printer)) {
         return 1;
     }
     MeasureMode("off", printer, seconds, passes);

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <string>
 
+#include "BenchSupport.h"
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
@@ -45,17 +46,7 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     tarvello::sim::VirtualPrinter printer;
-    if (!printer.Start()) {
-        std::fprintf(stderr, "the virtual printer could not open a pseudo-terminal\n");
-        return 1;
-    }
-    g_fSensorSupply = 5.0f;
-    PortSettings settings;
-    settings.nPort = AddExtraPort(printer.DevicePath());
-    settings.dwBaudRate = 38400;
-    settings.byByteSize = 8;
-    if (OpenPort(settings) != 0) {
-        std::fprintf(stderr, "cannot open %s\n", printer.DevicePath().c_str());
+    if (!bench::OpenOnVirtualPrinter(printer)) {
         return 1;
     }
     DiagnosticsWindow window;

@@ -1,0 +1,59 @@
+// What the benchmarks share: the virtual printer on an opened port, and the wait for the passes
+// of a running adjustment.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "device/PortState.h"
+#include "device/SerialPort.h"
+#include "sensor/AdjustWorker.h"
+#include "sim/VirtualPrinter.h"
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+// Starts the printer and opens the port on it at 38400 baud, 8 data bits, with a 5 V supply.
+// Says why on stderr when it cannot.
+inline bool OpenOnVirtualPrinter(tarvello::sim::VirtualPrinter& printer) {
+    if (!printer.Start()) {
+        std::fprintf(stderr, "the virtual printer could not open a pseudo-terminal\n");
+        return false;
+    }
+    g_fSensorSupply = 5.0f;
+    PortSettings settings;
+    settings.nPort = AddExtraPort(printer.DevicePath());
+    settings.dwBaudRate = 38400;
+    settings.byByteSize = 8;
+    if (OpenPort(settings) != 0) {
+        std::fprintf(stderr, "cannot open %s\n", printer.DevicePath().c_str());
+        return false;
+    }
+    return true;
+}
+
+// Waits until times (filled under mutex by the run's update) holds more than passes readings,
+// the run ends by itself, or passes + 10 s have gone by; then stops the run and waits for it.
+inline void AwaitPassesThenStop(std::mutex& mutex, const std::vector<Clock::time_point>& times,
+                                int passes) {
+    const auto end = Clock::now() + std::chrono::seconds(passes + 10);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(mutex);
+            if (static_cast<int>(times.size()) > passes) {
+                break;
+            }
+        }
+        if (Clock::now() > end || !IsAdjustmentRunning()) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    StopAdjustmentAndWait();
+}
+
+} // namespace bench
