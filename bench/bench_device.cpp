@@ -26,7 +26,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using tarvello::sim::Sensor;
+
 using tarvello::sim::VirtualPrinter;
 
 double Median(std::vector<double> v) {
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     PrintRatio("device: ReadPort, no reply", Median(times), 500.0, "<= 1.02 x");
 
     // A voltage exchange with a prompt printer: flush 100 ms, first poll 50 ms.
-    printer.SetReadingOverride(Sensor::Reflective, 128);
+    printer.SetReadingOverride(tarvello::sim::Sensor::Reflective, 128);
     const std::vector<uint8_t> frame = BuildReadingFrame('F', 2, 100);
     times.clear();
     int bad = 0;
