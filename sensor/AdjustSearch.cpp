@@ -140,6 +140,7 @@ AdjustReplyResult AdjustOnReply(const SensorParams& params, AdjustSearchState& s
     if (const std::optional<int> reading = ParseDecimalReading(reply, n)) {
         volts = AdjustVolts(params, *reading, supply);
         result.hadReading = true;
+        result.raw = *reading;
     }
     result.outcome = AdjustSearchStep(params, state, levels, target, volts, lastResult);
     return result;

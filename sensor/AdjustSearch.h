@@ -67,6 +67,7 @@ AdjustStepOutcome AdjustSearchStep(const SensorParams& params, AdjustSearchState
 struct AdjustReplyResult {
     AdjustStepOutcome outcome = AdjustStepOutcome::Continue;
     bool hadReading = false; // the reply held a reading: the page is told after the step
+    int raw = -1;            // the reading's raw value 0..255 (-1 without a reading)
 };
 
 // The reply half of a pass: the decimal reading of the reply's n bytes, its voltage with the

@@ -187,7 +187,7 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
         }
         g_nSensitivity.store(levels.sensitivity);
         g_nIntensity.store(levels.intensity);
-        NoteAdjustReply(step.hadReading, count);
+        NoteAdjustReply(step.hadReading, count, step.raw);
         if (step.outcome == AdjustStepOutcome::Success) {
             NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
         }

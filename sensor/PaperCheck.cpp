@@ -74,6 +74,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     if (!wait) {
         return PaperCheckEnd::BadWait;
     }
+    sink.CheckWait(*wait);
     if (!line.Send(BuildCheckFrame())) {
         return PaperCheckEnd::PortFailed;
     }
