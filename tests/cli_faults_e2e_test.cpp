@@ -55,6 +55,12 @@ TEST(CliFaults, EachFaultOfThePrinterEndsWithItsExitCode) {
          base},
         {{"--reflective-reading", "0"}, {"read", "reflective", "mark"}, 1, "gave no reading", base},
         {{"--ke", "0e=0"}, {"check", "reflective"}, 1, "no usable check wait", base},
+        // A parameter file that cannot be saved is not reported as success.
+        {{},
+         {"--ini", "/nonexistent/parameterset.ini", "read", "reflective", "mark"},
+         6,
+         "could not be saved",
+         base},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.printer.join(' ').toStdString() + " " + c.command.join(' ').toStdString());
