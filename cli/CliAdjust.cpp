@@ -209,7 +209,11 @@ void ReportEnd(const CliRequest& request, CIniFile& ini, float target, CliReport
 } // namespace
 
 void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
-    report.fields.insert("standard", QJsonValue(QJsonValue::Null));
+    // The standard as asked; once the run starts, as the file gives it back.
+    const auto shown = [](float volts) {
+        return QString::asprintf("%.6g", static_cast<double>(volts)).toDouble();
+    };
+    report.fields.insert("standard", shown(request.standard));
     for (const char* key : {"level", "level_code", "intensity", "volts"})
         report.fields.insert(key, QJsonValue(QJsonValue::Null));
     report.fields.insert("passes", 0);
@@ -228,8 +232,7 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     ini.ClearSaveError();
     const float target = PrepareAdjustmentStart(request.sensor, ini, request.standardText)
                              .value_or(request.standard);
-    report.fields.insert("standard",
-                         QString::asprintf("%.6g", static_cast<double>(target)).toDouble());
+    report.fields.insert("standard", shown(target));
     AdjustWatch watch(request.maxPasses);
     if (!StartAdjustment(request.sensor, [&watch] { watch.OnReading(); })) {
         session.Close();
