@@ -143,38 +143,45 @@ QString BandText(Sensor sensor, float standard) {
                      .arg(s + 0.1, 0, 'f', 4);
 }
 
+// A run that reached the band: the levels its successful frame carried, saved as the page saves
+// them (unless a signal came first: then neither is saved).
+void ReportSuccess(const CliRequest& request, const AdjustRunState& run, CIniFile& ini,
+                   CliReport& report) {
+    const QString sensor = SensorName(request.sensor);
+    if (StopRequested()) {
+        ReportStopped(report); // before the levels: both or neither are saved
+        return;
+    }
+    AdjustLevels found{run.level, run.intensity};
+    if (const std::optional<AdjustLevels> levels = TakeSuccessfulLevels())
+        found = *levels;
+    const float volts = g_fAdjustResult.load();
+    SaveAdjustedLevels(request.sensor, ini, found.sensitivity, found.intensity);
+    report.fields.insert("level", found.sensitivity);
+    report.fields.insert("level_code", LevelCodeValue(found.sensitivity));
+    report.fields.insert("intensity", found.intensity);
+    report.fields.insert("volts", VoltsValue(static_cast<double>(volts)));
+    report.lines << QCoreApplication::translate(
+                        "tarvello-cli",
+                        "%1 sensor adjusted in %2 passes: level %3 (%4), intensity %5, %6 V")
+                        .arg(sensor)
+                        .arg(run.passes)
+                        .arg(found.sensitivity)
+                        .arg(LevelCodeValue(found.sensitivity).toString())
+                        .arg(found.intensity)
+                        .arg(static_cast<double>(volts), 0, 'f', 4);
+    if (ini.SaveFailed())
+        ReportNotSaved(ini, report);
+}
+
 // The run's end as the report's exit code and sentence, the levels saved on success.
 void ReportEnd(const CliRequest& request, CIniFile& ini, float target, CliReport& report) {
     const AdjustRunState run = LatestAdjustRun();
     const QString sensor = SensorName(request.sensor);
     switch (run.end) {
-    case AdjustEnd::kSuccess: {
-        if (StopRequested()) {
-            ReportStopped(report); // before the levels: both or neither are saved
-            return;
-        }
-        AdjustLevels found{run.level, run.intensity};
-        if (const std::optional<AdjustLevels> levels = TakeSuccessfulLevels())
-            found = *levels;
-        const float volts = g_fAdjustResult.load();
-        SaveAdjustedLevels(request.sensor, ini, found.sensitivity, found.intensity);
-        report.fields.insert("level", found.sensitivity);
-        report.fields.insert("level_code", LevelCodeValue(found.sensitivity));
-        report.fields.insert("intensity", found.intensity);
-        report.fields.insert("volts", VoltsValue(static_cast<double>(volts)));
-        report.lines << QCoreApplication::translate(
-                            "tarvello-cli",
-                            "%1 sensor adjusted in %2 passes: level %3 (%4), intensity %5, %6 V")
-                            .arg(sensor)
-                            .arg(run.passes)
-                            .arg(found.sensitivity)
-                            .arg(LevelCodeValue(found.sensitivity).toString())
-                            .arg(found.intensity)
-                            .arg(static_cast<double>(volts), 0, 'f', 4);
-        if (ini.SaveFailed())
-            ReportNotSaved(ini, report);
+    case AdjustEnd::kSuccess:
+        ReportSuccess(request, run, ini, report);
         return;
-    }
     case AdjustEnd::kStopped:
     case AdjustEnd::kStoppedByPage:
     case AdjustEnd::kStoppedByUser:
