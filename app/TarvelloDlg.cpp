@@ -109,11 +109,30 @@ void CTarvelloDlg::OnInitDialog() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_cbSupply = qobject_cast<QComboBox*>(Item(id::kSupplyList));
 
-    // 1. The status members into their edits: each reads "0".
+    // The status members into their edits: each reads "0".
     UpdateStatusFields();
+    AddAboutCommand();
+    SetIconAndFonts();
+    CreateSheet();
+    FitToSheet(*dlg, base);
 
-    // 2. The About command: in the system menu where the platform has one, and everywhere in
-    //    the window's context menu and on F1.
+    // The port page first.
+    connect(m_sheet, &QTabWidget::currentChanged, this, &CTarvelloDlg::OnSheetCurrentChanged);
+    m_sheet->setCurrentIndex(0);
+    m_nActivePage = 0;
+    m_page1->OnSetActive();
+
+    // The port counts as closed.
+    g_bPortOpen = false;
+
+    // The supply voltage from the file.
+    const int supply = ReadSupplyIndex(m_ini);
+    m_cbSupply->setCurrentIndex(supply);
+    g_fSensorSupply = SupplyVoltageOfIndex(supply);
+    connect(m_cbSupply, &QComboBox::currentIndexChanged, this, &CTarvelloDlg::OnSelchangeSupply);
+}
+
+void CTarvelloDlg::AddAboutCommand() {
     const QString aboutText = QString::fromUtf8(ResourceString(kIdsAboutBox));
     if (!aboutText.isEmpty()) {
 #ifdef _WIN32
@@ -132,21 +151,23 @@ void CTarvelloDlg::OnInitDialog() {
         m_actAbout = about;
         setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+}
 
-    // 3. The icon, large and small.
+void CTarvelloDlg::SetIconAndFonts() {
+    // The icon, large and small.
     QIcon icon;
     icon.addFile(QString::fromLatin1(kIconPath32), QSize(32, 32));
     icon.addFile(QString::fromLatin1(kIconPath16), QSize(16, 16));
     setWindowIcon(icon);
 
-    // 4. The header: bold Kai face, blue on the normal background.
+    // The header: bold Kai face, blue on the normal background.
     if (auto* header = qobject_cast<QLabel*>(Item(id::kHeader))) {
         header->setFont(m_fontTitle);
         QPalette pal = header->palette();
         pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
         header->setPalette(pal);
     }
-    // 5. The status group's font.
+    // The status group's font.
     for (int control :
          {id::kRibbonLabel, id::kPresenceLabel, id::kMicroSwitchLabel, id::kSupplyLabel,
           id::kRibbonEdit, id::kPresenceEdit, id::kMicroSwitchEdit, id::kSupplyList}) {
@@ -155,8 +176,9 @@ void CTarvelloDlg::OnInitDialog() {
             FitTextToFont(w);
         }
     }
+}
 
-    // 6.-8. The property sheet with the three pages, at (0, 50), as large as its pages need.
+void CTarvelloDlg::CreateSheet() {
     m_sheet = new QTabWidget(this);
     m_sheet->setObjectName(QStringLiteral("sheet"));
     m_page1 = new CPage1(this, m_nInitialPort);
@@ -168,11 +190,13 @@ void CTarvelloDlg::OnInitDialog() {
         m_sheet->addTab(page, page->Caption());
     m_sheet->move(0, 50);
     m_sheet->resize(m_sheet->sizeHint());
+}
 
+void CTarvelloDlg::FitToSheet(const DialogTemplate& dlg, const BaseUnits& base) {
     // The window's size from the template; where the substituted faces make the sheet larger
     // than the template's room, the status group moves down and the window grows, so that
     // nothing overlaps.
-    QSize size = DialogPixelSize(*dlg, base);
+    QSize size = DialogPixelSize(dlg, base);
     // Qualified: the Windows headers declare a MulDiv of their own.
     const int groupTop = tarvello::res::MulDiv(kStatusGroupTop, base.y, 8);
     const int shift = std::max(0, m_sheet->geometry().bottom() + 1 + kSheetGap - groupTop);
@@ -193,21 +217,6 @@ void CTarvelloDlg::OnInitDialog() {
         size.setWidth(m_sheet->width());
     }
     setFixedSize(size);
-
-    // 9. The port page first.
-    connect(m_sheet, &QTabWidget::currentChanged, this, &CTarvelloDlg::OnSheetCurrentChanged);
-    m_sheet->setCurrentIndex(0);
-    m_nActivePage = 0;
-    m_page1->OnSetActive();
-
-    // 10. The port counts as closed.
-    g_bPortOpen = false;
-
-    // 11. The supply voltage from the file.
-    const int supply = ReadSupplyIndex(m_ini);
-    m_cbSupply->setCurrentIndex(supply);
-    g_fSensorSupply = SupplyVoltageOfIndex(supply);
-    connect(m_cbSupply, &QComboBox::currentIndexChanged, this, &CTarvelloDlg::OnSelchangeSupply);
 }
 
 void CTarvelloDlg::UpdateStatusFields() {

@@ -18,6 +18,10 @@
 class QAction;
 class QComboBox;
 class QTabWidget;
+namespace tarvello::res {
+struct BaseUnits;
+struct DialogTemplate;
+} // namespace tarvello::res
 
 class CTarvelloDlg : public QDialog, public DisplaySink {
     Q_OBJECT
@@ -53,7 +57,19 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     void OnSheetCurrentChanged(int index);
 
   private:
+    // Builds the window from its template: the status edits, the About command, the icon and
+    // fonts, the sheet with its pages, the port page active, the supply from the file.
     void OnInitDialog();
+    // The About command: in the system menu where the platform has one, and everywhere in the
+    // window's context menu and on F1.
+    void AddAboutCommand();
+    // The window's icon, the header's face and colour, the status group's font.
+    void SetIconAndFonts();
+    // The property sheet with the three pages, at (0, 50), as large as its pages need.
+    void CreateSheet();
+    // The window's size from the template, grown and its controls moved where the sheet needs
+    // more room than the template leaves.
+    void FitToSheet(const tarvello::res::DialogTemplate& dlg, const tarvello::res::BaseUnits& base);
     // Copies the status members into their edits ("%.6g").
     void UpdateStatusFields();
     void FinishClose(int result);

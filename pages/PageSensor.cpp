@@ -1,35 +1,27 @@
+// The sensor page: its construction, its dialog data exchange and its activation. The
+// adjustment is in PageSensorAdjust.cpp, the single readings and the paper check in
+// PageSensorReadings.cpp.
 #include "pages/PageSensor.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
 
 #include <cmath>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "device/PortState.h"
-#include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
-#include "sensor/AdjustWorker.h"
-#include "sensor/PaperCheck.h"
-#include "sensor/SensorReadings.h"
 #include "sensor/TextValidation.h"
 
 namespace {
-
-// The page whose start began the adjustment worker of the process (UI thread only): the
-// worker posts its updates to it, and its progress label follows it.
-CSensorPage* s_pAdjustOwner = nullptr;
 
 // The framework's data exchange messages.
 QString ParseIntMessage() {
@@ -59,14 +51,6 @@ CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     // until the page starts a run.
     m_pProgress = new CAdjustProgress(this, m_pTemplate);
     connect(m_pProgress, &CAdjustProgress::stopClicked, this, &CSensorPage::OnAdjustStop);
-}
-
-CSensorPage::~CSensorPage() {
-    if (s_pAdjustOwner == this) {
-        if (IsAdjustmentRunning())
-            StopAdjustmentAndWait();
-        s_pAdjustOwner = nullptr;
-    }
 }
 
 void CSensorPage::ExchangeIntensity(int32_t* value) {
@@ -210,7 +194,7 @@ void CSensorPage::ShowKillActiveRefusal() {
 }
 
 bool CSensorPage::OnSetActive() {
-    // 1. The page font on its controls.
+    // The page font on its controls.
     for (int i = 0; i < m_desc.fontCount; ++i) {
         if (QWidget* w = Item(m_desc.fontOrder[i])) {
             w->setFont(m_font);
@@ -222,40 +206,24 @@ bool CSensorPage::OnSetActive() {
 }
 
 void CSensorPage::ReloadLevelsAndStop(AdjustStopCause cause) {
-    // 2. The voltage standard, converted as atof converts.
+    // The saved voltage standard, converted as atof converts.
     const SensorKeys& keys = *m_desc.params.keys;
     m_fVoltStandard = ReadVoltStandard(m_ini, keys);
-    // 3. The sensitivity level; a level outside 0..3 leaves the combo without a selection.
+    // The saved sensitivity level; a level outside 0..3 leaves the combo without a selection.
     g_nSensitivity = ReadSensitivity(m_ini, keys);
     const int level = g_nSensitivity;
     m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
-    // 4. The light intensity.
+    // The saved light intensity.
     g_nIntensity = ReadIntensity(m_ini, keys);
     m_nIntensity = g_nIntensity;
-    // 5. A running adjustment (of either sensor) stops at its next pass. The line of the run's
-    //    page says so until the worker has ended, then how it ended.
-    RequestAdjustmentStop(cause);
-    m_bAdjusting = false;
-    if (s_pAdjustOwner) {
-        if (IsAdjustmentRunning())
-            s_pAdjustOwner->m_pProgress->Stopping();
-        else
-            s_pAdjustOwner->m_pProgress->Refresh(); // an end the line's timer has not seen yet
-    }
-    // 6./7. Enable the controls an adjustment disables, and refresh.
-    auto enable = [this] {
-        if (QWidget* w = Item(m_desc.adjustButton))
-            w->setEnabled(true);
-        for (int id : m_desc.activationEnables) {
-            if (QWidget* w = Item(id))
-                w->setEnabled(true);
-        }
-    };
+    // A running adjustment (of either sensor) stops at its next pass.
+    StopRunningAdjustment(cause);
+    // The controls an adjustment disables enabled, and the refresh, in the page's order.
     if (m_desc.activationOrder == ActivationOrder::RefreshThenEnable) {
         UpdateData(false);
-        enable();
+        EnableAdjustControls(true);
     } else {
-        enable();
+        EnableAdjustControls(true);
         UpdateData(false);
     }
 }
@@ -301,193 +269,4 @@ void CSensorPage::ShowIdleState() {
     m_bAdjusting = false;
     m_pProgress->Hide();
     EnableAdjustControls(true);
-}
-
-// --- Automatic adjustment ---------------------------------------------------------------------
-
-void CSensorPage::OnAdjustStart() {
-    if (!CheckPortOpen())
-        return;
-    // The standard as the data exchange takes it (0.0..5.0): a refused text gets the message of
-    // leaving the page, and nothing is saved or started.
-    const int standardEdit = m_desc.EditOf(SensorValue::Standard);
-    if (!ValidateField(standardEdit))
-        return;
-    const std::string typed = TextOf(SensorValue::Standard);
-    if (IsAdjustmentRunning()) {
-        // An earlier worker is finishing its last pass (at most about 2.1 s): wait for it off
-        // the UI thread, then start.
-        tarvello::ui::RunInBackground(
-            this, InputBlock(), [] { StopAdjustmentAndWait(); },
-            [this, typed] { BeginAdjustment(typed); });
-        return;
-    }
-    BeginAdjustment(typed);
-}
-
-void CSensorPage::BeginAdjustment(const std::string& typed) {
-    // Saves the text as typed, reads it back as the target, and sets level 3 / intensity 0.
-    const std::optional<float> target = PrepareAdjustmentStart(m_desc.params.sensor, m_ini, typed);
-    if (!target) {
-        ValidateField(m_desc.EditOf(SensorValue::Standard)); // the edit's message
-        return;
-    }
-    m_fVoltStandard = *target;
-    // A standard that could not be saved is still the target; the technician is told.
-    tarvello::ui::ReportSaveFailure(this, m_ini);
-    const int eventType = m_desc.params.updateEventType;
-    const bool started = StartAdjustment(m_desc.params.sensor, [this, eventType] {
-        // On the worker thread: post, never wait for the UI thread.
-        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(eventType)));
-    });
-    if (!started)
-        return;
-    // The line of an earlier run of the other page goes: this run is the latest one.
-    if (s_pAdjustOwner && s_pAdjustOwner != this)
-        s_pAdjustOwner->m_pProgress->Hide();
-    s_pAdjustOwner = this;
-    // The running state: start button and result edits disabled, reading buttons hidden.
-    EnableAdjustControls(false);
-    ShowReadingButtons(false);
-    m_bAdjusting = true;
-    m_pProgress->Follow();
-}
-
-void CSensorPage::OnAdjustStop() {
-    // What a page activation does to the run (the stop request; the worker stops at its next
-    // pass), with the page left as an activation leaves it.
-    ReloadLevelsAndStop(AdjustStopCause::kStopControl);
-}
-
-void CSensorPage::OnAdjustUpdate() {
-    // The shared state as it is now: this reading, usually with the levels of the next frame.
-    // The band is judged against the run's own target, as the worker judges it, whatever the
-    // standard edit holds since the start.
-    const float result = g_fAdjustResult.load();
-    const bool success = InBand(m_desc.params.sensor, g_fAdjustTarget.load(), result);
-    AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
-    if (success) {
-        // The levels the successful frame carried, not the ones a page activation may have
-        // loaded into the shared state since.
-        if (const std::optional<AdjustLevels> found = TakeSuccessfulLevels())
-            levels = *found;
-    }
-    if (float* reading = Member(m_desc.params.adjustReading))
-        *reading = result;
-    const int level = levels.sensitivity;
-    m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
-    m_nIntensity = levels.intensity;
-    UpdateData(false);
-    if (!success) {
-        m_pProgress->Refresh();
-        return;
-    }
-    // Success: the page enabled, the reading buttons shown, the levels saved; the line says
-    // what the run found.
-    m_bAdjusting = false;
-    if (s_pAdjustOwner == this)
-        m_pProgress->Succeeded(levels.sensitivity, levels.intensity, result);
-    EnableAdjustControls(true);
-    ShowReadingButtons(true);
-    m_ini.ClearSaveError();
-    SaveAdjustedLevels(m_desc.params.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
-    tarvello::ui::ReportSaveFailure(this, m_ini);
-}
-
-// --- Single readings ---------------------------------------------------------------------------
-
-void CSensorPage::OnSingleReading(int reading) {
-    if (!CheckPortOpen())
-        return;
-    // The intensity text is sent as typed, but only a text the data exchange accepts (0..255).
-    if (!ValidateField(m_desc.intensityEdit))
-        return;
-    auto* intensityEdit = ItemAs<QLineEdit>(m_desc.intensityEdit);
-    const std::string intensityText =
-        intensityEdit ? intensityEdit->text().toStdString() : std::string();
-    const int comboIndex = m_cbSensitivity->currentIndex();
-    const float supply = g_fSensorSupply.load();
-    const Sensor sensor = m_desc.params.sensor;
-    const SingleReading& what = m_desc.params.readings[reading];
-    float* member = Member(what.measures);
-    const bool wasAdjusting = m_bAdjusting;
-    auto value = std::make_shared<std::optional<float>>();
-    tarvello::ui::RunInBackground(
-        this, InputBlock(),
-        [value, sensor, comboIndex, intensityText, supply] {
-            // Stops a running adjustment first, then suspends the monitor for the exchange.
-            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply);
-        },
-        [this, value, wasAdjusting, member, what] {
-            if (wasAdjusting)
-                ShowIdleState();
-            if (!value->has_value())
-                return; // no reading: member, display and file stay as they were
-            *member = **value;
-            ShowReadingButtons(true);
-            UpdateData(false);
-            // Four saves, one report at most.
-            m_ini.ClearSaveError();
-            SaveReading(
-                m_ini, m_desc.params, what, [this](SensorValue from) { return TextOf(from); },
-                m_cbSensitivity->currentIndex(), m_nIntensity);
-            tarvello::ui::ReportSaveFailure(this, m_ini);
-        });
-}
-
-// --- Paper check -------------------------------------------------------------------------------
-
-namespace {
-
-// Passes the check's values to the page on the UI thread, each with its refresh.
-class CPageCheckSink : public PaperCheckSink {
-  public:
-    CPageCheckSink(CSensorPage* page, float* first, float* difference, float* derived)
-        : m_page(page), m_first(first), m_difference(difference), m_derived(derived) {}
-    void FirstSample(float volts) override {
-        tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
-            *first = volts;
-            page->UpdateData(false);
-        });
-    }
-    void SecondSample(float) override {
-        tarvello::ui::PostToUi(m_page, [page = m_page] { page->UpdateData(false); });
-    }
-    void Result(float difference, float derived) override {
-        tarvello::ui::PostToUi(
-            m_page, [page = m_page, diff = m_difference, der = m_derived, difference, derived] {
-                *diff = difference;
-                *der = derived;
-                page->UpdateData(false);
-            });
-    }
-
-  private:
-    CSensorPage* m_page;
-    float* m_first;
-    float* m_difference;
-    float* m_derived;
-};
-
-} // namespace
-
-void CSensorPage::OnCheckPaper() {
-    if (!CheckPortOpen())
-        return;
-    const float supply = g_fSensorSupply.load();
-    const Sensor sensor = m_desc.params.sensor;
-    const bool wasAdjusting = m_bAdjusting;
-    auto sink = std::make_shared<CPageCheckSink>(this, Member(m_desc.params.checkFirst),
-                                                 Member(SensorValue::Difference),
-                                                 Member(m_desc.params.checkDerived));
-    tarvello::ui::RunInBackground(
-        this, InputBlock(),
-        [sink, sensor, supply] {
-            // Stops a running adjustment first; nothing is saved.
-            (void)RunPaperCheck(sensor, supply, *sink);
-        },
-        [this, wasAdjusting] {
-            if (wasAdjusting)
-                ShowIdleState();
-        });
 }

@@ -147,9 +147,12 @@ class CSensorPage : public CPropertyPage {
     // The page leaves its adjusting state without a success: controls enabled, progress
     // hidden, reading buttons as they are.
     void ShowIdleState();
-    // Activation steps 2 to 7: the saved standard and levels loaded, the stop request with its
-    // cause, the controls an adjustment disables enabled, the refresh.
+    // What an activation does after the font: the saved standard and levels loaded, the stop
+    // request with its cause, the controls an adjustment disables enabled, the refresh.
     void ReloadLevelsAndStop(AdjustStopCause cause);
+    // The stop request of a running adjustment (of either page), and its page's progress line
+    // told (pages/PageSensorAdjust.cpp).
+    void StopRunningAdjustment(AdjustStopCause cause);
     // The window takes no input while a handler's exchange runs.
     QWidget* InputBlock();
 

@@ -105,95 +105,115 @@ QString Text(const ControlTemplate& c) {
     return c.text ? QString::fromUtf8(c.text) : QString();
 }
 
+// The widget of each kind of control, at its rectangle in pixels.
+QWidget* CreateStatic(const ControlTemplate& c, QWidget* parent, const QRect& r) {
+    auto* label = new QLabel(Text(c), parent);
+    Qt::Alignment align = (c.style & kCentered) ? Qt::AlignHCenter : Qt::AlignLeft;
+    align |= (c.style & kVCentered) ? Qt::AlignVCenter : Qt::AlignTop;
+    label->setAlignment(align);
+    if (c.style & kSunken)
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setGeometry(r);
+    return label;
+}
+
+QWidget* CreateFrame(QWidget* parent, const QRect& r) {
+    // As in the platform's dialog manager, a frame neither covers nor catches clicks: it
+    // lies beneath its siblings and lets the mouse through to whatever is under it.
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame->setLineWidth(1);
+    QPalette pal = frame->palette();
+    pal.setColor(QPalette::WindowText, Qt::black);
+    frame->setPalette(pal);
+    frame->setGeometry(r);
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame->lower();
+    return frame;
+}
+
+QWidget* CreateIcon(QWidget* parent, const QRect& r) {
+    auto* label = new QLabel(parent);
+    // A static icon takes the size of the icon.
+    label->setPixmap(QIcon(QString::fromLatin1(kIconPath32)).pixmap(32, 32));
+    label->setGeometry(r.x(), r.y(), 32, 32);
+    return label;
+}
+
+QWidget* CreateEdit(const ControlTemplate& c, QWidget* parent, const QRect& r) {
+    auto* edit = new QLineEdit(parent);
+    if (c.style & kReadOnly) {
+        edit->setReadOnly(true);
+        // Read-only edits show the dialog's background, as the platform draws them.
+        QPalette pal = edit->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        edit->setPalette(pal);
+    } else if (c.style & kDigitsOnly) {
+        edit->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    }
+    edit->setFrame(true);
+    edit->setGeometry(r);
+    return edit;
+}
+
+QWidget* CreateButton(const ControlTemplate& c, QWidget* parent, const QRect& r) {
+    auto* button = new QPushButton(Text(c), parent);
+    if (c.style & kFlat) {
+        // A flat button keeps a thin border, as the platform draws one.
+        button->setProperty("tarvelloFlat", true);
+        button->setStyleSheet(QStringLiteral(
+            "QPushButton { border: 1px solid palette(shadow); background: palette(button);"
+            " padding: 0px; }"
+            "QPushButton:pressed { background: palette(mid); }"
+            "QPushButton:disabled { color: palette(mid); }"
+            "QPushButton:focus { border: 1px dotted palette(shadow); }"));
+    }
+    if (c.style & kDefault)
+        button->setDefault(true);
+    button->setGeometry(r);
+    return button;
+}
+
+QWidget* CreateComboList(const DialogTemplate& dlg, const ControlTemplate& c, QWidget* parent,
+                         const QRect& r) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(false);
+    for (const char* item : ComboItems(dlg.id, c.id))
+        combo->addItem(QString::fromUtf8(item));
+    combo->setCurrentIndex(-1); // a new list has no selection
+    // The template's height is that of the opened list; the closed box takes the height
+    // its font needs, and the list shows as many items as the template's height holds.
+    const int closed = combo->sizeHint().height();
+    combo->setGeometry(r.x(), r.y(), r.width(), closed);
+    const int itemHeight = QFontMetrics(combo->font()).height() + 2;
+    combo->setMaxVisibleItems(qMax(1, (r.height() - closed) / qMax(1, itemHeight)));
+    return combo;
+}
+
 QWidget* CreateControl(const DialogTemplate& dlg, const ControlTemplate& c, QWidget* parent,
                        BaseUnits base) {
     const QRect r = MapDialogRect(c.x, c.y, c.cx, c.cy, base);
     QWidget* w = nullptr;
     switch (c.kind) {
-    case Kind::Static: {
-        auto* label = new QLabel(Text(c), parent);
-        Qt::Alignment align = (c.style & kCentered) ? Qt::AlignHCenter : Qt::AlignLeft;
-        align |= (c.style & kVCentered) ? Qt::AlignVCenter : Qt::AlignTop;
-        label->setAlignment(align);
-        if (c.style & kSunken)
-            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setGeometry(r);
-        w = label;
+    case Kind::Static:
+        w = CreateStatic(c, parent, r);
         break;
-    }
-    case Kind::Frame: {
-        // As in the platform's dialog manager, a frame neither covers nor catches clicks: it
-        // lies beneath its siblings and lets the mouse through to whatever is under it.
-        auto* frame = new QFrame(parent);
-        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-        frame->setLineWidth(1);
-        QPalette pal = frame->palette();
-        pal.setColor(QPalette::WindowText, Qt::black);
-        frame->setPalette(pal);
-        frame->setGeometry(r);
-        frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-        frame->lower();
-        w = frame;
+    case Kind::Frame:
+        w = CreateFrame(parent, r);
         break;
-    }
-    case Kind::Icon: {
-        auto* label = new QLabel(parent);
-        // A static icon takes the size of the icon.
-        label->setPixmap(QIcon(QString::fromLatin1(kIconPath32)).pixmap(32, 32));
-        label->setGeometry(r.x(), r.y(), 32, 32);
-        w = label;
+    case Kind::Icon:
+        w = CreateIcon(parent, r);
         break;
-    }
-    case Kind::Edit: {
-        auto* edit = new QLineEdit(parent);
-        if (c.style & kReadOnly) {
-            edit->setReadOnly(true);
-            // Read-only edits show the dialog's background, as the platform draws them.
-            QPalette pal = edit->palette();
-            pal.setColor(QPalette::Base, pal.color(QPalette::Window));
-            edit->setPalette(pal);
-        } else if (c.style & kDigitsOnly) {
-            edit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("[0-9]*")), edit));
-        }
-        edit->setFrame(true);
-        edit->setGeometry(r);
-        w = edit;
+    case Kind::Edit:
+        w = CreateEdit(c, parent, r);
         break;
-    }
-    case Kind::Button: {
-        auto* button = new QPushButton(Text(c), parent);
-        if (c.style & kFlat) {
-            // A flat button keeps a thin border, as the platform draws one.
-            button->setProperty("tarvelloFlat", true);
-            button->setStyleSheet(QStringLiteral(
-                "QPushButton { border: 1px solid palette(shadow); background: palette(button);"
-                " padding: 0px; }"
-                "QPushButton:pressed { background: palette(mid); }"
-                "QPushButton:disabled { color: palette(mid); }"
-                "QPushButton:focus { border: 1px dotted palette(shadow); }"));
-        }
-        if (c.style & kDefault)
-            button->setDefault(true);
-        button->setGeometry(r);
-        w = button;
+    case Kind::Button:
+        w = CreateButton(c, parent, r);
         break;
-    }
-    case Kind::ComboList: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(false);
-        for (const char* item : ComboItems(dlg.id, c.id))
-            combo->addItem(QString::fromUtf8(item));
-        combo->setCurrentIndex(-1); // a new list has no selection
-        // The template's height is that of the opened list; the closed box takes the height
-        // its font needs, and the list shows as many items as the template's height holds.
-        const int closed = combo->sizeHint().height();
-        combo->setGeometry(r.x(), r.y(), r.width(), closed);
-        const int itemHeight = QFontMetrics(combo->font()).height() + 2;
-        combo->setMaxVisibleItems(qMax(1, (r.height() - closed) / qMax(1, itemHeight)));
-        w = combo;
+    case Kind::ComboList:
+        w = CreateComboList(dlg, c, parent, r);
         break;
-    }
     }
     if (c.id != kIdStatic)
         w->setObjectName(QString::number(c.id));

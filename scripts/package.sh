@@ -12,7 +12,7 @@ start=$SECONDS
 
 # The packaged tool must print the package's version with --version. Set to yes once
 # `tarvello --version` exists; until then only its --help is run.
-check_tarvello_version=no
+check_tarvello_version=yes
 
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian appstreamcli desktop-file-validate help2man; do
   command -v "$tool" >/dev/null || { echo "package: $tool missing (scripts/deps.sh installs it)"; exit 1; }

@@ -12,8 +12,11 @@ cxx=x86_64-w64-mingw32-g++-posix
 qt=${QT_INCLUDE:-/usr/include/x86_64-linux-gnu/qt6}
 command -v "$cxx" >/dev/null || { echo "wincheck: $cxx missing (scripts/deps.sh installs it)"; exit 1; }
 [ -d "$qt/QtWidgets" ] || { echo "wincheck: no Qt 6 headers in $qt (scripts/deps.sh installs them)"; exit 1; }
+# The version the build passes to the programs' --version, from the project's CMakeLists.txt.
+version=$(sed -nE 's/^project\(Tarvello VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
 flags=(-std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes -I. -I"$qt"
-       -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_SERIALPORT_LIB)
+       -DQT_CORE_LIB -DQT_GUI_LIB -DQT_WIDGETS_LIB -DQT_SERIALPORT_LIB
+       "-DTARVELLO_VERSION=\"$version\"")
 for module in "$qt"/Qt*/; do
   flags+=(-I"${module%/}")
 done

@@ -12,11 +12,16 @@ int main() {
 
 #else // !_WIN32
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <poll.h>
 #include <string>
 #include <unistd.h>
@@ -36,8 +41,10 @@ void OnSignal(int) {
     g_stopSignal = 1;
 }
 
-const char kHelp[] = R"(Usage: tarvello-printer [OPTION]...
-A virtual label printer on a pseudo-terminal. The first line of output is the device to open
+const char kUsageLine[] = "Usage: tarvello-printer [OPTION]...";
+
+const char kDescription[] =
+    R"(A virtual label printer on a pseudo-terminal. The first line of output is the device to open
 (e.g. /dev/pts/3) as the serial port; the printer serves until SIGINT or SIGTERM.
 
 Frames answered (STX is 0x02, CR 0x0D, DC3 0x13):
@@ -63,49 +70,221 @@ N = 240 - gain(level) x reflectance x intensity (paper 1.0, liner 0.8, mark 0.15
 transmissive N = 15 + gain(level) x transmittance x intensity (none 1.5, liner 1.0, paper 0.45,
 mark 0.04), gain 2.0, 1.5, 1.1, 0.8 for levels 0..3, each clamped to 5..240 / 15..250. Both
 automatic adjustments converge from level 3, intensity 0 for standards of about 0.5 to 4.5 V at
-5.0 V supply; 5.0 V is never reached (the search cycles).
+5.0 V supply; 5.0 V is never reached (the search cycles).)";
 
-Options:
-  --reflective-media M     media under the reflective sensor: paper (default), mark, liner, none
-  --transmissive-media M   media under the transmissive sensor: liner (default), paper, mark, none
-  --status E,H,R           the three status values (default 128,7,255)
-  --status-reply TEXT      the whole status reply, as given
-  --reflective-reading N   answer every reflective reading with N instead of the model's value
-  --transmissive-reading N the same for the transmissive sensor
-  --ke SEL=VALUE           the value of STX "Ke" SEL (VALUE decimal or 0x hex), e.g. --ke 0e=0x14
-  --reply-delay MS         delay before each reply (default 2)
-  --slow MS                the same: a slow printer
-Faults:
-  --silent                 no reply to anything
-  --silent-status          no reply to STX "Y" only
-  --garbage                replies replaced by bytes no reply grammar accepts
-  --split BYTES[,GAP_MS]   replies written in pieces of BYTES bytes, GAP_MS apart (default 20)
-  --oversize BYTES         replies padded with '.' to BYTES bytes (e.g. 65536)
-  --reject-handshake       'N' instead of 'Y' to STX "k" CR
-  --hangup-after N         close the line after the N-th frame received (the program then ends)
-Other:
-  --exit-on-stdin-eof      also end when standard input reaches end of file
-  --link PATH              point the symbolic link PATH at the device (replacing what PATH
-                           was) before the device is printed, and remove it at the end if it
-                           still points there; e.g. the path a Wine COM port is mapped to
-  --verbose                print every frame received on standard error
-  --help                   this text
-)";
+// The printer and what the options set besides it.
+struct Program {
+    VirtualPrinter printer;
+    bool exitOnEof = false;
+    bool verbose = false;
+    std::string link;
+};
 
-bool ParseInt(const char* text, long& value) {
-    if (text == nullptr || *text == '\0') {
+bool ParseInt(const std::string& text, long& value) {
+    if (text.empty()) {
         return false;
     }
     char* end = nullptr;
     errno = 0;
-    value = std::strtol(text, &end, 0);
+    value = std::strtol(text.c_str(), &end, 0);
     return errno == 0 && *end == '\0';
 }
 
-int Fail(const char* message, const char* arg) {
+// One option: its name, its value's name (nullptr: a switch), its help, the refusal when apply
+// does not take the value, and what it does to the program.
+struct Option {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    const char* refusal;
+    bool (*apply)(Program& program, const std::string& value);
+};
+
+bool SetMedia(Program& program, Sensor sensor, const std::string& value) {
+    Media media;
+    if (!tarvello::sim::ParseMedia(value.c_str(), media)) {
+        return false;
+    }
+    program.printer.SetMedia(sensor, media);
+    return true;
+}
+
+bool SetReading(Program& program, Sensor sensor, const std::string& value) {
+    long n = 0;
+    if (!ParseInt(value, n)) {
+        return false;
+    }
+    program.printer.SetReadingOverride(sensor, static_cast<int>(n));
+    return true;
+}
+
+bool SetStatus(Program& program, const std::string& value) {
+    int e = 0, h = 0, r = 0;
+    char tail = 0;
+    if (std::sscanf(value.c_str(), "%d,%d,%d%c", &e, &h, &r, &tail) != 3) {
+        return false;
+    }
+    program.printer.SetStatus(e, h, r);
+    return true;
+}
+
+bool SetKe(Program& program, const std::string& value) {
+    long n = 0;
+    if (value.find('=') != 2 || !ParseInt(value.substr(3), n)) {
+        return false;
+    }
+    program.printer.SetKeValue(value.substr(0, 2), static_cast<int>(n));
+    return true;
+}
+
+bool SetReplyDelay(Program& program, const std::string& value) {
+    long n = 0;
+    if (!ParseInt(value, n) || n < 0) {
+        return false;
+    }
+    program.printer.SetReplyDelayMs(static_cast<int>(n));
+    return true;
+}
+
+bool SetSplit(Program& program, const std::string& value) {
+    int bytes = 0, gap = 20;
+    if (std::sscanf(value.c_str(), "%d,%d", &bytes, &gap) < 1 || bytes < 1 || gap < 0) {
+        return false;
+    }
+    program.printer.SetSplit(bytes, gap);
+    return true;
+}
+
+bool SetOversize(Program& program, const std::string& value) {
+    long n = 0;
+    if (!ParseInt(value, n) || n < 0) {
+        return false;
+    }
+    program.printer.SetOversize(static_cast<std::size_t>(n));
+    return true;
+}
+
+bool SetHangUpAfter(Program& program, const std::string& value) {
+    long n = 0;
+    if (!ParseInt(value, n) || n < 1) {
+        return false;
+    }
+    program.printer.SetHangUpAfterFrames(static_cast<int>(n));
+    return true;
+}
+
+using P = Program&;
+using V = const std::string&;
+
+// Every option but --help and --version, in the order --help lists them.
+const Option kOptions[] = {
+    {"reflective-media", "M",
+     "media under the reflective sensor: paper (default), mark, liner, none", "unknown media",
+     [](P p, V v) { return SetMedia(p, Sensor::Reflective, v); }},
+    {"transmissive-media", "M",
+     "media under the transmissive sensor: liner (default), paper, mark, none", "unknown media",
+     [](P p, V v) { return SetMedia(p, Sensor::Transmissive, v); }},
+    {"status", "E,H,R", "the three status values (default 128,7,255)", "--status needs E,H,R",
+     SetStatus},
+    {"status-reply", "TEXT", "the whole status reply, as given", nullptr,
+     [](P p, V v) { return p.printer.SetStatusReply(v), true; }},
+    {"reflective-reading", "N",
+     "answer every reflective reading with N instead of the model's value",
+     "a reading needs a number", [](P p, V v) { return SetReading(p, Sensor::Reflective, v); }},
+    {"transmissive-reading", "N", "the same for the transmissive sensor",
+     "a reading needs a number", [](P p, V v) { return SetReading(p, Sensor::Transmissive, v); }},
+    {"ke", "SEL=VALUE", "the value of STX \"Ke\" SEL (VALUE decimal or 0x hex), e.g. --ke 0e=0x14",
+     "--ke needs SEL=VALUE with a two-character selector", SetKe},
+    {"reply-delay", "MS", "delay before each reply (default 2)", "a delay needs milliseconds",
+     SetReplyDelay},
+    {"slow", "MS", "the same: a slow printer", "a delay needs milliseconds", SetReplyDelay},
+    {"silent", nullptr, "fault: no reply to anything", nullptr,
+     [](P p, V) { return p.printer.SetSilent(true), true; }},
+    {"silent-status", nullptr, "fault: no reply to STX \"Y\" only", nullptr,
+     [](P p, V) { return p.printer.SetSilentFor(FrameKind::Status, true), true; }},
+    {"garbage", nullptr, "fault: replies replaced by bytes no reply grammar accepts", nullptr,
+     [](P p, V) { return p.printer.SetGarbage(true), true; }},
+    {"split", "BYTES[,GAP_MS]",
+     "fault: replies written in pieces of BYTES bytes, GAP_MS apart (default 20)",
+     "--split needs BYTES[,GAP_MS]", SetSplit},
+    {"oversize", "BYTES", "fault: replies padded with '.' to BYTES bytes (e.g. 65536)",
+     "--oversize needs a size in bytes", SetOversize},
+    {"reject-handshake", nullptr, "fault: 'N' instead of 'Y' to STX \"k\" CR", nullptr,
+     [](P p, V) { return p.printer.SetRejectHandshake(true), true; }},
+    {"hangup-after", "N",
+     "fault: close the line after the N-th frame received (the program then ends)",
+     "--hangup-after needs a frame count", SetHangUpAfter},
+    {"exit-on-stdin-eof", nullptr, "also end when standard input reaches end of file", nullptr,
+     [](P p, V) { return p.exitOnEof = true; }},
+    {"link", "PATH",
+     "point the symbolic link PATH at the device (replacing what PATH was) before the device "
+     "is printed, and remove it at the end if it still points there; e.g. the path a Wine COM "
+     "port is mapped to",
+     nullptr, [](P p, V v) { return p.link = v, true; }},
+    {"verbose", nullptr, "print every frame received on standard error", nullptr,
+     [](P p, V) { return p.verbose = true; }},
+};
+
+void DeclareOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    for (const Option& option : kOptions) {
+        const QString name = QString::fromUtf8(option.name);
+        const QString help = QString::fromUtf8(option.help);
+        parser.addOption(option.valueName
+                             ? QCommandLineOption(name, help, QString::fromUtf8(option.valueName))
+                             : QCommandLineOption(name, help));
+    }
+    parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("this text")});
+    parser.addOption({QStringLiteral("version"), QStringLiteral("the program's version")});
+}
+
+const Option* FindOption(const QString& name) {
+    for (const Option& option : kOptions) {
+        if (name == QLatin1String(option.name)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+int Fail(const char* message, const std::string& arg) {
     std::fprintf(stderr, "tarvello-printer: %s%s%s\n(--help lists the options)\n", message,
-                 arg ? ": " : "", arg ? arg : "");
+                 arg.empty() ? "" : ": ", arg.c_str());
     return 2;
+}
+
+// Reads the command line into program, each option in the order given (a later one overrides an
+// earlier one). Returns the exit code when the program ends here: after --help or --version
+// (0) or on a refused line (2); -1 when it goes on to serve.
+int ReadCommandLine(const QStringList& args, Program& program) {
+    QCommandLineParser parser;
+    DeclareOptions(parser);
+    const bool parsed = parser.parse(args);
+    if (parser.isSet(QStringLiteral("help"))) {
+        const QString text = parser.helpText();
+        std::printf("%s%s", kUsageLine,
+                    text.mid(text.indexOf(QLatin1Char('\n'))).toUtf8().constData());
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("tarvello-printer %s\n", TARVELLO_VERSION);
+        return 0;
+    }
+    if (!parsed) {
+        return Fail(parser.errorText().toUtf8().constData(), "");
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Fail("unexpected argument", parser.positionalArguments()[0].toStdString());
+    }
+    std::map<QString, int> seen; // how many of each option's values are taken
+    for (const QString& name : parser.optionNames()) {
+        const Option* option = FindOption(name);
+        const std::string value = parser.values(name).value(seen[name]++).toStdString();
+        if (option != nullptr && !option->apply(program, value)) {
+            return Fail(option->refusal, value);
+        }
+    }
+    return -1;
 }
 
 // Points the symbolic link at target, replacing whatever link was there in one step (a new link
@@ -132,124 +311,39 @@ void RemoveLinkTo(const std::string& link, const std::string& target) {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    VirtualPrinter printer;
-    bool exitOnEof = false;
-    bool verbose = false;
-    std::string link;
-    for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
-        const char* arg = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto needArg = [&]() -> bool {
-            if (arg == nullptr) {
-                return false;
-            }
-            ++i;
-            return true;
-        };
-        long n = 0;
-        if (opt == "--help" || opt == "-h") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (opt == "--reflective-media" || opt == "--transmissive-media") {
-            Media media;
-            if (!needArg() || !tarvello::sim::ParseMedia(arg, media)) {
-                return Fail("unknown media", arg);
-            }
-            printer.SetMedia(
-                opt == "--reflective-media" ? Sensor::Reflective : Sensor::Transmissive, media);
-        } else if (opt == "--status") {
-            int e = 0, h = 0, r = 0;
-            char tail = 0;
-            if (!needArg() || std::sscanf(arg, "%d,%d,%d%c", &e, &h, &r, &tail) != 3) {
-                return Fail("--status needs E,H,R", arg);
-            }
-            printer.SetStatus(e, h, r);
-        } else if (opt == "--status-reply") {
-            if (!needArg()) {
-                return Fail("--status-reply needs a text", nullptr);
-            }
-            printer.SetStatusReply(arg);
-        } else if (opt == "--reflective-reading" || opt == "--transmissive-reading") {
-            if (!needArg() || !ParseInt(arg, n)) {
-                return Fail("a reading needs a number", arg);
-            }
-            printer.SetReadingOverride(opt == "--reflective-reading" ? Sensor::Reflective
-                                                                     : Sensor::Transmissive,
-                                       static_cast<int>(n));
-        } else if (opt == "--ke") {
-            const char* eq = arg ? std::strchr(arg, '=') : nullptr;
-            if (!needArg() || eq == nullptr || eq - arg != 2 || !ParseInt(eq + 1, n)) {
-                return Fail("--ke needs SEL=VALUE with a two-character selector", arg);
-            }
-            printer.SetKeValue(std::string(arg, 2), static_cast<int>(n));
-        } else if (opt == "--reply-delay" || opt == "--slow") {
-            if (!needArg() || !ParseInt(arg, n) || n < 0) {
-                return Fail("a delay needs milliseconds", arg);
-            }
-            printer.SetReplyDelayMs(static_cast<int>(n));
-        } else if (opt == "--silent") {
-            printer.SetSilent(true);
-        } else if (opt == "--silent-status") {
-            printer.SetSilentFor(FrameKind::Status, true);
-        } else if (opt == "--garbage") {
-            printer.SetGarbage(true);
-        } else if (opt == "--split") {
-            int bytes = 0, gap = 20;
-            if (!needArg() || std::sscanf(arg, "%d,%d", &bytes, &gap) < 1 || bytes < 1 || gap < 0) {
-                return Fail("--split needs BYTES[,GAP_MS]", arg);
-            }
-            printer.SetSplit(bytes, gap);
-        } else if (opt == "--oversize") {
-            if (!needArg() || !ParseInt(arg, n) || n < 0) {
-                return Fail("--oversize needs a size in bytes", arg);
-            }
-            printer.SetOversize(static_cast<std::size_t>(n));
-        } else if (opt == "--reject-handshake") {
-            printer.SetRejectHandshake(true);
-        } else if (opt == "--hangup-after") {
-            if (!needArg() || !ParseInt(arg, n) || n < 1) {
-                return Fail("--hangup-after needs a frame count", arg);
-            }
-            printer.SetHangUpAfterFrames(static_cast<int>(n));
-        } else if (opt == "--exit-on-stdin-eof") {
-            exitOnEof = true;
-        } else if (opt == "--verbose") {
-            verbose = true;
-        } else if (opt == "--link") {
-            if (!needArg()) {
-                return Fail("--link needs a path", nullptr);
-            }
-            link = arg;
-        } else {
-            return Fail("unknown option", opt.c_str());
-        }
-    }
-
+void InstallSignalHandlers() {
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+}
 
+// Starts the printer, points --link at it and prints its device as the first line of output.
+bool Start(Program& program) {
+    VirtualPrinter& printer = program.printer;
     if (!printer.Start()) {
         std::fprintf(stderr, "tarvello-printer: cannot open a pseudo-terminal: %s\n",
                      std::strerror(errno));
-        return 1;
+        return false;
     }
-    if (!link.empty() && !PointLinkAt(link, printer.DevicePath())) {
-        std::fprintf(stderr, "tarvello-printer: cannot point %s at %s: %s\n", link.c_str(),
+    if (!program.link.empty() && !PointLinkAt(program.link, printer.DevicePath())) {
+        std::fprintf(stderr, "tarvello-printer: cannot point %s at %s: %s\n", program.link.c_str(),
                      printer.DevicePath().c_str(), std::strerror(errno));
         printer.Stop();
-        return 1;
+        return false;
     }
     std::printf("%s\n", printer.DevicePath().c_str());
     std::fflush(stdout);
+    return true;
+}
 
+// Serves until a signal, the end of standard input (with --exit-on-stdin-eof) or a hang-up,
+// showing the frames received with --verbose.
+void Serve(Program& program) {
+    VirtualPrinter& printer = program.printer;
     std::size_t shown = 0;
-    bool stdinOpen = exitOnEof;
+    bool stdinOpen = program.exitOnEof;
     while (!g_stopSignal) {
         pollfd pfd{STDIN_FILENO, POLLIN, 0};
         int ready = poll(&pfd, stdinOpen ? 1 : 0, 50);
@@ -260,7 +354,7 @@ int main(int argc, char** argv) {
                 break; // end of input
             }
         }
-        if (verbose) {
+        if (program.verbose) {
             auto frames = printer.Frames();
             for (; shown < frames.size(); ++shown) {
                 std::fprintf(stderr, "%s\n", frames[shown].c_str());
@@ -271,9 +365,28 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    printer.Stop();
-    if (!link.empty()) {
-        RemoveLinkTo(link, printer.DevicePath());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    Program program;
+    const int ended = ReadCommandLine(args, program);
+    if (ended >= 0) {
+        return ended;
+    }
+    InstallSignalHandlers();
+    if (!Start(program)) {
+        return 1;
+    }
+    Serve(program);
+    program.printer.Stop();
+    if (!program.link.empty()) {
+        RemoveLinkTo(program.link, program.printer.DevicePath());
     }
     return 0;
 }

@@ -1,9 +1,10 @@
-// The tool's command line: --simulate, --port DEVICE, --screenshots DIR, --help.
+// The tool's command line: --simulate, --port DEVICE, --screenshots DIR, --help, --version.
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
 #include <cstring>
+#include <regex>
 
 #include "app/Tarvello.h"
 #include "device/SerialPort.h"
@@ -36,8 +37,22 @@ TEST(CommandLine, AcceptsTheToolsOptions) {
 
     EXPECT_TRUE(Parse({"--help"}).bHelp);
     EXPECT_TRUE(Parse({"-h"}).bHelp);
-    EXPECT_NE(std::strstr(UsageText(), "--simulate"), nullptr);
-    EXPECT_NE(std::strstr(UsageText(), "--port DEVICE"), nullptr);
+    EXPECT_NE(std::strstr(UsageText().c_str(), "--simulate"), nullptr);
+    EXPECT_NE(std::strstr(UsageText().c_str(), "--port DEVICE"), nullptr);
+
+    // --help and --version answer whatever else the line holds.
+    o = Parse({"--frobnicate", "--version"});
+    EXPECT_TRUE(o.bVersion);
+    EXPECT_FALSE(o.bHelp);
+    o = Parse({"--port", "--help"}); // the word after --port is its device
+    EXPECT_FALSE(o.bHelp);
+    EXPECT_EQ(o.strPort, "--help");
+    EXPECT_TRUE(
+        std::regex_match(VersionText(), std::regex("tarvello [0-9]+\\.[0-9]+(\\.[0-9]+)*\n")))
+        << VersionText();
+    // The usage text is the tool's own, not one that names the executable's path.
+    EXPECT_EQ(UsageText().rfind("Usage: tarvello ", 0), 0u);
+    EXPECT_EQ(UsageText().find("executable"), std::string::npos);
 }
 
 TEST(CommandLine, RefusesWhatItCannotDo) {

@@ -539,8 +539,9 @@ TEST(PrinterProgramE2E, ServesWithItsOptionsAndEndsOnRequest) {
     }
     {
         PrinterProgram program;
-        ASSERT_TRUE(program.Spawn({"--status", "1,2,3", "--reject-handshake", "--ke", "0e=0x14",
-                                   "--transmissive-reading", "99", "--exit-on-stdin-eof"}));
+        ASSERT_TRUE(
+            program.Spawn({"--status", "1,2,3", "--reject-handshake", "--ke", "0e=0x14",
+                           "--transmissive-reading", "99", "--ke=02=7", "--exit-on-stdin-eof"}));
         const std::string path = program.FirstLine();
         ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
         Client client(path);
@@ -548,6 +549,7 @@ TEST(PrinterProgramE2E, ServesWithItsOptionsAndEndsOnRequest) {
         EXPECT_EQ(client.Exchange(kHandshake, 1), "N");
         EXPECT_EQ(client.Exchange(kStatus, 27), "exist 1/headpos 2/ribbon 3/");
         EXPECT_EQ(client.Exchange(std::string("\x02Ke0e", 5), 4), "0014");
+        EXPECT_EQ(client.Exchange(std::string("\x02Ke02", 5), 4), "0007"); // each --ke its own
         EXPECT_EQ(client.ExchangeReading(Reading('T', "11", "000")), "99/");
         program.CloseInput();
         EXPECT_EQ(program.Wait(), 0);
@@ -574,6 +576,18 @@ TEST(PrinterProgramE2E, ServesWithItsOptionsAndEndsOnRequest) {
         ASSERT_TRUE(program.Spawn({"--split", "x"}));
         EXPECT_EQ(program.FirstLine(), "");
         EXPECT_EQ(program.Wait(), 2); // a bad option: no printer, exit status 2
+    }
+    {
+        PrinterProgram program;
+        ASSERT_TRUE(program.Spawn({"COM1"}));
+        EXPECT_EQ(program.FirstLine(), "");
+        EXPECT_EQ(program.Wait(), 2); // an argument that is no option is refused too
+    }
+    {
+        PrinterProgram program;
+        ASSERT_TRUE(program.Spawn({"--silent", "--version"}));
+        EXPECT_EQ(program.FirstLine().rfind("tarvello-printer ", 0), 0u);
+        EXPECT_EQ(program.Wait(), 0); // the version, and no printer
     }
 }
 

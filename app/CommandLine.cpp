@@ -1,0 +1,83 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+namespace {
+
+const char kUsageLine[] = "Usage: tarvello [--simulate | --port DEVICE] [OPTION]...";
+
+const char kDescription[] = "Sets up the media sensors of a label printer over RS-232.";
+
+const char kEpilogue[] =
+    "\nWithout options the port page starts on COM1. The parameter file parameterset.ini\n"
+    "is read from and written to the current directory.\n";
+
+// The values of the parser's options; a refusal goes into options.strError.
+void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
+    options.bSimulate = parser.isSet(QStringLiteral("simulate"));
+    if (parser.isSet(QStringLiteral("port"))) {
+        options.strPort = parser.value(QStringLiteral("port")).toStdString();
+        if (options.strPort.empty())
+            options.strError = "--port needs a device, e.g. --port /dev/ttyUSB0";
+    }
+    if (parser.isSet(QStringLiteral("screenshots"))) {
+        options.strScreenshots = parser.value(QStringLiteral("screenshots")).toStdString();
+        if (options.strScreenshots.empty())
+            options.strError = "--screenshots needs a directory";
+    }
+    if (options.strError.empty() && options.bSimulate && !options.strPort.empty())
+        options.strError = "--simulate and --port exclude each other";
+}
+
+} // namespace
+
+void DeclareOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QString::fromUtf8(kDescription));
+    parser.addOptions({
+        {QStringLiteral("simulate"),
+         QStringLiteral("start a virtual printer inside the tool (on a pseudo-terminal), add it "
+                        "to the port list and select it")},
+        {QStringLiteral("port"),
+         QStringLiteral("add DEVICE (e.g. /dev/ttyUSB0) to the port list and select it"),
+         QStringLiteral("DEVICE")},
+        {QStringLiteral("screenshots"),
+         QStringLiteral("open the selected port, wait for the status values, save the pages "
+                        "(DIR/page1.png .. page3.png), then adjust, read and check both sensors "
+                        "on a copy of the parameter file, save those pages too, and quit (for "
+                        "the documentation); a port that does not open or any message of the "
+                        "tool ends it with the reason and exit code 1"),
+         QStringLiteral("DIR")},
+        {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this text")},
+        {QStringLiteral("version"), QStringLiteral("show the version")},
+    });
+}
+
+StartOptions ParseCommandLine(const QStringList& args) {
+    QCommandLineParser parser;
+    DeclareOptions(parser);
+    StartOptions options;
+    const bool parsed = parser.parse(args);
+    options.bHelp = parser.isSet(QStringLiteral("help"));
+    options.bVersion = parser.isSet(QStringLiteral("version"));
+    if (!parsed)
+        options.strError = parser.errorText().toStdString();
+    else if (!parser.positionalArguments().isEmpty())
+        options.strError = "unexpected argument: " + parser.positionalArguments()[0].toStdString();
+    else
+        ReadOptions(parser, options);
+    return options;
+}
+
+std::string UsageText() {
+    QCommandLineParser parser;
+    DeclareOptions(parser);
+    // Qt's text begins with a usage line of its own (the executable's path, which the manual
+    // page must not carry): the tool's own line replaces it.
+    const QString text = parser.helpText();
+    return kUsageLine + text.mid(text.indexOf(QLatin1Char('\n'))).toStdString() + kEpilogue;
+}
+
+std::string VersionText() {
+    return std::string("tarvello ") + TARVELLO_VERSION + "\n";
+}

@@ -1,0 +1,29 @@
+// The tool's command line. One function declares the options, one struct holds what they say:
+// an option is added by its declaration in DeclareOptions, its field in StartOptions and its
+// reading in ReadOptions (app/CommandLine.cpp).
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+
+class QCommandLineParser;
+
+struct StartOptions {
+    bool bSimulate = false;
+    std::string strPort;        // --port DEVICE
+    std::string strScreenshots; // --screenshots DIR
+    bool bHelp = false;         // --help or -h: the usage text, nothing else
+    bool bVersion = false;      // --version: the version, nothing else
+    std::string strError;       // not empty: the command line was refused
+};
+
+// Declares every option of the tool on parser.
+void DeclareOptions(QCommandLineParser& parser);
+// Parses args (the program's name first). --help and --version win over a refusal, so that
+// they answer whatever else the line holds.
+StartOptions ParseCommandLine(const QStringList& args);
+// The text of --help.
+std::string UsageText();
+// The text of --version: "tarvello 1.5".
+std::string VersionText();

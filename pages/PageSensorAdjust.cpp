@@ -1,0 +1,135 @@
+// The sensor page's automatic adjustment: its start, its stop control, its update event and
+// what a page activation or the page's end does to a running worker.
+#include "pages/PageSensor.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+
+#include <optional>
+#include <string>
+
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
+#include "pages/PageAdjustProgress.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
+
+namespace {
+
+// The page whose start began the adjustment worker of the process (UI thread only): the
+// worker posts its updates to it, and its progress label follows it.
+CSensorPage* s_pAdjustOwner = nullptr;
+
+} // namespace
+
+CSensorPage::~CSensorPage() {
+    if (s_pAdjustOwner == this) {
+        if (IsAdjustmentRunning())
+            StopAdjustmentAndWait();
+        s_pAdjustOwner = nullptr;
+    }
+}
+
+// The stop request with its cause; the line of the run's page says so until the worker has
+// ended, then how it ended.
+void CSensorPage::StopRunningAdjustment(AdjustStopCause cause) {
+    RequestAdjustmentStop(cause);
+    m_bAdjusting = false;
+    if (s_pAdjustOwner) {
+        if (IsAdjustmentRunning())
+            s_pAdjustOwner->m_pProgress->Stopping();
+        else
+            s_pAdjustOwner->m_pProgress->Refresh(); // an end the line's timer has not seen yet
+    }
+}
+
+void CSensorPage::OnAdjustStart() {
+    if (!CheckPortOpen())
+        return;
+    // The standard as the data exchange takes it (0.0..5.0): a refused text gets the message of
+    // leaving the page, and nothing is saved or started.
+    const int standardEdit = m_desc.EditOf(SensorValue::Standard);
+    if (!ValidateField(standardEdit))
+        return;
+    const std::string typed = TextOf(SensorValue::Standard);
+    if (IsAdjustmentRunning()) {
+        // An earlier worker is finishing its last pass (at most about 2.1 s): wait for it off
+        // the UI thread, then start.
+        tarvello::ui::RunInBackground(
+            this, InputBlock(), [] { StopAdjustmentAndWait(); },
+            [this, typed] { BeginAdjustment(typed); });
+        return;
+    }
+    BeginAdjustment(typed);
+}
+
+void CSensorPage::BeginAdjustment(const std::string& typed) {
+    // Saves the text as typed, reads it back as the target, and sets level 3 / intensity 0.
+    const std::optional<float> target = PrepareAdjustmentStart(m_desc.params.sensor, m_ini, typed);
+    if (!target) {
+        ValidateField(m_desc.EditOf(SensorValue::Standard)); // the edit's message
+        return;
+    }
+    m_fVoltStandard = *target;
+    // A standard that could not be saved is still the target; the technician is told.
+    tarvello::ui::ReportSaveFailure(this, m_ini);
+    const int eventType = m_desc.params.updateEventType;
+    const bool started = StartAdjustment(m_desc.params.sensor, [this, eventType] {
+        // On the worker thread: post, never wait for the UI thread.
+        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(eventType)));
+    });
+    if (!started)
+        return;
+    // The line of an earlier run of the other page goes: this run is the latest one.
+    if (s_pAdjustOwner && s_pAdjustOwner != this)
+        s_pAdjustOwner->m_pProgress->Hide();
+    s_pAdjustOwner = this;
+    // The running state: start button and result edits disabled, reading buttons hidden.
+    EnableAdjustControls(false);
+    ShowReadingButtons(false);
+    m_bAdjusting = true;
+    m_pProgress->Follow();
+}
+
+void CSensorPage::OnAdjustStop() {
+    // What a page activation does to the run (the stop request; the worker stops at its next
+    // pass), with the page left as an activation leaves it.
+    ReloadLevelsAndStop(AdjustStopCause::kStopControl);
+}
+
+void CSensorPage::OnAdjustUpdate() {
+    // The shared state as it is now: this reading, usually with the levels of the next frame.
+    // The band is judged against the run's own target, as the worker judges it, whatever the
+    // standard edit holds since the start.
+    const float result = g_fAdjustResult.load();
+    const bool success = InBand(m_desc.params.sensor, g_fAdjustTarget.load(), result);
+    AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
+    if (success) {
+        // The levels the successful frame carried, not the ones a page activation may have
+        // loaded into the shared state since.
+        if (const std::optional<AdjustLevels> found = TakeSuccessfulLevels())
+            levels = *found;
+    }
+    if (float* reading = Member(m_desc.params.adjustReading))
+        *reading = result;
+    const int level = levels.sensitivity;
+    m_cbSensitivity->setCurrentIndex(level >= 0 && level <= 3 ? level : -1);
+    m_nIntensity = levels.intensity;
+    UpdateData(false);
+    if (!success) {
+        m_pProgress->Refresh();
+        return;
+    }
+    // Success: the page enabled, the reading buttons shown, the levels saved; the line says
+    // what the run found.
+    m_bAdjusting = false;
+    if (s_pAdjustOwner == this)
+        m_pProgress->Succeeded(levels.sensitivity, levels.intensity, result);
+    EnableAdjustControls(true);
+    ShowReadingButtons(true);
+    m_ini.ClearSaveError();
+    SaveAdjustedLevels(m_desc.params.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
+    tarvello::ui::ReportSaveFailure(this, m_ini);
+}

@@ -1,0 +1,110 @@
+// The sensor page's single readings and paper check: their exchanges run on a worker thread
+// while the window takes no input, and their results are applied on the UI thread.
+#include "pages/PageSensor.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "device/PortState.h"
+#include "pages/BackgroundRun.h"
+#include "pages/NoteBox.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
+
+void CSensorPage::OnSingleReading(int reading) {
+    if (!CheckPortOpen())
+        return;
+    // The intensity text is sent as typed, but only a text the data exchange accepts (0..255).
+    if (!ValidateField(m_desc.intensityEdit))
+        return;
+    auto* intensityEdit = ItemAs<QLineEdit>(m_desc.intensityEdit);
+    const std::string intensityText =
+        intensityEdit ? intensityEdit->text().toStdString() : std::string();
+    const int comboIndex = m_cbSensitivity->currentIndex();
+    const float supply = g_fSensorSupply.load();
+    const Sensor sensor = m_desc.params.sensor;
+    const SingleReading& what = m_desc.params.readings[reading];
+    float* member = Member(what.measures);
+    const bool wasAdjusting = m_bAdjusting;
+    auto value = std::make_shared<std::optional<float>>();
+    tarvello::ui::RunInBackground(
+        this, InputBlock(),
+        [value, sensor, comboIndex, intensityText, supply] {
+            // Stops a running adjustment first, then suspends the monitor for the exchange.
+            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply);
+        },
+        [this, value, wasAdjusting, member, what] {
+            if (wasAdjusting)
+                ShowIdleState();
+            if (!value->has_value())
+                return; // no reading: member, display and file stay as they were
+            *member = **value;
+            ShowReadingButtons(true);
+            UpdateData(false);
+            // Four saves, one report at most.
+            m_ini.ClearSaveError();
+            SaveReading(
+                m_ini, m_desc.params, what, [this](SensorValue from) { return TextOf(from); },
+                m_cbSensitivity->currentIndex(), m_nIntensity);
+            tarvello::ui::ReportSaveFailure(this, m_ini);
+        });
+}
+
+namespace {
+
+// Passes the check's values to the page on the UI thread, each with its refresh.
+class CPageCheckSink : public PaperCheckSink {
+  public:
+    CPageCheckSink(CSensorPage* page, float* first, float* difference, float* derived)
+        : m_page(page), m_first(first), m_difference(difference), m_derived(derived) {}
+    void FirstSample(float volts) override {
+        tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
+            *first = volts;
+            page->UpdateData(false);
+        });
+    }
+    void SecondSample(float) override {
+        tarvello::ui::PostToUi(m_page, [page = m_page] { page->UpdateData(false); });
+    }
+    void Result(float difference, float derived) override {
+        tarvello::ui::PostToUi(
+            m_page, [page = m_page, diff = m_difference, der = m_derived, difference, derived] {
+                *diff = difference;
+                *der = derived;
+                page->UpdateData(false);
+            });
+    }
+
+  private:
+    CSensorPage* m_page;
+    float* m_first;
+    float* m_difference;
+    float* m_derived;
+};
+
+} // namespace
+
+void CSensorPage::OnCheckPaper() {
+    if (!CheckPortOpen())
+        return;
+    const float supply = g_fSensorSupply.load();
+    const Sensor sensor = m_desc.params.sensor;
+    const bool wasAdjusting = m_bAdjusting;
+    auto sink = std::make_shared<CPageCheckSink>(this, Member(m_desc.params.checkFirst),
+                                                 Member(SensorValue::Difference),
+                                                 Member(m_desc.params.checkDerived));
+    tarvello::ui::RunInBackground(
+        this, InputBlock(),
+        [sink, sensor, supply] {
+            // Stops a running adjustment first; nothing is saved.
+            (void)RunPaperCheck(sensor, supply, *sink);
+        },
+        [this, wasAdjusting] {
+            if (wasAdjusting)
+                ShowIdleState();
+        });
+}
