@@ -13,10 +13,6 @@
 #include <csignal>
 #endif
 
-#ifndef TARVELLO_VERSION
-#define TARVELLO_VERSION "unknown" // the build gives the project's version
-#endif
-
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvello-cli"));
