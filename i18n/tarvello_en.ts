@@ -611,4 +611,363 @@ Reason: %2</translation>
         <translation>%1 entries dropped</translation>
     </message>
 </context>
+<context>
+    <name>tarvello-cli</name>
+    <message>
+        <source>pass %1: level %2, intensity %3, %4 V</source>
+        <translation>pass %1: level %2, intensity %3, %4 V</translation>
+    </message>
+    <message>
+        <source>pass %1: level %2, intensity %3, no reading</source>
+        <translation>pass %1: level %2, intensity %3, no reading</translation>
+    </message>
+    <message>
+        <source>%1 V to %2 V</source>
+        <translation>%1 V to %2 V</translation>
+    </message>
+    <message>
+        <source>%1 sensor adjusted in %2 passes: level %3 (%4), intensity %5, %6 V</source>
+        <translation>%1 sensor adjusted in %2 passes: level %3 (%4), intensity %5, %6 V</translation>
+    </message>
+    <message>
+        <source>The %1 sensor did not reach %2 within %3 passes.</source>
+        <translation>The %1 sensor did not reach %2 within %3 passes.</translation>
+    </message>
+    <message>
+        <source>An adjustment frame could not be written after %1 passes; the line failed.</source>
+        <translation>An adjustment frame could not be written after %1 passes; the line failed.</translation>
+    </message>
+    <message>
+        <source>The port went away after %1 passes of the adjustment.</source>
+        <translation>The port went away after %1 passes of the adjustment.</translation>
+    </message>
+    <message>
+        <source>The adjustment could not be started.</source>
+        <translation>The adjustment could not be started.</translation>
+    </message>
+    <message>
+        <source>presence sensor</source>
+        <translation>presence sensor</translation>
+    </message>
+    <message>
+        <source>micro switch</source>
+        <translation>micro switch</translation>
+    </message>
+    <message>
+        <source>ribbon sensor</source>
+        <translation>ribbon sensor</translation>
+    </message>
+    <message>
+        <source>mark voltage</source>
+        <translation>mark voltage</translation>
+    </message>
+    <message>
+        <source>no-paper voltage</source>
+        <translation>no-paper voltage</translation>
+    </message>
+    <message>
+        <source>paper voltage</source>
+        <translation>paper voltage</translation>
+    </message>
+    <message>
+        <source>Stopped by a signal; the port is closed and nothing more was saved.</source>
+        <translation>Stopped by a signal; the port is closed and nothing more was saved.</translation>
+    </message>
+    <message>
+        <source>The parameter file %1 could not be saved: %2.</source>
+        <translation>The parameter file %1 could not be saved: %2.</translation>
+    </message>
+    <message>
+        <source>The status poll could not be written; the line failed.</source>
+        <translation>The status poll could not be written; the line failed.</translation>
+    </message>
+    <message>
+        <source>The printer sent no status reply.</source>
+        <translation>The printer sent no status reply.</translation>
+    </message>
+    <message>
+        <source>The intensity %1 saved in %2 is not from 0 to 255; give --intensity.</source>
+        <translation>The intensity %1 saved in %2 is not from 0 to 255; give --intensity.</translation>
+    </message>
+    <message>
+        <source>The reading frame could not be written; the line failed.</source>
+        <translation>The reading frame could not be written; the line failed.</translation>
+    </message>
+    <message>
+        <source>The printer gave no reading.</source>
+        <translation>The printer gave no reading.</translation>
+    </message>
+    <message>
+        <source>%1 sensor %2: %3 V</source>
+        <translation>%1 sensor %2: %3 V</translation>
+    </message>
+    <message>
+        <source>%1 V %2, %3 V voltage difference, %4 V %5</source>
+        <translation>%1 V %2, %3 V voltage difference, %4 V %5</translation>
+    </message>
+    <message>
+        <source>mark</source>
+        <translation>mark</translation>
+    </message>
+    <message>
+        <source>liner</source>
+        <translation>liner</translation>
+    </message>
+    <message>
+        <source>paper</source>
+        <translation>paper</translation>
+    </message>
+    <message>
+        <source>no paper</source>
+        <translation>no paper</translation>
+    </message>
+    <message>
+        <source>A reply of the paper check was not four hexadecimal digits; the check ended early.</source>
+        <translation>A reply of the paper check was not four hexadecimal digits; the check ended early.</translation>
+    </message>
+    <message>
+        <source>The printer&apos;s values give no usable check wait; the check ended before it measured.</source>
+        <translation>The printer&apos;s values give no usable check wait; the check ended before it measured.</translation>
+    </message>
+    <message>
+        <source>A frame of the paper check could not be written; the line failed.</source>
+        <translation>A frame of the paper check could not be written; the line failed.</translation>
+    </message>
+    <message>
+        <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
+Adjusts, reads and checks the media sensors of a label printer over RS-232, for
+production lines and scripts. One process works on one port.
+
+The printer:
+  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
+  --simulate                the built-in virtual printer instead
+  --baud 4800|9600|19200|38400|57600   (default 38400)
+  --data-bits 8|7           (default 8)
+  --stop-bits 1|2           (default 1)
+  --parity none|odd|even    (default none)
+  --handshake hardware|software   (default hardware, the window&apos;s first item)
+  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
+                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
+Files and output:
+  --ini PATH                the parameter file (default: parameterset.ini in the
+                            working directory)
+  --json                    one JSON object on standard output instead of text
+  --verbose                 progress of an adjustment on standard error (shown
+                            anyway when standard error is a terminal)
+  --trace FILE              the line trace: every byte to and from the printer,
+                            a line each, written as it happens
+  --help, --version
+
+Commands:
+  ports                     the serial ports the system reports
+  status                    open, one status poll, the three values
+  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
+                            the automatic adjustment; saves the standard at its start
+                            and the two levels on success
+  read reflective mark|no-paper
+  read transmissive no-paper|paper
+                            a single reading at --level L (0..3) --intensity I
+                            (0..255), by default the levels saved for that sensor;
+                            saves the value and the two levels
+  check reflective|transmissive
+                            the paper check (saves nothing)
+
+Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
+status values); 2 usage error; 3 the port could not be opened or the printer refused
+the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
+failed during the work (write failed, port gone); 6 done, but the parameter file
+could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
+half-written).
+</source>
+        <translation>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
+Adjusts, reads and checks the media sensors of a label printer over RS-232, for
+production lines and scripts. One process works on one port.
+
+The printer:
+  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
+  --simulate                the built-in virtual printer instead
+  --baud 4800|9600|19200|38400|57600   (default 38400)
+  --data-bits 8|7           (default 8)
+  --stop-bits 1|2           (default 1)
+  --parity none|odd|even    (default none)
+  --handshake hardware|software   (default hardware, the window&apos;s first item)
+  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
+                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
+Files and output:
+  --ini PATH                the parameter file (default: parameterset.ini in the
+                            working directory)
+  --json                    one JSON object on standard output instead of text
+  --verbose                 progress of an adjustment on standard error (shown
+                            anyway when standard error is a terminal)
+  --trace FILE              the line trace: every byte to and from the printer,
+                            a line each, written as it happens
+  --help, --version
+
+Commands:
+  ports                     the serial ports the system reports
+  status                    open, one status poll, the three values
+  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
+                            the automatic adjustment; saves the standard at its start
+                            and the two levels on success
+  read reflective mark|no-paper
+  read transmissive no-paper|paper
+                            a single reading at --level L (0..3) --intensity I
+                            (0..255), by default the levels saved for that sensor;
+                            saves the value and the two levels
+  check reflective|transmissive
+                            the paper check (saves nothing)
+
+Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
+status values); 2 usage error; 3 the port could not be opened or the printer refused
+the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
+failed during the work (write failed, port gone); 6 done, but the parameter file
+could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
+half-written).
+</translation>
+    </message>
+    <message>
+        <source>--baud must be one of 4800, 9600, 19200, 38400, 57600.</source>
+        <translation>--baud must be one of 4800, 9600, 19200, 38400, 57600.</translation>
+    </message>
+    <message>
+        <source>--data-bits must be 8 or 7.</source>
+        <translation>--data-bits must be 8 or 7.</translation>
+    </message>
+    <message>
+        <source>--stop-bits must be 1 or 2.</source>
+        <translation>--stop-bits must be 1 or 2.</translation>
+    </message>
+    <message>
+        <source>--parity must be none, odd or even.</source>
+        <translation>--parity must be none, odd or even.</translation>
+    </message>
+    <message>
+        <source>--handshake must be hardware or software.</source>
+        <translation>--handshake must be hardware or software.</translation>
+    </message>
+    <message>
+        <source>--supply must be 2.5, 3.3 or 5.0.</source>
+        <translation>--supply must be 2.5, 3.3 or 5.0.</translation>
+    </message>
+    <message>
+        <source>No command given (ports, status, adjust, read or check).</source>
+        <translation>No command given (ports, status, adjust, read or check).</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read or check).</source>
+        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read or check).</translation>
+    </message>
+    <message>
+        <source>read needs a sensor and what to read: read reflective mark|no-paper, read transmissive no-paper|paper.</source>
+        <translation>read needs a sensor and what to read: read reflective mark|no-paper, read transmissive no-paper|paper.</translation>
+    </message>
+    <message>
+        <source>%1 needs a sensor: reflective or transmissive.</source>
+        <translation>%1 needs a sensor: reflective or transmissive.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument &quot;%1&quot;.</source>
+        <translation>Unexpected argument &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Unknown sensor &quot;%1&quot; (reflective or transmissive).</source>
+        <translation>Unknown sensor &quot;%1&quot; (reflective or transmissive).</translation>
+    </message>
+    <message>
+        <source>The %1 sensor reads %2 or %3, not &quot;%4&quot;.</source>
+        <translation>The %1 sensor reads %2 or %3, not &quot;%4&quot;.</translation>
+    </message>
+    <message>
+        <source>--standard and --max-passes belong to adjust.</source>
+        <translation>--standard and --max-passes belong to adjust.</translation>
+    </message>
+    <message>
+        <source>--level and --intensity belong to read.</source>
+        <translation>--level and --intensity belong to read.</translation>
+    </message>
+    <message>
+        <source>adjust needs --standard VOLTS (0.0 to 5.0).</source>
+        <translation>adjust needs --standard VOLTS (0.0 to 5.0).</translation>
+    </message>
+    <message>
+        <source>The standard &quot;%1&quot; is not a number from 0.0 to 5.0.</source>
+        <translation>The standard &quot;%1&quot; is not a number from 0.0 to 5.0.</translation>
+    </message>
+    <message>
+        <source>--max-passes must be a whole number of at least 1.</source>
+        <translation>--max-passes must be a whole number of at least 1.</translation>
+    </message>
+    <message>
+        <source>The level &quot;%1&quot; is not one of 0, 1, 2, 3.</source>
+        <translation>The level &quot;%1&quot; is not one of 0, 1, 2, 3.</translation>
+    </message>
+    <message>
+        <source>The intensity &quot;%1&quot; is not a whole number from 0 to 255.</source>
+        <translation>The intensity &quot;%1&quot; is not a whole number from 0 to 255.</translation>
+    </message>
+    <message>
+        <source>--port and --simulate exclude each other.</source>
+        <translation>--port and --simulate exclude each other.</translation>
+    </message>
+    <message>
+        <source>--port needs a device, e.g. --port /dev/ttyUSB0.</source>
+        <translation>--port needs a device, e.g. --port /dev/ttyUSB0.</translation>
+    </message>
+    <message>
+        <source>%1 needs the printer: --port DEVICE or --simulate.</source>
+        <translation>%1 needs the printer: --port DEVICE or --simulate.</translation>
+    </message>
+    <message>
+        <source>--ini needs a path.</source>
+        <translation>--ini needs a path.</translation>
+    </message>
+    <message>
+        <source>--trace needs a file.</source>
+        <translation>--trace needs a file.</translation>
+    </message>
+    <message>
+        <source>There is no device %1.</source>
+        <translation>There is no device %1.</translation>
+    </message>
+    <message>
+        <source>%1 is held by another program.</source>
+        <translation>%1 is held by another program.</translation>
+    </message>
+    <message>
+        <source>This user may not open %1 (is the user in the group dialout?).</source>
+        <translation>This user may not open %1 (is the user in the group dialout?).</translation>
+    </message>
+    <message>
+        <source>%1 refused the line settings.</source>
+        <translation>%1 refused the line settings.</translation>
+    </message>
+    <message>
+        <source>%1 could not be opened.</source>
+        <translation>%1 could not be opened.</translation>
+    </message>
+    <message>
+        <source>The connection frame could not be written to %1.</source>
+        <translation>The connection frame could not be written to %1.</translation>
+    </message>
+    <message>
+        <source>The printer on %1 did not answer the handshake.</source>
+        <translation>The printer on %1 did not answer the handshake.</translation>
+    </message>
+    <message>
+        <source>The printer on %1 refused the handshake (it answered %2).</source>
+        <translation>The printer on %1 refused the handshake (it answered %2).</translation>
+    </message>
+    <message>
+        <source>The access code could not be written to %1.</source>
+        <translation>The access code could not be written to %1.</translation>
+    </message>
+    <message>
+        <source>The virtual printer could not open a pseudo-terminal.</source>
+        <translation>The virtual printer could not open a pseudo-terminal.</translation>
+    </message>
+    <message>
+        <source>(--help lists the commands)</source>
+        <translation>(--help lists the commands)</translation>
+    </message>
+</context>
 </TS>

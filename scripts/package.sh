@@ -95,6 +95,16 @@ output=$(run tarvello --help)
 grep -q -- --simulate <<<"$output" || fail "tarvello --help lists no --simulate: $output"
 output=$(run tarvello-printer --help)
 grep -q -- --help <<<"$output" || fail "tarvello-printer --help lists no --help: $output"
+if [ -x "$root/usr/bin/tarvello-cli" ]; then
+  # The command-line tool runs where there is no display: no Qt Gui or Widgets library.
+  output=$(run tarvello-cli --version)
+  grep -qF "$version" <<<"$output" || fail "tarvello-cli --version does not say $version: $output"
+  output=$(run tarvello-cli --simulate --json status)
+  grep -qF '"ok":true' <<<"$output" || fail "tarvello-cli --simulate status failed: $output"
+  needed=$(readelf -d "$root/usr/bin/tarvello-cli" | grep NEEDED || true)
+  grep -qE 'libQt6(Gui|Widgets)' <<<"$needed" && fail "tarvello-cli needs a display library: $needed"
+  echo "package: the packaged tarvello-cli ran on its virtual printer, without Qt Gui or Widgets"
+fi
 if [ "$check_tarvello_version" = yes ]; then
   output=$(run tarvello --version)
   grep -qF "$version" <<<"$output" || fail "tarvello --version does not say $version: $output"

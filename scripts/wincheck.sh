@@ -20,7 +20,7 @@ flags=(-std=c++17 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes -I. -I"$qt
 for module in "$qt"/Qt*/; do
   flags+=(-I"${module%/}")
 done
-sources=(app/*.cpp pages/*.cpp diag/*.cpp res/*.cpp sensor/*.cpp device/*.cpp store/*.cpp sim/*.cpp)
+sources=(app/*.cpp pages/*.cpp diag/*.cpp res/*.cpp cli/*.cpp sensor/*.cpp device/*.cpp store/*.cpp sim/*.cpp)
 # Two at a time, like the builds.
 printf '%s\n' "${sources[@]}" |
   xargs -P "${JOBS:-2}" -I{} sh -c '"$0" "$@" {} || { echo "wincheck: {} does not compile for Windows"; exit 1; }' \

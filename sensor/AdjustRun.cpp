@@ -66,11 +66,12 @@ void NoteAdjustFrame(int level, int intensity) {
     r.state.intensity = intensity;
 }
 
-void NoteAdjustReply(bool hadReading, uint32_t bytes) {
+void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw) {
     Record& r = TheRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     ++r.state.passes;
     if (hadReading) {
+        r.state.raw = raw;
         r.state.passesNoReading = 0;
         r.state.lastReplyEmpty = false;
     } else {

@@ -35,6 +35,7 @@ struct AdjustRunState {
     bool allLevelsTried = false;  // frames went out at all four levels, then the level moved on
     int level = 3;                // the latest frame's level (on success: the level found)
     int intensity = 0;            // the latest frame's intensity
+    int raw = -1;                 // the latest reading's raw value 0..255 (-1: none yet)
 };
 
 // Records who asks, then sets g_bAdjustStop: a running worker stops at its next stop check.
@@ -51,8 +52,9 @@ AdjustRunState LatestAdjustRun();
 void NoteAdjustRunStart();
 // A frame went out with these levels (the level as sent, 0..3).
 void NoteAdjustFrame(int level, int intensity);
-// The reply wait of the pass ended: with a reading or not, and how many bytes came.
-void NoteAdjustReply(bool hadReading, uint32_t bytes);
+// The reply wait of the pass ended: with a reading (its raw value) or not, and how many bytes
+// came.
+void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw = -1);
 // The run ended by a stop request: the end follows the cause last recorded.
 void NoteAdjustStopped();
 // The run ended otherwise (success, port closed, write failed).

@@ -172,7 +172,7 @@ bool TakeReply(const SensorParams& params, AdjustSearchState& state, uint32_t pa
     }
     g_nSensitivity.store(levels.sensitivity);
     g_nIntensity.store(levels.intensity);
-    NoteAdjustReply(step.hadReading, count);
+    NoteAdjustReply(step.hadReading, count, step.raw);
     if (step.outcome == AdjustStepOutcome::Success) {
         NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
     }

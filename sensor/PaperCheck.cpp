@@ -76,6 +76,7 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     if (!wait) {
         return PaperCheckEnd::BadWait;
     }
+    sink.CheckWait(*wait);
     if (!line.Send(BuildCheckFrame())) {
         return PaperCheckEnd::PortFailed;
     }

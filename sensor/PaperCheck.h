@@ -21,6 +21,9 @@ std::optional<int> CheckWaitMs(int k0f, int k02, int k0e);
 class PaperCheckSink {
   public:
     virtual ~PaperCheckSink() = default;
+    // The check wait in milliseconds, once the printer's three values have given one (before
+    // STX "JC" is sent). The pages show no such value; a report may.
+    virtual void CheckWait(int /*ms*/) {}
     // The first sample: the reflective mark voltage (edit 1057) or the transmissive liner
     // voltage (edit 1055); the page stores it and refreshes.
     virtual void FirstSample(float volts) = 0;

@@ -54,8 +54,16 @@ std::string IntensityCharsToSend(const std::string& text) {
 }
 
 std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
-                                       const std::string& intensityText, float supply) {
-    if (!g_bPortOpen.load() || !ValidateIntensityText(intensityText)) {
+                                       const std::string& intensityText, float supply,
+                                       ReadingEnd* end) {
+    ReadingEnd ignored = ReadingEnd::kReading;
+    ReadingEnd& how = end != nullptr ? *end : ignored;
+    if (!g_bPortOpen.load()) {
+        how = ReadingEnd::kPortNotOpen;
+        return std::nullopt;
+    }
+    if (!ValidateIntensityText(intensityText)) {
+        how = ReadingEnd::kRefusedText;
         return std::nullopt;
     }
     StopAdjustmentAndWait();
@@ -65,6 +73,7 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
 
     const std::vector<uint8_t> prefix = BuildReadingPrefix(params.frameLetter);
     if (WritePort(prefix.data(), prefix.size()) != 0) {
+        how = ReadingEnd::kWriteFailed;
         return std::nullopt;
     }
     if (comboIndex >= 0 && comboIndex <= 3) {
@@ -74,8 +83,10 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
     const std::string chars = IntensityCharsToSend(intensityText);
     const float volts = ExchangeVoltage(chars.data(), chars.size(), supply);
     if (volts == 0.0f) {
+        how = ReadingEnd::kNoReading;
         return std::nullopt; // no reply or no reading: nothing changes
     }
+    how = ReadingEnd::kReading;
     if (params.readingVolts == ReadingVolts::SupplyMinus) {
         return supply - volts;
     }

@@ -26,6 +26,15 @@ class CIniFile;
 // with a sign is sent as the three digits of its value ("+7" -> "007").
 std::string IntensityCharsToSend(const std::string& text);
 
+// How a single reading ended, for a caller that reports why there is no value.
+enum class ReadingEnd {
+    kReading,     // a value
+    kPortNotOpen, // nothing was done
+    kRefusedText, // the intensity text was refused; nothing was sent
+    kWriteFailed, // STX "JF"/"JT" could not be written
+    kNoReading,   // the exchange gave no reading (no reply, no '/', or a failed write or read)
+};
+
 // One single reading: the value the page stores, or nullopt when there is none. Does nothing
 // when the port is not open or the intensity text is refused. Otherwise asks a running
 // adjustment to stop and waits for it, suspends the status monitor (resumed exactly once on
@@ -33,9 +42,11 @@ std::string IntensityCharsToSend(const std::string& text);
 // code of comboIndex (2 bytes, nothing when comboIndex is outside 0..3; the result is
 // ignored), and exchanges the three intensity characters for a voltage. An exchange giving
 // 0.0 (no reply, no reading) gives nullopt. The value is the voltage itself (reflective) or the
-// supply minus the voltage (transmissive), as the sensor's readingVolts says.
+// supply minus the voltage (transmissive), as the sensor's readingVolts says. end, when given,
+// receives how the reading ended.
 std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
-                                       const std::string& intensityText, float supply);
+                                       const std::string& intensityText, float supply,
+                                       ReadingEnd* end = nullptr);
 
 // The save after a successful reading, in the order the parameter file receives it: the two
 // texts of reading.saves under their keys in the sensor's voltage section, then both levels

@@ -113,7 +113,9 @@ TEST(TextValidation, VoltageStandardsAsTheDataExchangeTakesThem) {
 
 TEST_F(ReadingTest, FailedReadingsGiveNothing) {
     // No reply at all: ten attempts, then nothing.
-    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f).has_value());
+    ReadingEnd end = ReadingEnd::kReading;
+    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f, &end).has_value());
+    EXPECT_EQ(end, ReadingEnd::kNoReading);
     // A reply without a reading, and a reading of 0 (indistinguishable from a failure).
     for (const char* reply : {"abc", "/12", "0/"}) {
         Answer(reply);
@@ -124,13 +126,21 @@ TEST_F(ReadingTest, FailedReadingsGiveNothing) {
     const size_t before = line.Writes().size();
     line.SetShortWrites(1);
     Answer("128/");
-    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f).has_value());
+    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f, &end).has_value());
     EXPECT_EQ(line.Writes().size(), before + 1);
+    EXPECT_EQ(end, ReadingEnd::kWriteFailed);
+    // A refused text sends nothing; a reading says so.
+    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "256", 5.0f, &end).has_value());
+    EXPECT_EQ(end, ReadingEnd::kRefusedText);
+    EXPECT_TRUE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f, &end).has_value());
+    EXPECT_EQ(end, ReadingEnd::kReading);
 }
 
 TEST_F(ReadingTest, NothingHappensWithThePortClosed) {
     g_bPortOpen = false;
-    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f).has_value());
+    ReadingEnd end = ReadingEnd::kReading;
+    EXPECT_FALSE(TakeSingleReading(Sensor::Reflective, 3, "7", 5.0f, &end).has_value());
+    EXPECT_EQ(end, ReadingEnd::kPortNotOpen);
     EXPECT_TRUE(line.Writes().empty());
     EXPECT_TRUE(line.Sleeps().empty());
 }

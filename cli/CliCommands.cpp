@@ -1,0 +1,338 @@
+// ports, status, read and check, and what every command shares.
+#include "cli/CliCommands.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QSerialPortInfo>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "cli/CliSession.h"
+#include "device/PortState.h"
+#include "device/Protocol.h"
+#include "device/StatusMonitor.h"
+#include "sensor/PaperCheck.h"
+#include "sensor/SensorReadings.h"
+#include "store/IniFile.h"
+#include "store/ParameterSet.h"
+
+namespace tarvello::cli {
+
+namespace {
+
+QJsonValue Null() {
+    return QJsonValue(QJsonValue::Null);
+}
+
+// --- status ------------------------------------------------------------------------------------
+
+// The three status edits of the main window: control, JSON key, what the window's label says.
+struct StatusField {
+    int controlId;
+    const char* key;
+    const char* label;
+};
+const StatusField kStatusFields[] = {
+    {kIdPresenceSensor, "presence", QT_TRANSLATE_NOOP("tarvello-cli", "presence sensor")},
+    {kIdMicroSwitch, "micro_switch", QT_TRANSLATE_NOOP("tarvello-cli", "micro switch")},
+    {kIdRibbonSensor, "ribbon", QT_TRANSLATE_NOOP("tarvello-cli", "ribbon sensor")},
+};
+
+// The monitor's texts of its first poll that brings any (called on the monitor's thread).
+class StatusTexts : public DisplaySink {
+  public:
+    void ShowStatus(int controlId, const std::string& text) override {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_texts[controlId] = text;
+            m_last = std::chrono::steady_clock::now();
+        }
+        m_changed.notify_all();
+    }
+
+    // Waits for one poll: all three texts, or the texts of one reply (they come together, the
+    // next poll follows at least 0.7 s later); gives up when the monitor has ended, after a
+    // whole poll without a reply, or on a signal.
+    std::map<int, std::string> WaitForOnePoll() {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(6000);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            const Clock::time_point now = Clock::now();
+            if (StopRequested() || m_texts.size() == 3)
+                break;
+            if (!m_texts.empty() && now - m_last >= std::chrono::milliseconds(50))
+                break;
+            if (m_texts.empty() && (now >= deadline || !MonitorRuns()))
+                break;
+            m_changed.wait_for(lock, std::chrono::milliseconds(20));
+        }
+        return m_texts;
+    }
+
+    static bool MonitorRuns() {
+        const CMonitorThread* monitor = g_pMonitorThread.load();
+        return monitor != nullptr && monitor->IsRunning();
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::map<int, std::string> m_texts; // guarded by m_mutex
+    std::chrono::steady_clock::time_point m_last;
+};
+
+// --- check -------------------------------------------------------------------------------------
+
+class CheckValues : public PaperCheckSink {
+  public:
+    void CheckWait(int ms) override { wait = ms; }
+    void FirstSample(float volts) override { first = volts; }
+    void SecondSample(float volts) override { second = volts; }
+    void Result(float diff, float der) override {
+        difference = diff;
+        derived = der;
+    }
+    std::optional<int> wait;
+    std::optional<float> first, second, difference, derived;
+};
+
+// --- read --------------------------------------------------------------------------------------
+
+// The key a reading's value is saved under: the key that names the measured value.
+const char* KeyOfReading(Sensor sensor, ReadWhat what) {
+    if (sensor == Sensor::Reflective)
+        return what == ReadWhat::Mark ? kKeyRMid : kKeyRHeigh;
+    return what == ReadWhat::Paper ? kKeyTLow : kKeyTHeigh;
+}
+
+QString WhatText(ReadWhat what) {
+    switch (what) {
+    case ReadWhat::Mark:
+        return QCoreApplication::translate("tarvello-cli", "mark voltage");
+    case ReadWhat::NoPaper:
+        return QCoreApplication::translate("tarvello-cli", "no-paper voltage");
+    case ReadWhat::Paper:
+        break;
+    }
+    return QCoreApplication::translate("tarvello-cli", "paper voltage");
+}
+
+} // namespace
+
+void ReportStopped(CliReport& report) {
+    report.Fail(kExitStopped,
+                QCoreApplication::translate(
+                    "tarvello-cli", "Stopped by a signal; the port is closed and nothing more was "
+                                    "saved."));
+}
+
+void ReportNotSaved(const CIniFile& ini, CliReport& report) {
+    report.Fail(kExitNotSaved, QCoreApplication::translate(
+                                   "tarvello-cli", "The parameter file %1 could not be saved: %2.")
+                                   .arg(QFile::decodeName(ini.GetFileName().c_str()),
+                                        QString::fromStdString(ini.SaveErrorText())));
+}
+
+void RunPorts(CliReport& report) {
+    QJsonArray ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QJsonValue vid =
+            info.hasVendorIdentifier() ? QJsonValue(info.vendorIdentifier()) : Null();
+        const QJsonValue pid =
+            info.hasProductIdentifier() ? QJsonValue(info.productIdentifier()) : Null();
+        ports.append(QJsonObject{{"device", info.systemLocation()},
+                                 {"description", info.description()},
+                                 {"vid", vid},
+                                 {"pid", pid}});
+        QString line = info.systemLocation();
+        if (!info.description().isEmpty())
+            line += QLatin1Char('\t') + info.description();
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier()) {
+            line += QStringLiteral("\t%1:%2")
+                        .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                        .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
+        }
+        report.lines << line;
+    }
+    report.fields.insert("ports", ports);
+}
+
+void RunStatus(const CliRequest& request, CliReport& report) {
+    for (const StatusField& f : kStatusFields)
+        report.fields.insert(f.key, Null());
+    StatusTexts sink;
+    PrinterSession session;
+    if (!session.Open(request, &sink, report))
+        return;
+    const std::map<int, std::string> texts = sink.WaitForOnePoll();
+    const bool monitorEnded = !StatusTexts::MonitorRuns();
+    session.Close();
+    for (const StatusField& f : kStatusFields) {
+        const auto it = texts.find(f.controlId);
+        if (it == texts.end())
+            continue;
+        report.fields.insert(f.key, QString::fromStdString(it->second));
+        report.lines << QStringLiteral("%1\t%2").arg(
+            QCoreApplication::translate("tarvello-cli", f.label),
+            QString::fromStdString(it->second));
+    }
+    if (StopRequested())
+        ReportStopped(report);
+    else if (texts.empty() && monitorEnded)
+        report.Fail(kExitLineFailed,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The status poll could not be written; the line failed."));
+    else if (texts.empty())
+        report.Fail(kExitNoResult, QCoreApplication::translate(
+                                       "tarvello-cli", "The printer sent no status reply."));
+}
+
+void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    const SensorKeys& keys = *ParamsOf(request.sensor).keys;
+    report.fields.insert("what", ReadWhatName(request.what));
+    report.fields.insert("volts", Null());
+    // The saved levels, as the page shows them: a level outside 0..3 selects nothing (-1).
+    int level = request.level ? *request.level : ReadSensitivity(ini, keys);
+    if (level < 0 || level > 3)
+        level = -1;
+    const std::string intensityText =
+        request.intensityText ? *request.intensityText : std::to_string(ReadIntensity(ini, keys));
+    const std::optional<int> intensity = ValidateIntensityText(intensityText);
+    report.fields.insert("level_code", LevelCodeValue(level));
+    report.fields.insert("intensity", intensity ? QJsonValue(*intensity) : Null());
+    if (!intensity) {
+        report.Fail(kExitUsage,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The intensity %1 saved in %2 is not from 0 to 255; give "
+                                        "--intensity.")
+                        .arg(QString::fromStdString(intensityText),
+                             QFile::decodeName(ini.GetFileName().c_str())));
+        return;
+    }
+    PrinterSession session;
+    if (!session.Open(request, nullptr, report))
+        return;
+    ReadingEnd end = ReadingEnd::kReading;
+    const std::optional<float> value =
+        TakeSingleReading(request.sensor, level, intensityText, g_fSensorSupply.load(), &end);
+    if (StopRequested()) {
+        ReportStopped(report); // nothing saved
+    } else if (!value && end == ReadingEnd::kWriteFailed) {
+        report.Fail(
+            kExitLineFailed,
+            QCoreApplication::translate(
+                "tarvello-cli", "The reading frame could not be written; the line failed."));
+    } else if (!value) {
+        report.Fail(kExitNoResult,
+                    QCoreApplication::translate("tarvello-cli", "The printer gave no reading."));
+    } else {
+        // The value as the window displays it, under the key that names it, then both levels.
+        const std::string shown =
+            QString::asprintf("%.6g", static_cast<double>(*value)).toStdString();
+        ini.ClearSaveError();
+        ini.WriteString(keys.szVoltageSection, KeyOfReading(request.sensor, request.what), shown);
+        WriteLevels(ini, keys, level, *intensity);
+        report.fields.insert("volts", VoltsValue(value));
+        report.lines << QCoreApplication::translate("tarvello-cli", "%1 sensor %2: %3 V")
+                            .arg(SensorName(request.sensor), WhatText(request.what),
+                                 QString::fromStdString(shown));
+        if (ini.SaveFailed())
+            ReportNotSaved(ini, report);
+    }
+    session.Close();
+}
+
+void RunCheck(const CliRequest& request, CliReport& report) {
+    const bool reflective = request.sensor == Sensor::Reflective;
+    const char* firstKey = reflective ? "mark_volts" : "liner_volts";
+    const char* derivedKey = reflective ? "paper_volts" : "no_paper_volts";
+    PrinterSession session;
+    CheckValues values;
+    PaperCheckEnd end = PaperCheckEnd::PortNotOpen;
+    if (session.Open(request, nullptr, report)) {
+        end = RunPaperCheck(request.sensor, g_fSensorSupply.load(), values);
+        session.Close();
+    }
+    report.fields.insert(firstKey, VoltsValue(values.first));
+    report.fields.insert("diff_volts", VoltsValue(values.difference));
+    report.fields.insert(derivedKey, VoltsValue(values.derived));
+    report.fields.insert("wait_ms", values.wait ? QJsonValue(*values.wait) : Null());
+    if (report.exitCode != kExitDone)
+        return; // the open failed
+    if (StopRequested()) {
+        ReportStopped(report);
+        return;
+    }
+    switch (end) {
+    case PaperCheckEnd::Completed:
+        report.lines << QCoreApplication::translate("tarvello-cli",
+                                                    "%1 V %2, %3 V voltage difference, %4 V %5")
+                            .arg(static_cast<double>(*values.first), 0, 'f', 4)
+                            .arg(reflective ? QCoreApplication::translate("tarvello-cli", "mark")
+                                            : QCoreApplication::translate("tarvello-cli", "liner"))
+                            .arg(static_cast<double>(*values.difference), 0, 'f', 4)
+                            .arg(static_cast<double>(*values.derived), 0, 'f', 4)
+                            .arg(reflective
+                                     ? QCoreApplication::translate("tarvello-cli", "paper")
+                                     : QCoreApplication::translate("tarvello-cli", "no paper"));
+        return;
+    case PaperCheckEnd::BadValue:
+        report.Fail(kExitNoResult,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "A reply of the paper check was not four hexadecimal "
+                                        "digits; the check ended early."));
+        return;
+    case PaperCheckEnd::BadWait:
+        report.Fail(kExitNoResult,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The printer's values give no usable check wait; the "
+                                        "check ended before it measured."));
+        return;
+    case PaperCheckEnd::PortFailed:
+    case PaperCheckEnd::PortNotOpen:
+        break;
+    }
+    report.Fail(kExitLineFailed,
+                QCoreApplication::translate(
+                    "tarvello-cli", "A frame of the paper check could not be written; the line "
+                                    "failed."));
+}
+
+CliReport RunRequest(const CliRequest& request) {
+    CliReport report;
+    if (request.command == Command::Ports) {
+        RunPorts(report);
+        return report;
+    }
+    // The parameter file is read before the port is touched: the supply, the saved levels.
+    CIniFile ini;
+    ini.SetFileName(QFile::encodeName(request.iniPath).toStdString());
+    const float supply = request.supply ? *request.supply : ReadSupplyVoltage(ini);
+    g_fSensorSupply = supply;
+    report.supply = VoltsValue(static_cast<double>(supply));
+    switch (request.command) {
+    case Command::Status:
+        RunStatus(request, report);
+        break;
+    case Command::Adjust:
+        RunAdjust(request, ini, report);
+        break;
+    case Command::Read:
+        RunRead(request, ini, report);
+        break;
+    case Command::Check:
+        RunCheck(request, report);
+        break;
+    case Command::Ports:
+        break;
+    }
+    return report;
+}
+
+} // namespace tarvello::cli

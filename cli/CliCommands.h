@@ -1,0 +1,28 @@
+// The commands of tarvello-cli, each on the Qt-free core the window uses: the port page's open
+// sequence, the status monitor, the adjustment worker, the single readings and the paper check,
+// and the parameter file as the window writes it.
+#pragma once
+
+#include "cli/CliReport.h"
+#include "cli/CliRequest.h"
+
+class CIniFile;
+
+namespace tarvello::cli {
+
+// Runs the request (checked by ParseCommandLine) and gives its report.
+CliReport RunRequest(const CliRequest& request);
+
+// The commands; ini is the run's parameter file, g_fSensorSupply already set.
+void RunPorts(CliReport& report);
+void RunStatus(const CliRequest& request, CliReport& report);
+void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report);
+void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report);
+void RunCheck(const CliRequest& request, CliReport& report);
+
+// The sentence of a run stopped by a signal, with its exit code.
+void ReportStopped(CliReport& report);
+// The sentence of a parameter file that could not be saved, with its exit code.
+void ReportNotSaved(const CIniFile& ini, CliReport& report);
+
+} // namespace tarvello::cli

@@ -1,0 +1,333 @@
+#include "cli/CliRequest.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include "sensor/TextValidation.h"
+
+namespace tarvello::cli {
+
+namespace {
+
+QString HelpText() {
+    return QCoreApplication::translate(
+        "tarvello-cli",
+        "Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]\n"
+        "Adjusts, reads and checks the media sensors of a label printer over RS-232, for\n"
+        "production lines and scripts. One process works on one port.\n"
+        "\n"
+        "The printer:\n"
+        "  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)\n"
+        "  --simulate                the built-in virtual printer instead\n"
+        "  --baud 4800|9600|19200|38400|57600   (default 38400)\n"
+        "  --data-bits 8|7           (default 8)\n"
+        "  --stop-bits 1|2           (default 1)\n"
+        "  --parity none|odd|even    (default none)\n"
+        "  --handshake hardware|software   (default hardware, the window's first item)\n"
+        "  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage\n"
+        "                            of the parameter file, \"2.5\" or \"3.3\", else 5.0)\n"
+        "Files and output:\n"
+        "  --ini PATH                the parameter file (default: parameterset.ini in the\n"
+        "                            working directory)\n"
+        "  --json                    one JSON object on standard output instead of text\n"
+        "  --verbose                 progress of an adjustment on standard error (shown\n"
+        "                            anyway when standard error is a terminal)\n"
+        "  --trace FILE              the line trace: every byte to and from the printer,\n"
+        "                            a line each, written as it happens\n"
+        "  --help, --version\n"
+        "\n"
+        "Commands:\n"
+        "  ports                     the serial ports the system reports\n"
+        "  status                    open, one status poll, the three values\n"
+        "  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]\n"
+        "                            the automatic adjustment; saves the standard at its start\n"
+        "                            and the two levels on success\n"
+        "  read reflective mark|no-paper\n"
+        "  read transmissive no-paper|paper\n"
+        "                            a single reading at --level L (0..3) --intensity I\n"
+        "                            (0..255), by default the levels saved for that sensor;\n"
+        "                            saves the value and the two levels\n"
+        "  check reflective|transmissive\n"
+        "                            the paper check (saves nothing)\n"
+        "\n"
+        "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
+        "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
+        "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line\n"
+        "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
+        "could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing\n"
+        "half-written).\n");
+}
+
+struct Parsed {
+    QCommandLineParser parser;
+    QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("DEVICE")};
+    QCommandLineOption simulate{QStringLiteral("simulate")};
+    QCommandLineOption baud{QStringLiteral("baud"), QString(), QStringLiteral("BAUD")};
+    QCommandLineOption dataBits{QStringLiteral("data-bits"), QString(), QStringLiteral("N")};
+    QCommandLineOption stopBits{QStringLiteral("stop-bits"), QString(), QStringLiteral("N")};
+    QCommandLineOption parity{QStringLiteral("parity"), QString(), QStringLiteral("P")};
+    QCommandLineOption handshake{QStringLiteral("handshake"), QString(), QStringLiteral("H")};
+    QCommandLineOption supply{QStringLiteral("supply"), QString(), QStringLiteral("VOLTS")};
+    QCommandLineOption ini{QStringLiteral("ini"), QString(), QStringLiteral("PATH")};
+    QCommandLineOption json{QStringLiteral("json")};
+    QCommandLineOption verbose{QStringLiteral("verbose")};
+    QCommandLineOption trace{QStringLiteral("trace"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption standard{QStringLiteral("standard"), QString(), QStringLiteral("VOLTS")};
+    QCommandLineOption maxPasses{QStringLiteral("max-passes"), QString(), QStringLiteral("N")};
+    QCommandLineOption level{QStringLiteral("level"), QString(), QStringLiteral("L")};
+    QCommandLineOption intensity{QStringLiteral("intensity"), QString(), QStringLiteral("I")};
+    QCommandLineOption help{{QStringLiteral("help"), QStringLiteral("h")}};
+    QCommandLineOption version{QStringLiteral("version")};
+
+    Parsed() {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const QCommandLineOption* o :
+             {&port, &simulate, &baud, &dataBits, &stopBits, &parity, &handshake, &supply, &ini,
+              &json, &verbose, &trace, &standard, &maxPasses, &level, &intensity, &help,
+              &version}) {
+            parser.addOption(*o);
+        }
+    }
+};
+
+// Picks value among names; the index of the match, or -1.
+int IndexOf(const QString& value, const QStringList& names) {
+    return static_cast<int>(names.indexOf(value));
+}
+
+// The line settings; an empty text when they are all known, else the sentence for the error.
+QString TakeLineSettings(Parsed& p, CliRequest& r) {
+    PortSettings& s = r.settings;
+    s.dwBaudRate = 38400;
+    s.byByteSize = 8;
+    if (p.parser.isSet(p.baud)) {
+        const QStringList bauds{"4800", "9600", "19200", "38400", "57600"};
+        if (IndexOf(p.parser.value(p.baud), bauds) < 0)
+            return QCoreApplication::translate(
+                "tarvello-cli", "--baud must be one of 4800, 9600, 19200, 38400, 57600.");
+        s.dwBaudRate = p.parser.value(p.baud).toUInt();
+    }
+    if (p.parser.isSet(p.dataBits)) {
+        const int i = IndexOf(p.parser.value(p.dataBits), {"8", "7"});
+        if (i < 0)
+            return QCoreApplication::translate("tarvello-cli", "--data-bits must be 8 or 7.");
+        s.byByteSize = i == 0 ? 8 : 7;
+    }
+    if (p.parser.isSet(p.stopBits)) {
+        const int i = IndexOf(p.parser.value(p.stopBits), {"1", "2"});
+        if (i < 0)
+            return QCoreApplication::translate("tarvello-cli", "--stop-bits must be 1 or 2.");
+        s.byStopBits = i == 0 ? 0 : 2;
+    }
+    if (p.parser.isSet(p.parity)) {
+        const int i = IndexOf(p.parser.value(p.parity), {"none", "odd", "even"});
+        if (i < 0)
+            return QCoreApplication::translate("tarvello-cli",
+                                               "--parity must be none, odd or even.");
+        s.byParity = static_cast<uint8_t>(i);
+    }
+    if (p.parser.isSet(p.handshake)) {
+        const int i = IndexOf(p.parser.value(p.handshake), {"hardware", "software"});
+        if (i < 0)
+            return QCoreApplication::translate("tarvello-cli",
+                                               "--handshake must be hardware or software.");
+        s.nHandshake = i;
+    }
+    if (p.parser.isSet(p.supply)) {
+        const int i = IndexOf(p.parser.value(p.supply), {"2.5", "3.3", "5.0"});
+        if (i < 0)
+            return QCoreApplication::translate("tarvello-cli", "--supply must be 2.5, 3.3 or 5.0.");
+        r.supply = i == 0 ? 2.5f : i == 1 ? 3.3f : 5.0f;
+    }
+    return QString();
+}
+
+// The command and its sensor and reading; the sentence for the error, or an empty text.
+QString TakeCommand(const QStringList& args, CliRequest& r) {
+    if (args.isEmpty())
+        return QCoreApplication::translate(
+            "tarvello-cli", "No command given (ports, status, adjust, read or check).");
+    const QString& name = args[0];
+    const int command = IndexOf(name, {"ports", "status", "adjust", "read", "check"});
+    if (command < 0)
+        return QCoreApplication::translate(
+                   "tarvello-cli", "Unknown command \"%1\" (ports, status, adjust, read or check).")
+            .arg(name);
+    r.command = static_cast<Command>(command);
+    const int wanted = r.command == Command::Read ? 3 : r.NeedsSensor() ? 2 : 1;
+    if (args.size() < wanted) {
+        return r.command == Command::Read
+                   ? QCoreApplication::translate(
+                         "tarvello-cli",
+                         "read needs a sensor and what to read: read reflective mark|no-paper, "
+                         "read transmissive no-paper|paper.")
+                   : QCoreApplication::translate("tarvello-cli",
+                                                 "%1 needs a sensor: reflective or transmissive.")
+                         .arg(name);
+    }
+    if (args.size() > wanted)
+        return QCoreApplication::translate("tarvello-cli", "Unexpected argument \"%1\".")
+            .arg(args[wanted]);
+    if (wanted == 1)
+        return QString();
+    const int sensor = IndexOf(args[1], {"reflective", "transmissive"});
+    if (sensor < 0)
+        return QCoreApplication::translate("tarvello-cli",
+                                           "Unknown sensor \"%1\" (reflective or transmissive).")
+            .arg(args[1]);
+    r.sensor = sensor == 0 ? Sensor::Reflective : Sensor::Transmissive;
+    if (r.command != Command::Read)
+        return QString();
+    const QStringList whats = r.sensor == Sensor::Reflective ? QStringList{"mark", "no-paper"}
+                                                             : QStringList{"no-paper", "paper"};
+    const int what = IndexOf(args[2], whats);
+    if (what < 0) {
+        return QCoreApplication::translate("tarvello-cli",
+                                           "The %1 sensor reads %2 or %3, not \"%4\".")
+            .arg(args[1], whats[0], whats[1], args[2]);
+    }
+    r.what = args[2] == "mark"    ? ReadWhat::Mark
+             : args[2] == "paper" ? ReadWhat::Paper
+                                  : ReadWhat::NoPaper;
+    return QString();
+}
+
+// The options of one command only.
+QString TakeCommandOptions(Parsed& p, CliRequest& r) {
+    const bool adjust = r.command == Command::Adjust;
+    const bool read = r.command == Command::Read;
+    if (!adjust && (p.parser.isSet(p.standard) || p.parser.isSet(p.maxPasses)))
+        return QCoreApplication::translate("tarvello-cli",
+                                           "--standard and --max-passes belong to adjust.");
+    if (!read && (p.parser.isSet(p.level) || p.parser.isSet(p.intensity)))
+        return QCoreApplication::translate("tarvello-cli",
+                                           "--level and --intensity belong to read.");
+    if (adjust) {
+        if (!p.parser.isSet(p.standard))
+            return QCoreApplication::translate("tarvello-cli",
+                                               "adjust needs --standard VOLTS (0.0 to 5.0).");
+        r.standardText = p.parser.value(p.standard).toStdString();
+        const std::optional<float> standard = ValidateVoltageText(r.standardText);
+        if (!standard) {
+            return QCoreApplication::translate(
+                       "tarvello-cli", "The standard \"%1\" is not a number from 0.0 to 5.0.")
+                .arg(p.parser.value(p.standard));
+        }
+        r.standard = *standard;
+        if (p.parser.isSet(p.maxPasses)) {
+            bool ok = false;
+            r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
+            if (!ok || r.maxPasses < 1)
+                return QCoreApplication::translate(
+                    "tarvello-cli", "--max-passes must be a whole number of at least 1.");
+        }
+    }
+    if (read && p.parser.isSet(p.level)) {
+        bool ok = false;
+        const int level = p.parser.value(p.level).toInt(&ok);
+        if (!ok || level < 0 || level > 3)
+            return QCoreApplication::translate("tarvello-cli",
+                                               "The level \"%1\" is not one of 0, 1, 2, 3.")
+                .arg(p.parser.value(p.level));
+        r.level = level;
+    }
+    if (read && p.parser.isSet(p.intensity)) {
+        const std::string text = p.parser.value(p.intensity).toStdString();
+        if (!ValidateIntensityText(text)) {
+            return QCoreApplication::translate(
+                       "tarvello-cli", "The intensity \"%1\" is not a whole number from 0 to 255.")
+                .arg(p.parser.value(p.intensity));
+        }
+        r.intensityText = text;
+    }
+    return QString();
+}
+
+QString TakePrinter(Parsed& p, CliRequest& r) {
+    r.simulate = p.parser.isSet(p.simulate);
+    r.device = p.parser.value(p.port).toStdString();
+    if (r.simulate && p.parser.isSet(p.port))
+        return QCoreApplication::translate("tarvello-cli",
+                                           "--port and --simulate exclude each other.");
+    if (p.parser.isSet(p.port) && r.device.empty())
+        return QCoreApplication::translate("tarvello-cli",
+                                           "--port needs a device, e.g. --port /dev/ttyUSB0.");
+    if (r.NeedsPrinter() && !r.simulate && r.device.empty())
+        return QCoreApplication::translate("tarvello-cli",
+                                           "%1 needs the printer: --port DEVICE or --simulate.")
+            .arg(CommandName(r.command));
+    return QString();
+}
+
+} // namespace
+
+ParseOutcome ParseCommandLine(const QStringList& arguments) {
+    ParseOutcome out;
+    Parsed p;
+    const bool parsed = p.parser.parse(arguments);
+    out.json = p.parser.isSet(p.json);
+    if (!parsed) {
+        out.kind = ParseOutcome::kError;
+        out.text = p.parser.errorText();
+        return out;
+    }
+    if (p.parser.isSet(p.help)) {
+        out.kind = ParseOutcome::kHelp;
+        out.text = HelpText();
+        return out;
+    }
+    if (p.parser.isSet(p.version)) {
+        out.kind = ParseOutcome::kVersion;
+        out.text = QStringLiteral("tarvello-cli %1\n").arg(QCoreApplication::applicationVersion());
+        return out;
+    }
+    CliRequest& r = out.request;
+    r.json = out.json;
+    r.verbose = p.parser.isSet(p.verbose);
+    if (p.parser.isSet(p.ini))
+        r.iniPath = p.parser.value(p.ini);
+    if (p.parser.isSet(p.trace))
+        r.tracePath = p.parser.value(p.trace);
+    QString error = TakeCommand(p.parser.positionalArguments(), r);
+    out.knownCommand = error.isEmpty();
+    if (error.isEmpty())
+        error = TakeCommandOptions(p, r);
+    if (error.isEmpty())
+        error = TakePrinter(p, r);
+    if (error.isEmpty())
+        error = TakeLineSettings(p, r);
+    if (r.iniPath.isEmpty() && error.isEmpty())
+        error = QCoreApplication::translate("tarvello-cli", "--ini needs a path.");
+    if (p.parser.isSet(p.trace) && r.tracePath.isEmpty() && error.isEmpty())
+        error = QCoreApplication::translate("tarvello-cli", "--trace needs a file.");
+    if (!error.isEmpty()) {
+        out.kind = ParseOutcome::kError;
+        out.text = error;
+    }
+    return out;
+}
+
+QString SensorName(Sensor sensor) {
+    return sensor == Sensor::Reflective ? QStringLiteral("reflective")
+                                        : QStringLiteral("transmissive");
+}
+
+QString CommandName(Command command) {
+    static const char* const names[] = {"ports", "status", "adjust", "read", "check"};
+    return QString::fromLatin1(names[static_cast<int>(command)]);
+}
+
+QString ReadWhatName(ReadWhat what) {
+    switch (what) {
+    case ReadWhat::Mark:
+        return QStringLiteral("mark");
+    case ReadWhat::NoPaper:
+        return QStringLiteral("no-paper");
+    case ReadWhat::Paper:
+        break;
+    }
+    return QStringLiteral("paper");
+}
+
+} // namespace tarvello::cli

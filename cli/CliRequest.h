@@ -1,0 +1,79 @@
+// What one run of tarvello-cli is asked to do: the command and its arguments, the printer and
+// its line settings, the parameter file and the output form, taken from the command line and
+// checked before the port is touched.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+
+#include "device/PortState.h"
+#include "sensor/SensorParams.h"
+
+namespace tarvello::cli {
+
+enum class Command { Ports, Status, Adjust, Read, Check };
+
+// What a single reading measures; each sensor takes two of them.
+enum class ReadWhat { Mark, NoPaper, Paper };
+
+// The exit codes of the tool.
+enum ExitCode {
+    kExitDone = 0,
+    kExitNoResult = 1,   // no reading, a paper check that ended early, no status values
+    kExitUsage = 2,      // the command line was refused; nothing was touched
+    kExitNoPrinter = 3,  // the port could not be opened or the printer refused the handshake
+    kExitNotReached = 4, // the adjustment did not reach the band within --max-passes
+    kExitLineFailed = 5, // a write failed or the port went away during the work
+    kExitNotSaved = 6,   // the work was done but the parameter file could not be saved
+    kExitStopped = 130,  // stopped by SIGINT or SIGTERM
+};
+
+struct CliRequest {
+    Command command = Command::Ports;
+    Sensor sensor = Sensor::Reflective;
+    ReadWhat what = ReadWhat::Mark;
+    // adjust: the standard as typed and its value; the pass limit.
+    std::string standardText;
+    float standard = 0.0f;
+    int maxPasses = 200;
+    // read: the level and intensity text given (nullopt: the saved ones).
+    std::optional<int> level;
+    std::optional<std::string> intensityText;
+
+    bool simulate = false;
+    std::string device; // --port
+    PortSettings settings;
+    std::optional<float> supply; // nullopt: from the parameter file
+    QString iniPath = QStringLiteral("parameterset.ini");
+    bool json = false;
+    bool verbose = false;
+    QString tracePath; // --trace: the line trace's file, none when empty
+
+    // True when the command talks to the printer (everything but ports).
+    bool NeedsPrinter() const { return command != Command::Ports; }
+    // True for the commands that work on one sensor.
+    bool NeedsSensor() const {
+        return command == Command::Adjust || command == Command::Read || command == Command::Check;
+    }
+};
+
+// The outcome of reading the command line.
+struct ParseOutcome {
+    enum Kind { kRun, kHelp, kVersion, kError } kind = kRun;
+    CliRequest request;
+    QString text;              // the help, the version, or the usage error (a sentence)
+    bool json = false;         // --json was given (for the form of the error)
+    bool knownCommand = false; // the command (and its sensor, if any) was understood
+};
+
+ParseOutcome ParseCommandLine(const QStringList& arguments);
+
+// The names used on the command line and in the JSON output.
+QString SensorName(Sensor sensor);
+QString CommandName(Command command);
+QString ReadWhatName(ReadWhat what);
+
+} // namespace tarvello::cli
