@@ -56,6 +56,22 @@ float SampleVolts(const SensorParams& params, int value, float supply) {
                                                          : VoltsFromReading(value, supply);
 }
 
+// The check's voltage difference of its two samples and the derived voltage.
+struct CheckResult {
+    float difference;
+    float derived;
+};
+
+CheckResult ResultOf(const SensorParams& params, float first, float second) {
+    // Single-precision members, with the division and factor in double precision.
+    if (params.checkDifference == CheckDifference::FirstMinusSecond) {
+        const auto difference = static_cast<float>((first - second) / 2.0 * 5.0);
+        return {difference, first - difference};
+    }
+    const auto difference = static_cast<float>((second - first) / 2.0 * 5.0);
+    return {difference, first + difference};
+}
+
 PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink& sink) {
     CheckLine line;
     (void)line.Read(); // whatever is waiting; neither the reply nor the result matters
@@ -105,18 +121,10 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     NoteSensorSample(params.sensor, SampleOrigin::kCheckSecond, SensorValue::Paper, second);
     sink.SecondSample(second);
 
-    // Single-precision members, with the division and factor in double precision.
-    float difference = 0.0f;
-    float derived = 0.0f;
-    if (params.checkDifference == CheckDifference::FirstMinusSecond) {
-        difference = static_cast<float>((first - second) / 2.0 * 5.0);
-        derived = first - difference;
-    } else {
-        difference = static_cast<float>((second - first) / 2.0 * 5.0);
-        derived = first + difference;
-    }
-    NoteSensorSample(params.sensor, SampleOrigin::kCheckDerived, params.checkDerived, derived);
-    sink.Result(difference, derived);
+    const CheckResult result = ResultOf(params, first, second);
+    NoteSensorSample(params.sensor, SampleOrigin::kCheckDerived, params.checkDerived,
+                     result.derived);
+    sink.Result(result.difference, result.derived);
     return PaperCheckEnd::Completed;
 }
 
