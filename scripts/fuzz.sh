@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 cmake --preset fuzz >/dev/null
 # The fuzz targets and what they link, nothing else of the tree.
-cmake --build --preset fuzz -j"${JOBS:-2}" --target fuzz_ini fuzz_replies fuzz_adjust
+cmake --build --preset fuzz -j"${JOBS:-2}" --target fuzzers
 shopt -s nullglob
 found=0
 for exe in build/fuzz/fuzz/fuzz_*; do
