@@ -1,7 +1,8 @@
-// What the benchmarks share: the virtual printer on an opened port, and the wait for the passes
-// of a running adjustment.
+// What the benchmarks share: the median and the clock, the virtual printer on an opened port,
+// and the wait for the passes of a running adjustment.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -16,6 +17,15 @@
 namespace bench {
 
 using Clock = std::chrono::steady_clock;
+
+inline double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+inline double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 // Starts the printer and opens the port on it at 38400 baud, 8 data bits, with a 5 V supply.
 // Says why on stderr when it cannot.

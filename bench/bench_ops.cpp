@@ -25,18 +25,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
 using tarvello::sim::VirtualPrinter;
 
 class NullSink : public DisplaySink {
   public:
     void ShowStatus(int, const std::string&) override {}
 };
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
 
 void SetStart(float target) {
     g_fAdjustTarget = target;
@@ -91,19 +87,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     VirtualPrinter printer;
-    if (!printer.Start()) {
-        std::fprintf(stderr, "the virtual printer could not open a pseudo-terminal\n");
+    if (!bench::OpenOnVirtualPrinter(printer)) {
         return 1;
     }
-    PortSettings settings;
-    settings.nPort = AddExtraPort(printer.DevicePath());
-    settings.dwBaudRate = 38400;
-    settings.byByteSize = 8;
-    if (OpenPort(settings) != 0) {
-        std::fprintf(stderr, "cannot open %s\n", printer.DevicePath().c_str());
-        return 1;
-    }
-    g_fSensorSupply = 5.0f;
     NullSink sink;
     StartStatusMonitor(&sink);
     int status = 0;
