@@ -27,6 +27,15 @@ inline double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// The settings the virtual printer is opened with: 38400 baud, 8 data bits.
+inline PortSettings SettingsFor(int nPort) {
+    PortSettings s;
+    s.nPort = nPort;
+    s.dwBaudRate = 38400;
+    s.byByteSize = 8;
+    return s;
+}
+
 // Starts the printer and opens the port on it at 38400 baud, 8 data bits, with a 5 V supply.
 // Says why on stderr when it cannot.
 inline bool OpenOnVirtualPrinter(tarvello::sim::VirtualPrinter& printer) {
@@ -35,11 +44,7 @@ inline bool OpenOnVirtualPrinter(tarvello::sim::VirtualPrinter& printer) {
         return false;
     }
     g_fSensorSupply = 5.0f;
-    PortSettings settings;
-    settings.nPort = AddExtraPort(printer.DevicePath());
-    settings.dwBaudRate = 38400;
-    settings.byByteSize = 8;
-    if (OpenPort(settings) != 0) {
+    if (OpenPort(SettingsFor(AddExtraPort(printer.DevicePath()))) != 0) {
         std::fprintf(stderr, "cannot open %s\n", printer.DevicePath().c_str());
         return false;
     }

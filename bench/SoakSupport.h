@@ -17,16 +17,15 @@
 #include <string>
 #include <thread>
 
+#include "BenchSupport.h"
 #include "device/PortState.h"
 #include "sensor/SensorParams.h"
 
 namespace soak {
 
-using Clock = std::chrono::steady_clock;
-
-inline double MsSince(Clock::time_point begin) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-}
+using bench::Clock;
+using bench::MsSince;
+using bench::SettingsFor;
 
 // Runs work on a thread of its own, as the window runs the open, the close, a reading and a
 // check, and waits for it; the time it took.
@@ -34,15 +33,6 @@ template <typename Work> double OnWorker(Work work) {
     const auto begin = Clock::now();
     std::thread(work).join();
     return MsSince(begin);
-}
-
-// The settings the virtual printer is opened with: 38400 baud, 8 data bits.
-inline PortSettings SettingsFor(int nPort) {
-    PortSettings s;
-    s.nPort = nPort;
-    s.dwBaudRate = 38400;
-    s.byByteSize = 8;
-    return s;
 }
 
 struct Quota {
