@@ -3,7 +3,7 @@
 # Does nothing when everything is there already. The packages' part: dpkg-dev, file (the Debian
 # package's library dependencies), lintian, appstream, desktop-file-utils (its checks), help2man
 # (the manual pages), nsis (the Windows installer's dry run), librsvg2-bin and icoutils
-# (scripts/icons.sh), clang-tidy (scripts/sizes.sh).
+# (scripts/icons.sh), clang-tidy (scripts/sizes.sh), ccache (rebuilds).
 set -euo pipefail
 packages=(
   cmake g++ make clang libclang-rt-14-dev
@@ -17,6 +17,7 @@ packages=(
   dpkg-dev file lintian appstream desktop-file-utils help2man nsis
   librsvg2-bin icoutils
   clang-tidy
+  ccache
 )
 missing=()
 for p in "${packages[@]}"; do
