@@ -2,11 +2,13 @@
 # Checks that every include of the product points down the layers, each folder one library.
 # The table below is the rule: each product folder and the folders it may include (itself
 # first). Folders that do not exist yet are skipped, so a new folder only has to appear:
-#   app    the executable and the main window: on pages, res, sensor, device, store, sim, diag
-#   diag   the diagnostics window: on res, sensor, device, store
-#   pages  the widget pages and their helpers: on res, sensor, device, store
+#   app    the executable and the main window: on pages, res, records, sensor, device, store,
+#          sim, diag
+#   diag   the diagnostics window: on res, records, sensor, device, store
+#   pages  the widget pages and their helpers: on res, records, sensor, device, store
 #   res    templates, layout, control ids: itself only
-#   cli    the command-line tool: on sensor, device, store, sim; no folder includes it
+#   cli    the command-line tool: on records, sensor, device, store, sim; no folder includes it
+#   records calibration records, profiles, the plant database: on sensor, device, store
 #   sensor the Qt-free sensor work: on device, store
 #   device, store, sim: each itself only
 # It also checks that no folder's file is left out of its folder's CMakeLists.txt (and no test
@@ -16,13 +18,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-folders=(app diag pages res cli sensor device store sim)
+folders=(app diag pages res cli records sensor device store sim)
 declare -A allowed=(
-  [app]="app pages res sensor device store sim diag"
-  [diag]="diag res sensor device store"
-  [pages]="pages res sensor device store"
+  [app]="app pages res records sensor device store sim diag"
+  [diag]="diag res records sensor device store"
+  [pages]="pages res records sensor device store"
   [res]="res"
-  [cli]="cli sensor device store sim"
+  [cli]="cli records sensor device store sim"
+  [records]="records sensor device store"
   [sensor]="sensor device store"
   [device]="device"
   [store]="store"

@@ -22,7 +22,7 @@ fi
 [ -n "$lupdate" ] || { echo "lupdate.sh: no lupdate (Debian: qt6-l10n-tools)" >&2; exit 2; }
 
 folders=()
-for folder in app pages res diag cli; do
+for folder in app pages res diag records cli; do
   [ -d "$folder" ] && folders+=("$folder")
 done
 
