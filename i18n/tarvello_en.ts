@@ -208,6 +208,13 @@ Voltage %5 V</translation>
     </message>
 </context>
 <context>
+    <name>DataFolder</name>
+    <message>
+        <source>无法创建数据文件夹 %1</source>
+        <translation>Cannot create the data folder %1</translation>
+    </message>
+</context>
+<context>
     <name>DiagnosticsWindow</name>
     <message>
         <source>诊断</source>
