@@ -10,6 +10,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/CliVerdict.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
@@ -225,6 +226,7 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
         report.fields.insert(key, QJsonValue(QJsonValue::Null));
     report.fields.insert("passes", 0);
     report.fields.insert("history", QJsonArray());
+    NullVerdict(report);
 
     PrinterSession session;
     if (!session.Open(request, nullptr, report))
@@ -252,6 +254,13 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     report.fields.insert("history", HistoryOf(watch.Readings()));
     // The levels are saved before the close, so a signal during its second changes nothing.
     ReportEnd(request, ini, target, report);
+    if (report.exitCode != kExitStopped) {
+        verdict::Input input;
+        input.sensor = request.sensor;
+        input.supply = g_fSensorSupply.load();
+        input.adjust = AdjustResultOf(LatestAdjustRun(), report.exitCode, g_fAdjustResult.load());
+        ReportVerdict(input, report);
+    }
     session.Close();
 }
 
