@@ -8,9 +8,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "device/PortState.h"
 #include "sensor/SensorParams.h"
+#include "sim/PrinterCommands.h"
 
 namespace tarvello::cli {
 
@@ -45,6 +47,8 @@ struct CliRequest {
     std::optional<std::string> intensityText;
 
     bool simulate = false;
+    // --dirty, --stock: what the virtual printer's sensors see (with --simulate only).
+    std::vector<tarvello::sim::PrinterCommand> simCommands;
     std::string device; // --port
     PortSettings settings;
     std::optional<float> supply; // nullopt: from the parameter file

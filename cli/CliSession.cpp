@@ -117,6 +117,8 @@ bool PrinterSession::Open(const CliRequest& request, DisplaySink* sink, CliRepor
                     "tarvello-cli", "The virtual printer could not open a pseudo-terminal."));
             return false;
         }
+        for (const tarvello::sim::PrinterCommand& command : request.simCommands)
+            tarvello::sim::ApplyPrinterCommand(*m_printer, command);
         device = m_printer->DevicePath();
     }
     const QString name = QString::fromStdString(device);
