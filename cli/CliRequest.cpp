@@ -57,8 +57,12 @@ QString HelpText() {
         "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
         "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line\n"
         "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
-        "could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing\n"
-        "half-written).\n");
+        "could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or\n"
+        "SIGTERM (port closed, nothing half-written). Where several apply, the first of\n"
+        "130, 2, 3, 5, 4, 1, 7, 6 is given.\n"
+        "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" and\n"
+        "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
+        "message).\n");
 }
 
 struct Parsed {
