@@ -347,6 +347,80 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>Profile</name>
+    <message>
+        <source>“%1”须为 %2 到 %3 之间的数</source>
+        <translation>“%1” must be a number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>未知的步骤“%1”</source>
+        <translation>unknown step “%1”</translation>
+    </message>
+    <message>
+        <source>对比度的勉强限值不能高于合格限值</source>
+        <translation>the contrast&apos;s marginal limit cannot lie above its pass limit</translation>
+    </message>
+    <message>
+        <source>介质配置缺少名称</source>
+        <translation>a media profile without a name</translation>
+    </message>
+    <message>
+        <source>介质配置“%1”来自更新的版本，本程序无法读取</source>
+        <translation>the media profile “%1” comes from a newer version of the program and cannot be read</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileStore</name>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列：%3</source>
+        <translation>line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>介质配置文件 %1 无法读取（%2）；文件保持原样，使用“Standard”</source>
+        <translation>The media profile file %1 cannot be read (%2); the file is kept as it is and “Standard” is used</translation>
+    </message>
+    <message>
+        <source>没有名为“%1”的介质配置</source>
+        <translation>There is no media profile named “%1”</translation>
+    </message>
+    <message>
+        <source>介质配置文件已损坏，请先修复或删除 %1</source>
+        <translation>The media profile file is damaged: mend or remove %1 first</translation>
+    </message>
+    <message>
+        <source>“Standard”是内置配置，不能更改；请另取名称保存</source>
+        <translation>“Standard” is built in and cannot be changed; save it under another name</translation>
+    </message>
+    <message>
+        <source>“%1”是工厂数据库的配置，在此只读</source>
+        <translation>“%1” is a profile of the plant database and read-only here</translation>
+    </message>
+    <message>
+        <source>已有名为“%1”的介质配置（替换需确认）</source>
+        <translation>A media profile named “%1” exists already (replacing it must be asked for)</translation>
+    </message>
+    <message>
+        <source>介质配置文件已损坏</source>
+        <translation>The media profile file is damaged</translation>
+    </message>
+    <message>
+        <source>没有名为“%1”的本地介质配置</source>
+        <translation>There is no local media profile named “%1”</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>无法保存 %1</source>
+        <translation>Cannot save %1</translation>
+    </message>
+</context>
+<context>
     <name>TarvelloDlg</name>
     <message>
         <source>界面: 中文</source>
