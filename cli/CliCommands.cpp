@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "cli/CliProfiles.h"
 #include "cli/CliSession.h"
 #include "cli/CliVerdict.h"
 #include "device/PortState.h"
@@ -104,9 +105,11 @@ class CheckValues : public PaperCheckSink {
 };
 
 // The check's verdict: the contrast of its two samples and their scale.
-void JudgeCheck(Sensor sensor, const CheckValues& values, CliReport& report) {
+void JudgeCheck(const CliRequest& request, const CheckValues& values, CliReport& report) {
+    const Sensor sensor = request.sensor;
     verdict::Input input;
     input.sensor = sensor;
+    input.criteria = request.criteria;
     input.supply = g_fSensorSupply.load();
     input.check = CheckSamplesOf(sensor, values.first.value_or(0.0f), values.second.value_or(0.0f),
                                  input.supply);
@@ -293,7 +296,7 @@ void RunCheck(const CliRequest& request, CliReport& report) {
                             .arg(reflective
                                      ? QCoreApplication::translate("tarvello-cli", "paper")
                                      : QCoreApplication::translate("tarvello-cli", "no paper"));
-        JudgeCheck(request.sensor, values, report);
+        JudgeCheck(request, values, report);
         return;
     case PaperCheckEnd::BadValue:
         report.Fail(kExitNoResult,
@@ -317,18 +320,31 @@ void RunCheck(const CliRequest& request, CliReport& report) {
                                     "failed."));
 }
 
-CliReport RunRequest(const CliRequest& request) {
+CliReport RunRequest(const CliRequest& asked) {
     CliReport report;
-    if (request.command == Command::Ports) {
+    if (asked.command == Command::Ports) {
         RunPorts(report);
         return report;
     }
+    if (asked.command == Command::Profiles) {
+        RunProfiles(asked, report);
+        return report;
+    }
+    CliRequest request = asked;
     // The parameter file is read before the port is touched: the supply, the saved levels.
     CIniFile ini;
     ini.SetFileName(QFile::encodeName(request.iniPath).toStdString());
     const float supply = request.supply ? *request.supply : ReadSupplyVoltage(ini);
     g_fSensorSupply = supply;
     report.supply = VoltsValue(static_cast<double>(supply));
+    if ((request.command == Command::Adjust || request.command == Command::Check) &&
+        !ApplyProfile(request, ini, report)) {
+        if (request.command == Command::Adjust)
+            AdjustKeys(request, report); // refused before the port: its keys, all null
+        else
+            NullVerdict(report);
+        return report;
+    }
     switch (request.command) {
     case Command::Status:
         RunStatus(request, report);
@@ -343,6 +359,7 @@ CliReport RunRequest(const CliRequest& request) {
         RunCheck(request, report);
         break;
     case Command::Ports:
+    case Command::Profiles:
         break;
     }
     return report;

@@ -52,6 +52,12 @@ QString HelpText() {
         "                            saves the value and the two levels\n"
         "  check reflective|transmissive\n"
         "                            the paper check (saves nothing)\n"
+        "  --profile NAME            (adjust, check) the media profile: its criteria, and its\n"
+        "                            standard and pass limit unless --standard, --max-passes\n"
+        "                            are given (\"Standard\": the standard RBase/TBase holds)\n"
+        "  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME\n"
+        "                            the media profiles of this user (profiles.json in the\n"
+        "                            data folder the window shares)\n"
         "\n"
         "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
         "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
@@ -69,6 +75,8 @@ struct Parsed {
     QCommandLineParser parser;
     QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("DEVICE")};
     QCommandLineOption simulate{QStringLiteral("simulate")};
+    QCommandLineOption profile{QStringLiteral("profile"), QString(), QStringLiteral("NAME")};
+    QCommandLineOption replace{QStringLiteral("replace")};
     QCommandLineOption dirty{QStringLiteral("dirty"), QString(), QStringLiteral("PERCENT")};
     QCommandLineOption stock{QStringLiteral("stock"), QString(), QStringLiteral("NAME")};
     QCommandLineOption baud{QStringLiteral("baud"), QString(), QStringLiteral("BAUD")};
@@ -91,9 +99,9 @@ struct Parsed {
     Parsed() {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const QCommandLineOption* o :
-             {&port,     &simulate,  &dirty,  &stock,     &baud, &dataBits, &stopBits,
-              &parity,   &handshake, &supply, &ini,       &json, &verbose,  &trace,
-              &standard, &maxPasses, &level,  &intensity, &help, &version}) {
+             {&port,      &simulate,  &dirty, &stock,   &baud,    &dataBits, &stopBits, &parity,
+              &handshake, &supply,    &ini,   &json,    &verbose, &trace,    &standard, &maxPasses,
+              &level,     &intensity, &help,  &version, &profile, &replace}) {
             parser.addOption(*o);
         }
     }
@@ -151,12 +159,33 @@ QString TakeLineSettings(Parsed& p, CliRequest& r) {
     return QString();
 }
 
+// The arguments of profiles: the sentence for the error, or an empty text.
+QString ProfileArgsError(const QStringList& args) {
+    const QString sub = args.value(0);
+    const int count = static_cast<int>(args.size()) - 1;
+    const bool fits = (sub == QLatin1String("list") && count == 0) ||
+                      ((sub == QLatin1String("show") || sub == QLatin1String("import") ||
+                        sub == QLatin1String("delete")) &&
+                       count == 1) ||
+                      (sub == QLatin1String("export") && (count == 1 || count == 2));
+    if (fits)
+        return QString();
+    return QCoreApplication::translate("tarvello-cli",
+                                       "profiles takes list, show NAME, export [NAME] FILE, "
+                                       "import FILE [--replace] or delete NAME.");
+}
+
 // The command and its sensor and reading; the sentence for the error, or an empty text.
 QString TakeCommand(const QStringList& args, CliRequest& r) {
     if (args.isEmpty())
         return QCoreApplication::translate(
             "tarvello-cli", "No command given (ports, status, adjust, read or check).");
     const QString& name = args[0];
+    if (name == QLatin1String("profiles")) {
+        r.command = Command::Profiles;
+        r.profileArgs = args.mid(1);
+        return ProfileArgsError(r.profileArgs);
+    }
     const int command = IndexOf(name, {"ports", "status", "adjust", "read", "check"});
     if (command < 0)
         return QCoreApplication::translate(
@@ -205,6 +234,15 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
 QString TakeCommandOptions(Parsed& p, CliRequest& r) {
     const bool adjust = r.command == Command::Adjust;
     const bool read = r.command == Command::Read;
+    if (p.parser.isSet(p.profile) && !adjust && r.command != Command::Check)
+        return QCoreApplication::translate("tarvello-cli",
+                                           "--profile belongs to adjust and check.");
+    r.profileName = p.parser.value(p.profile);
+    r.replace = p.parser.isSet(p.replace);
+    if (r.replace && r.profileArgs.value(0) != QLatin1String("import"))
+        return QCoreApplication::translate("tarvello-cli", "--replace belongs to profiles import.");
+    r.standardGiven = p.parser.isSet(p.standard);
+    r.maxPassesGiven = p.parser.isSet(p.maxPasses);
     if (!adjust && (p.parser.isSet(p.standard) || p.parser.isSet(p.maxPasses)))
         return QCoreApplication::translate("tarvello-cli",
                                            "--standard and --max-passes belong to adjust.");
@@ -212,9 +250,11 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
         return QCoreApplication::translate("tarvello-cli",
                                            "--level and --intensity belong to read.");
     if (adjust) {
-        if (!p.parser.isSet(p.standard))
-            return QCoreApplication::translate("tarvello-cli",
-                                               "adjust needs --standard VOLTS (0.0 to 5.0).");
+        if (!p.parser.isSet(p.standard) && r.profileName.isEmpty())
+            return QCoreApplication::translate(
+                "tarvello-cli", "adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.");
+    }
+    if (adjust && p.parser.isSet(p.standard)) {
         r.standardText = p.parser.value(p.standard).toStdString();
         const std::optional<float> standard = ValidateVoltageText(r.standardText);
         if (!standard) {
@@ -223,13 +263,13 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
                 .arg(p.parser.value(p.standard));
         }
         r.standard = *standard;
-        if (p.parser.isSet(p.maxPasses)) {
-            bool ok = false;
-            r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
-            if (!ok || r.maxPasses < 1)
-                return QCoreApplication::translate(
-                    "tarvello-cli", "--max-passes must be a whole number of at least 1.");
-        }
+    }
+    if (adjust && p.parser.isSet(p.maxPasses)) {
+        bool ok = false;
+        r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
+        if (!ok || r.maxPasses < 1)
+            return QCoreApplication::translate(
+                "tarvello-cli", "--max-passes must be a whole number of at least 1.");
     }
     if (read && p.parser.isSet(p.level)) {
         bool ok = false;
@@ -336,7 +376,7 @@ QString SensorName(Sensor sensor) {
 }
 
 QString CommandName(Command command) {
-    static const char* const names[] = {"ports", "status", "adjust", "read", "check"};
+    static const char* const names[] = {"ports", "status", "adjust", "read", "check", "profiles"};
     return QString::fromLatin1(names[static_cast<int>(command)]);
 }
 

@@ -12,11 +12,12 @@
 
 #include "device/PortState.h"
 #include "sensor/SensorParams.h"
+#include "sensor/Verdict.h"
 #include "sim/PrinterCommands.h"
 
 namespace tarvello::cli {
 
-enum class Command { Ports, Status, Adjust, Read, Check };
+enum class Command { Ports, Status, Adjust, Read, Check, Profiles };
 
 // What a single reading measures; each sensor takes two of them.
 enum class ReadWhat { Mark, NoPaper, Paper };
@@ -46,6 +47,17 @@ struct CliRequest {
     std::optional<int> level;
     std::optional<std::string> intensityText;
 
+    // --profile: the media profile of adjust and check (empty: "Standard"); its criteria, and
+    // its standard and pass limit where --standard and --max-passes are not given.
+    QString profileName;
+    bool standardGiven = false;
+    bool maxPassesGiven = false;
+    verdict::Criteria criteria;
+    // profiles: the subcommand and its arguments (list, show NAME, export [NAME] FILE, import
+    // FILE, delete NAME); --replace for import.
+    QStringList profileArgs;
+    bool replace = false;
+
     bool simulate = false;
     // --dirty, --stock: what the virtual printer's sensors see (with --simulate only).
     std::vector<tarvello::sim::PrinterCommand> simCommands;
@@ -58,7 +70,7 @@ struct CliRequest {
     QString tracePath; // --trace: the line trace's file, none when empty
 
     // True when the command talks to the printer (everything but ports).
-    bool NeedsPrinter() const { return command != Command::Ports; }
+    bool NeedsPrinter() const { return command != Command::Ports && command != Command::Profiles; }
     // True for the commands that work on one sensor.
     bool NeedsSensor() const {
         return command == Command::Adjust || command == Command::Read || command == Command::Check;

@@ -1002,10 +1002,6 @@ Reason: %2</translation>
         <translation>--level and --intensity belong to read.</translation>
     </message>
     <message>
-        <source>adjust needs --standard VOLTS (0.0 to 5.0).</source>
-        <translation>adjust needs --standard VOLTS (0.0 to 5.0).</translation>
-    </message>
-    <message>
         <source>The standard &quot;%1&quot; is not a number from 0.0 to 5.0.</source>
         <translation>The standard &quot;%1&quot; is not a number from 0.0 to 5.0.</translation>
     </message>
@@ -1141,6 +1137,12 @@ Commands:
                             saves the value and the two levels
   check reflective|transmissive
                             the paper check (saves nothing)
+  --profile NAME            (adjust, check) the media profile: its criteria, and its
+                            standard and pass limit unless --standard, --max-passes
+                            are given (&quot;Standard&quot;: the standard RBase/TBase holds)
+  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME
+                            the media profiles of this user (profiles.json in the
+                            data folder the window shares)
 
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
@@ -1192,6 +1194,12 @@ Commands:
                             saves the value and the two levels
   check reflective|transmissive
                             the paper check (saves nothing)
+  --profile NAME            (adjust, check) the media profile: its criteria, and its
+                            standard and pass limit unless --standard, --max-passes
+                            are given (&quot;Standard&quot;: the standard RBase/TBase holds)
+  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME
+                            the media profiles of this user (profiles.json in the
+                            data folder the window shares)
 
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
@@ -1204,6 +1212,22 @@ adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &q
 &quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
 message).
 </translation>
+    </message>
+    <message>
+        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</source>
+        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</translation>
+    </message>
+    <message>
+        <source>--profile belongs to adjust and check.</source>
+        <translation>--profile belongs to adjust and check.</translation>
+    </message>
+    <message>
+        <source>--replace belongs to profiles import.</source>
+        <translation>--replace belongs to profiles import.</translation>
+    </message>
+    <message>
+        <source>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</source>
+        <translation>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</translation>
     </message>
 </context>
 </TS>
