@@ -28,6 +28,7 @@
 #include "store/ParameterSet.h"
 
 class CAdjustProgress;
+class CVerdictLine;
 class QComboBox;
 
 // How a voltage edit is taken from its control: in 0.0..5.0, or any number.
@@ -83,6 +84,9 @@ class CSensorPage : public CPropertyPage {
 
     // The update event of the adjustment (QEvent::User + 101 / + 100), posted by the worker.
     virtual void OnAdjustUpdate();
+
+    // The verdict line below the progress line (shown after an adjustment and a paper check).
+    CVerdictLine* Verdict() const { return m_pVerdict; }
 
   protected:
     CSensorPage(const SensorPageDesc& desc, QWidget* parent);
@@ -160,6 +164,7 @@ class CSensorPage : public CPropertyPage {
     float* m_values[kSensorValueCount] = {};
     bool m_bAdjusting = false;
     CAdjustProgress* m_pProgress = nullptr;
+    CVerdictLine* m_pVerdict = nullptr;
     std::vector<Field> m_fields;
     int m_nRefusedId = 0;
     QString m_strRefusal;

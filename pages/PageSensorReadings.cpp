@@ -12,6 +12,8 @@
 #include "device/PortState.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
+#include "pages/PageAdjustProgress.h"
+#include "pages/VerdictLine.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
 
@@ -43,6 +45,7 @@ void CSensorPage::OnSingleReading(int reading) {
             if (!value->has_value())
                 return; // no reading: member, display and file stay as they were
             *member = **value;
+            m_pVerdict->NoteReading(what.measures, **value);
             ShowReadingButtons(true);
             UpdateData(false);
             // Four saves, one report at most.
@@ -61,16 +64,22 @@ class CPageCheckSink : public PaperCheckSink {
   public:
     CPageCheckSink(CSensorPage* page, float* first, float* difference, float* derived)
         : m_page(page), m_first(first), m_difference(difference), m_derived(derived) {}
+    // The two samples as taken (read on the UI thread once the check has ended).
+    std::optional<float> first, second;
+    bool completed = false;
     void FirstSample(float volts) override {
+        first = volts;
         tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
             *first = volts;
             page->UpdateData(false);
         });
     }
-    void SecondSample(float) override {
+    void SecondSample(float volts) override {
+        second = volts;
         tarvello::ui::PostToUi(m_page, [page = m_page] { page->UpdateData(false); });
     }
     void Result(float difference, float derived) override {
+        completed = true;
         tarvello::ui::PostToUi(
             m_page, [page = m_page, diff = m_difference, der = m_derived, difference, derived] {
                 *diff = difference;
@@ -103,8 +112,14 @@ void CSensorPage::OnCheckPaper() {
             // Stops a running adjustment first; nothing is saved.
             (void)RunPaperCheck(sensor, supply, *sink);
         },
-        [this, wasAdjusting] {
+        [this, wasAdjusting, sink] {
             if (wasAdjusting)
                 ShowIdleState();
+            if (sink->completed && sink->first && sink->second) {
+                m_pVerdict->NoteCheck(*sink->first, *sink->second);
+                m_pVerdict->Judge(g_fSensorSupply.load(), m_pProgress->Text());
+                if (m_pVerdict->Last().verdict != verdict::Outcome::kNotJudged)
+                    m_pProgress->Hide();
+            }
         });
 }
