@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/Language.h"
+#include "app/ProfileChooser.h"
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
 #include "device/LineTrace.h"
@@ -130,6 +131,7 @@ bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
         SetLineTraceEnabled(true); // the trace view's picture shows the run's last exchanges
     CTarvelloDlg dlg(nullptr, initialPort);
     GiveDiagnostics(dlg, options.bDiagnostics);
+    InstallProfileChooser(dlg);
     if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
     int result = dlg.exec();

@@ -117,9 +117,7 @@ void CSensorPage::OnCheckPaper() {
                 ShowIdleState();
             if (sink->completed && sink->first && sink->second) {
                 m_pVerdict->NoteCheck(*sink->first, *sink->second);
-                m_pVerdict->Judge(g_fSensorSupply.load(), m_pProgress->Text());
-                if (m_pVerdict->Last().verdict != verdict::Outcome::kNotJudged)
-                    m_pProgress->Hide();
+                m_pVerdict->Judge(g_fSensorSupply.load());
             }
         });
 }
