@@ -484,6 +484,41 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>RecordStore</name>
+    <message>
+        <source>没有编号为 %1 的记录</source>
+        <translation>There is no record %1</translation>
+    </message>
+    <message>
+        <source>无法打开校准记录文件 %1：%2</source>
+        <translation>Cannot open the records file %1: %2</translation>
+    </message>
+    <message>
+        <source>校准记录文件 %1 已损坏（完整性检查未通过）；文件保持原样，可将其移到一旁并新建</source>
+        <translation>The records file %1 is damaged (its integrity check failed); it is kept as it is, and can be moved aside for a new one</translation>
+    </message>
+    <message>
+        <source>校准记录文件 %1 来自更新的程序（格式 %2，本程序只认识到 %3）；文件未作任何改动</source>
+        <translation>The records file %1 comes from a newer program (format %2, this one knows up to %3); the file was not changed</translation>
+    </message>
+    <message>
+        <source>升级 %1 之前无法保留副本 %2；文件未作改动</source>
+        <translation>Cannot keep the copy %2 before upgrading %1; the file was not changed</translation>
+    </message>
+    <message>
+        <source>记录未存入 %1：%2</source>
+        <translation>The record was not stored in %1: %2</translation>
+    </message>
+    <message>
+        <source>也无法写入备用文件 %1：%2</source>
+        <translation>nor could it be written to the side file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法把 %1 移到 %2</source>
+        <translation>Cannot move %1 to %2</translation>
+    </message>
+</context>
+<context>
     <name>TarvelloDlg</name>
     <message>
         <source>界面: 中文</source>

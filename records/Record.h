@@ -19,11 +19,11 @@ struct RecordRow {
     QString station;      // the host name of the machine that ran it
     QString profile;      // the media profile's name
     int profileVersion = 0;
-    QString verdict;      // "pass", "marginal", "fail", or empty when nothing was judged
-    QDateTime started;    // UTC
-    QDateTime finished;   // UTC
-    QJsonObject doc;      // the rest: settings, steps, curves, criteria, saves, how it ended
-    QByteArray trace;     // the run's line trace, compressed (qCompress); empty when none
+    QString verdict;    // "pass", "marginal", "fail", or empty when nothing was judged
+    QDateTime started;  // UTC
+    QDateTime finished; // UTC
+    QJsonObject doc;    // the rest: settings, steps, curves, criteria, saves, how it ended
+    QByteArray trace;   // the run's line trace, compressed (qCompress); empty when none
 };
 
 // A new record's UUID, without braces ("1b4e28ba-2fa1-11d2-883f-0016d3cca427").
