@@ -13,6 +13,7 @@
 #include <string>
 
 #include "cli/CliProfiles.h"
+#include "cli/CliRecords.h"
 #include "cli/CliSession.h"
 #include "cli/CliVerdict.h"
 #include "device/PortState.h"
@@ -330,6 +331,11 @@ CliReport RunRequest(const CliRequest& asked) {
         RunProfiles(asked, report);
         return report;
     }
+    if (asked.command == Command::Records) {
+        RunRecords(asked, report);
+        return report;
+    }
+    const QDateTime started = QDateTime::currentDateTimeUtc();
     CliRequest request = asked;
     // The parameter file is read before the port is touched: the supply, the saved levels.
     CIniFile ini;
@@ -360,8 +366,11 @@ CliReport RunRequest(const CliRequest& asked) {
         break;
     case Command::Ports:
     case Command::Profiles:
+    case Command::Records:
         break;
     }
+    if (request.command != Command::Status)
+        StoreRunRecord(request, started, report);
     return report;
 }
 

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "cli/CliRecords.h"
 #include "sensor/TextValidation.h"
 
 namespace tarvello::cli {
@@ -98,6 +99,7 @@ struct Parsed {
 
     Parsed() {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        DeclareRecordOptions(parser);
         for (const QCommandLineOption* o :
              {&port,      &simulate,  &dirty, &stock,   &baud,    &dataBits, &stopBits, &parity,
               &handshake, &supply,    &ini,   &json,    &verbose, &trace,    &standard, &maxPasses,
@@ -185,6 +187,11 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
         r.command = Command::Profiles;
         r.profileArgs = args.mid(1);
         return ProfileArgsError(r.profileArgs);
+    }
+    if (name == QLatin1String("records")) {
+        r.command = Command::Records;
+        r.records.args = args.mid(1);
+        return QString();
     }
     const int command = IndexOf(name, {"ports", "status", "adjust", "read", "check"});
     if (command < 0)
@@ -356,6 +363,8 @@ ParseOutcome ParseCommandLine(const QStringList& arguments) {
     if (error.isEmpty())
         error = TakeCommandOptions(p, r);
     if (error.isEmpty())
+        error = TakeRecordOptions(p.parser, r);
+    if (error.isEmpty())
         error = TakePrinter(p, r);
     if (error.isEmpty())
         error = TakeLineSettings(p, r);
@@ -376,7 +385,8 @@ QString SensorName(Sensor sensor) {
 }
 
 QString CommandName(Command command) {
-    static const char* const names[] = {"ports", "status", "adjust", "read", "check", "profiles"};
+    static const char* const names[] = {"ports", "status",   "adjust", "read",
+                                        "check", "profiles", "records"};
     return QString::fromLatin1(names[static_cast<int>(command)]);
 }
 

@@ -17,7 +17,7 @@
 
 namespace tarvello::cli {
 
-enum class Command { Ports, Status, Adjust, Read, Check, Profiles };
+enum class Command { Ports, Status, Adjust, Read, Check, Profiles, Records };
 
 // What a single reading measures; each sensor takes two of them.
 enum class ReadWhat { Mark, NoPaper, Paper };
@@ -32,6 +32,7 @@ enum ExitCode {
     kExitLineFailed = 5,  // a write failed or the port went away during the work
     kExitNotSaved = 6,    // the work was done but the parameter file could not be saved
     kExitVerdictFail = 7, // the work was done and saved, and the verdict is a fail
+    kExitNotRecorded = 8, // the work was done, but its record was not stored
     kExitStopped = 130,   // stopped by SIGINT or SIGTERM
 };
 
@@ -58,6 +59,20 @@ struct CliRequest {
     QStringList profileArgs;
     bool replace = false;
 
+    // The calibration record of adjust, read and check, and the records command.
+    struct Records {
+        QString path;           // --records (empty: the shared data folder's records.sqlite)
+        bool none = false;      // --no-record
+        QString printerId;      // --printer-id
+        QString operatorName;   // --operator (empty: the login name)
+        QStringList args;       // records: the subcommand and its arguments
+        QString since, verdict; // list, export filters
+        int limit = 50;         // list
+        QString csv, pdf;       // export --csv FILE, report --pdf FILE
+        int days = -1;          // overdue --days, prune --older-than
+        bool sent = false;      // prune --sent
+    } records;
+
     bool simulate = false;
     // --dirty, --stock: what the virtual printer's sensors see (with --simulate only).
     std::vector<tarvello::sim::PrinterCommand> simCommands;
@@ -70,7 +85,10 @@ struct CliRequest {
     QString tracePath; // --trace: the line trace's file, none when empty
 
     // True when the command talks to the printer (everything but ports).
-    bool NeedsPrinter() const { return command != Command::Ports && command != Command::Profiles; }
+    bool NeedsPrinter() const {
+        return command != Command::Ports && command != Command::Profiles &&
+               command != Command::Records;
+    }
     // True for the commands that work on one sensor.
     bool NeedsSensor() const {
         return command == Command::Adjust || command == Command::Read || command == Command::Check;

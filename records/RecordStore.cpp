@@ -51,8 +51,9 @@ bool Flush(QFile& file) {
 } // namespace
 
 RecordStore::RecordStore(QString path, int busyMs)
-    : m_path(std::move(path)), m_busyMs(busyMs), m_connection(QStringLiteral("records-") +
-                                            QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+    : m_path(std::move(path)), m_busyMs(busyMs),
+      m_connection(QStringLiteral("records-") +
+                   QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
 
 RecordStore::~RecordStore() {
     Close();
@@ -159,10 +160,14 @@ bool RecordStore::Insert(const RecordRow& row, bool ignoreExisting, QString* err
                              " profile, profile_version, verdict, started, finished, doc, trace)"
                              " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                   .arg(ignoreExisting ? QStringLiteral("OR IGNORE") : QString()));
+    // An empty text is stored as one, never as NULL.
+    const auto text = [](const QString& s) {
+        return QVariant(s.isNull() ? QStringLiteral("") : s);
+    };
     for (const QVariant& v :
-         {QVariant(row.id), QVariant(row.kind), QVariant(row.printerId), QVariant(row.operatorName),
-          QVariant(row.station), QVariant(row.profile), QVariant(row.profileVersion),
-          QVariant(row.verdict), QVariant(TimeText(row.started)), QVariant(TimeText(row.finished)),
+         {text(row.id), text(row.kind), text(row.printerId), text(row.operatorName),
+          text(row.station), text(row.profile), QVariant(row.profileVersion), text(row.verdict),
+          QVariant(TimeText(row.started)), QVariant(TimeText(row.finished)),
           QVariant(QString::fromUtf8(QJsonDocument(row.doc).toJson(QJsonDocument::Compact))),
           QVariant(row.trace)})
         q.addBindValue(v);

@@ -1,0 +1,27 @@
+// Calibration records on the command line: adjust, read and check store a record of their run
+// (unless --no-record), and the records command lists, shows, exports and tidies them.
+#pragma once
+
+#include <QString>
+
+#include "cli/CliReport.h"
+#include "cli/CliRequest.h"
+
+class QCommandLineParser;
+
+namespace tarvello::cli {
+
+void DeclareRecordOptions(QCommandLineParser& parser);
+// The record options of the command line; the sentence for the error, or an empty text.
+QString TakeRecordOptions(const QCommandLineParser& parser, CliRequest& request);
+
+// Stores the record of a finished run of adjust, read or check: "record_id" and
+// "record_stored" in the report; a record that could not be stored anywhere is printed whole
+// ("record"); exit 8 where no earlier code applies.
+void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliReport& report);
+
+// records list | show ID | export --csv FILE | overdue --days N | prune --sent --older-than DAYS
+// | move-aside.
+void RunRecords(const CliRequest& request, CliReport& report);
+
+} // namespace tarvello::cli
