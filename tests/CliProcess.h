@@ -106,6 +106,14 @@ inline void ExpectJson(const QJsonObject& actual, const QJsonObject& expected) {
         EXPECT_TRUE(expected.contains(it.key())) << "unexpected key " << it.key().toStdString();
 }
 
+// The record a run stored: its id a UUID, then both keys into expected.
+inline void ExpectRecorded(const QJsonObject& actual, QJsonObject& expected) {
+    EXPECT_EQ(actual.value("record_stored"), true);
+    EXPECT_EQ(actual.value("record_id").toString().size(), 36);
+    expected.insert("record_stored", true);
+    expected.insert("record_id", actual.value("record_id"));
+}
+
 // The keys every report has, for a run on device with a 5.0 V supply.
 inline QJsonObject CommonKeys(const char* command, const QJsonValue& sensor, int exitCode,
                               const QString& device, const QJsonValue& error) {

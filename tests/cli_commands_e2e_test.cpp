@@ -51,6 +51,7 @@ TEST(CliCommands, AdjustSavesTheStandardAsTypedAndTheLevelsFound) {
                                Reading(5, "11", 128, 138, 2.7059),
                                Reading(6, "11", 160, 112, 2.1961),
                                Reading(7, "11", 144, 125, 2.451)});
+    cli::ExpectRecorded(run.json, expected);
     ExpectJson(run.json, expected);
     EXPECT_EQ(folder.Ini(),
               "[RVoltage]\r\nRBase=2.50\r\n[RConfig]\r\nRConfig1=3\r\nRConfig2=144\r\n");
@@ -80,6 +81,7 @@ TEST(CliCommands, ReadingsSaveTheMeasuredValueUnderItsKeyAndTheLevels) {
     expected.insert("level_code", "10");
     expected.insert("intensity", 77);
     expected.insert("volts", 2.5098);
+    cli::ExpectRecorded(mark.json, expected);
     ExpectJson(mark.json, expected);
     EXPECT_EQ(folder.Ini(),
               "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n[RVoltage]\r\nRMid=2.5098\r\n");
@@ -135,6 +137,7 @@ TEST(CliCommands, StatusAndPaperChecksWriteNothing) {
     expected.insert("complete", false);
     expected.insert("criteria", reflective.json["criteria"]);
     expected.insert("profile", "Standard");
+    cli::ExpectRecorded(reflective.json, expected);
     ExpectJson(reflective.json, expected);
     EXPECT_EQ(reflective.json["criteria"][2]["code"], "contrast_check");
     EXPECT_EQ(reflective.json["criteria"][2]["value"], 0.3333);
@@ -151,6 +154,7 @@ TEST(CliCommands, StatusAndPaperChecksWriteNothing) {
     expected.insert("complete", false);
     expected.insert("criteria", transmissive.json["criteria"]);
     expected.insert("profile", "Standard");
+    cli::ExpectRecorded(transmissive.json, expected);
     ExpectJson(transmissive.json, expected);
     EXPECT_EQ(folder.Ini(), ini);
 }
