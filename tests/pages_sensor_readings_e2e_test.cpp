@@ -59,8 +59,10 @@ TEST_F(ReadingsE2E, TransmissiveReadingsStoreSupplyMinusTheReadingAndSaveOtherEd
     EXPECT_EQ(FramesOf(FrameKind::TransmissiveReading), std::vector<std::string>{"\x02JT00096"});
     EXPECT_EQ(Text(p3, 1020), QStringLiteral("2.4902"));
     EXPECT_TRUE(Button(p3, 1028)->isVisible());
-    // "TLow" from the paper voltage edit, "TMid" from the standard's edit.
+    // "TLow" from the paper voltage edit, "TMid" from the standard's edit, the levels, and last
+    // the reading under "THeigh".
     EXPECT_EQ(ReadFile("parameterset.ini"), "[TVoltage]\r\nTBase=2.0\r\nTLow=0\r\nTMid=2\r\n"
+                                            "THeigh=2.4902\r\n"
                                             "[TConfig]\r\nTConfig2=96\r\nTConfig1=0\r\n");
 
     printer.SetReadingOverride(sim::Sensor::Transmissive, 200);
@@ -68,9 +70,10 @@ TEST_F(ReadingsE2E, TransmissiveReadingsStoreSupplyMinusTheReadingAndSaveOtherEd
     ExpectRunThenWait();
     EXPECT_EQ(Text(p3, 1019), QStringLiteral("1.0784")); // 5.0 - 3.9216
     EXPECT_EQ(Text(p3, 1020), QStringLiteral("2.4902"));
-    EXPECT_EQ(ReadFile("parameterset.ini"), "[TVoltage]\r\nTBase=2.0\r\nTLow=0\r\nTMid=2\r\n"
-                                            "THeigh=2.4902\r\n[TConfig]\r\nTConfig2=96\r\n"
-                                            "TConfig1=0\r\n");
+    // The reading itself is kept under "TLow".
+    EXPECT_EQ(ReadFile("parameterset.ini"), "[TVoltage]\r\nTBase=2.0\r\nTLow=1.0784\r\n"
+                                            "TMid=2\r\nTHeigh=2.4902\r\n[TConfig]\r\n"
+                                            "TConfig2=96\r\nTConfig1=0\r\n");
 }
 
 TEST_F(ReadingsE2E, NoSensitivitySelectedSendsNoCodeAndSavesMinusOne) {
@@ -84,7 +87,8 @@ TEST_F(ReadingsE2E, NoSensitivitySelectedSendsNoCodeAndSavesMinusOne) {
     EXPECT_EQ(FramesOf(FrameKind::TransmissiveReading), std::vector<std::string>{"\x02JT042"});
     EXPECT_EQ(Text(p3, 1019), QStringLiteral("4")); // 5.0 - 51 / 255 * 5.0
     EXPECT_EQ(ReadFile("parameterset.ini"),
-              "[TVoltage]\r\nTMid=0\r\nTHeigh=0\r\n[TConfig]\r\nTConfig1=-1\r\nTConfig2=0\r\n");
+              "[TVoltage]\r\nTMid=0\r\nTHeigh=0\r\nTLow=4\r\n[TConfig]\r\nTConfig1=-1\r\n"
+              "TConfig2=0\r\n");
 }
 
 TEST_F(ReadingsE2E, AFailedReadingChangesNothing) {
