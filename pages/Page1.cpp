@@ -291,6 +291,7 @@ void CPage1::OnOpenPort() {
     auto result = std::make_shared<PortOpenResult>();
     const QString port = portItem >= 0 ? m_cbPort->itemText(portItem) : QString();
     DisplaySink* sink = m_pSink;
+    tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Open);
     tarvello::ui::RunInBackground(
         this, window(),
         [this, settings, sink, result] {

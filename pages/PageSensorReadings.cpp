@@ -31,6 +31,7 @@ void CSensorPage::OnSingleReading(int reading) {
     float* member = Member(what.measures);
     const bool wasAdjusting = m_bAdjusting;
     auto value = std::make_shared<std::optional<float>>();
+    tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Reading);
     tarvello::ui::RunInBackground(
         this, InputBlock(),
         [value, sensor, comboIndex, intensityText, supply] {
@@ -97,6 +98,7 @@ void CSensorPage::OnCheckPaper() {
     auto sink = std::make_shared<CPageCheckSink>(this, Member(m_desc.params.checkFirst),
                                                  Member(SensorValue::Difference),
                                                  Member(m_desc.params.checkDerived));
+    tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Check);
     tarvello::ui::RunInBackground(
         this, InputBlock(),
         [sink, sensor, supply] {
