@@ -65,6 +65,32 @@
     </message>
 </context>
 <context>
+    <name>CSensorPage</name>
+    <message>
+        <source>标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CTarvelloDlg</name>
+    <message>
+        <source>正在打开端口。停止并关闭吗?</source>
+        <translation>The port is being opened. Stop it and close?</translation>
+    </message>
+    <message>
+        <source>正在进行自动调节。停止并关闭吗?</source>
+        <translation>An adjustment is running. Stop it and close?</translation>
+    </message>
+    <message>
+        <source>正在读取电压。停止并关闭吗?</source>
+        <translation>A reading is running. Stop it and close?</translation>
+    </message>
+    <message>
+        <source>正在进行纸张检测。停止并关闭吗?</source>
+        <translation>A paper check is running. Stop it and close?</translation>
+    </message>
+</context>
+<context>
     <name>CurveChart</name>
     <message>
         <source>尚无调整</source>
@@ -975,6 +1001,10 @@ half-written).
     <message>
         <source>(--help lists the commands)</source>
         <translation>(--help lists the commands)</translation>
+    </message>
+    <message>
+        <source>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
