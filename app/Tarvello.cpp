@@ -80,6 +80,7 @@ int CTarvelloApp::Run(int argc, char** argv) {
             return 1;
         }
         initialPort = AddExtraPort(printer->DevicePath());
+        CPage1::LabelDevice(printer->DevicePath(), QT_TRANSLATE_NOOP("Page1", "虚拟打印机"));
         std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
         std::fflush(stdout);
     }

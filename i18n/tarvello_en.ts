@@ -352,6 +352,10 @@ Reason: %2</translation>
         <source>系统拒绝打开 %1。</source>
         <translation>The system refused to open %1.</translation>
     </message>
+    <message>
+        <source>虚拟打印机</source>
+        <translation>virtual printer</translation>
+    </message>
 </context>
 <context>
     <name>PageSensor</name>

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -92,14 +93,22 @@ class PortItemDelegate : public QStyledItemDelegate {
 // does not name it ("COM1 (/dev/ttyS0)").
 QString PortShownName(const QString& itemText, const std::string& device) {
     const QString path = QString::fromStdString(device);
+    const QString label = CPage1::DeviceLabel(device);
+    const QString named =
+        label.isEmpty() ? itemText : QStringLiteral("%1 (%2)").arg(itemText, label);
 #ifdef _WIN32
     (void)path;
-    return itemText;
+    return named;
 #else
     if (path.isEmpty() || path == itemText)
-        return itemText;
-    return QStringLiteral("%1 (%2)").arg(itemText, path);
+        return named;
+    return QStringLiteral("%1 (%2)").arg(named, path);
 #endif
+}
+
+std::map<std::string, const char*>& DeviceLabels() {
+    static std::map<std::string, const char*> labels; // UI thread only
+    return labels;
 }
 
 // Why the open failed, for the informative text of the "串口打开错误!" box.
@@ -218,12 +227,24 @@ void CPage1::FillPortList() {
         if (std::find(listed.begin(), listed.end(), nPort) != listed.end())
             continue;
         const QString path = QString::fromStdString(extras[i]);
+        const QString label = DeviceLabel(extras[i]);
         m_cbPort->addItem(path, nPort);
-        m_cbPort->setItemData(m_cbPort->count() - 1, path, Qt::ToolTipRole);
+        m_cbPort->setItemData(m_cbPort->count() - 1, label, kPortDetailRole);
+        m_cbPort->setItemData(m_cbPort->count() - 1, JoinDetail(path, label), Qt::ToolTipRole);
     }
     m_cbPort->setCurrentIndex(-1);
     m_cbPort->setItemDelegate(new PortItemDelegate(m_cbPort));
     FitPortPopup();
+}
+
+void CPage1::LabelDevice(const std::string& device, const char* label) {
+    DeviceLabels()[device] = label;
+}
+
+QString CPage1::DeviceLabel(const std::string& device) {
+    const auto it = DeviceLabels().find(device);
+    return it == DeviceLabels().end() ? QString()
+                                      : QCoreApplication::translate("Page1", it->second);
 }
 
 void CPage1::FitPortPopup() {

@@ -363,6 +363,13 @@ TEST_F(MainWindow, PortListHasTheEightPortsThenFurtherDevices) {
     // The device given at start is selected at the first activation.
     EXPECT_EQ(ports->currentText(), QStringLiteral("/dev/tarvello-test-device"));
     EXPECT_EQ(page1->PortItemOf(nPort), ports->currentIndex());
+    // A labelled device (the virtual printer) carries its label beside its path.
+    CPage1::LabelDevice("/dev/tarvello-test-device", "虚拟打印机");
+    auto labelled = Open(nPort);
+    page1 = qobject_cast<CPage1*>(labelled->Sheet()->widget(0));
+    ports = Find<QComboBox>(page1, 1003);
+    EXPECT_EQ(ports->itemData(page1->PortItemOf(nPort), Qt::ToolTipRole).toString(),
+              QStringLiteral("/dev/tarvello-test-device — 虚拟打印机"));
 }
 
 // --- Sensor pages ------------------------------------------------------------------------
