@@ -4,6 +4,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "sensor/AdjustSearch.h"
+#include "sensor/SensorParams.h"
 #include "sensor/TextValidation.h"
 
 namespace tarvello::cli {
@@ -215,6 +217,13 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
                 .arg(p.parser.value(p.standard));
         }
         r.standard = *standard;
+        if (BandBelowReach(ParamsOf(r.sensor), r.standard)) {
+            return QCoreApplication::translate(
+                       "tarvello-cli",
+                       "The standard %1 V puts the band below 0.1 V, which the sensor does not "
+                       "reach: give a standard of at least 0.1 V.")
+                .arg(p.parser.value(p.standard));
+        }
         if (p.parser.isSet(p.maxPasses)) {
             bool ok = false;
             r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);

@@ -83,7 +83,7 @@ if(UNIX AND NOT APPLE)
       add_custom_command(
         OUTPUT ${page}.gz
         COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+        COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
                 SOURCE_DATE_EPOCH=${tarvello_release_epoch}
                 ${TARVELLO_HELP2MAN} --no-info --no-discard-stderr
                 --version-string=${PROJECT_VERSION} "--name=${tarvello_summary_${program}}"

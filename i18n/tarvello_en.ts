@@ -68,7 +68,7 @@
     <name>CSensorPage</name>
     <message>
         <source>标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。</source>
-        <translation type="unfinished"></translation>
+        <translation>The band of the standard %1 V lies below 0.1 V, which the sensor does not reach: the adjustment will find no result.</translation>
     </message>
 </context>
 <context>
@@ -1008,7 +1008,7 @@ half-written).
     </message>
     <message>
         <source>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</source>
-        <translation type="unfinished"></translation>
+        <translation>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</translation>
     </message>
 </context>
 </TS>

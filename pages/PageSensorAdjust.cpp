@@ -13,6 +13,7 @@
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
 #include "sensor/AdjustRun.h"
+#include "sensor/AdjustSearch.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
 
@@ -91,6 +92,12 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
     ShowReadingButtons(false);
     m_bAdjusting = true;
     m_pProgress->Follow();
+    if (BandBelowReach(m_desc.params, *target)) {
+        // The search runs as asked; the technician learns why it will probably not end well.
+        tarvello::ui::ShowWarningWithoutWaiting(
+            this, tr("标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。")
+                      .arg(QString::fromStdString(typed)));
+    }
 }
 
 void CSensorPage::OnAdjustStop() {
