@@ -687,8 +687,8 @@ Reason: %2</translation>
         <translation>presence sensor</translation>
     </message>
     <message>
-        <source>micro switch</source>
-        <translation>micro switch</translation>
+        <source>head switch</source>
+        <translation>head switch</translation>
     </message>
     <message>
         <source>ribbon sensor</source>
