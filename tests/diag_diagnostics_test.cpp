@@ -30,6 +30,24 @@ void Record(TraceParty party, TraceDirection direction, const std::string& bytes
     TraceLine(direction, bytes.data(), bytes.size());
 }
 
+TEST(DiagPlace, BesideTheMainWindowWhereItFitsElseWholeOnItsScreen) {
+    const QMargins deco(1, 30, 1, 1);
+    const QRect screen(0, 0, 1280, 870), second(1280, 0, 1280, 870);
+    struct Case {
+        QRect main, room;
+        bool beside;
+    };
+    for (const Case& c : {Case{{10, 40, 520, 640}, screen, true},      // room on the right
+                          Case{{750, 40, 520, 640}, screen, true},     // room on the left
+                          Case{{380, 100, 520, 700}, screen, false},   // centred: none
+                          Case{{1290, 40, 520, 640}, second, true}}) { // second screen
+        const QRect place = DiagnosticsPlace(c.main, c.room, deco);
+        EXPECT_TRUE(c.room.contains(place)) << place.x() << "," << place.y();
+        EXPECT_EQ(place.intersects(c.main), !c.beside) << place.x();
+        EXPECT_GE(place.width(), 560);
+    }
+}
+
 TEST(DiagTraceView, ShowsFiltersCountsDropsAndSavesInTheFileFormat) {
     uitest::App();
     SetLineTraceEnabled(true);
