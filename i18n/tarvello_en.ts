@@ -232,6 +232,14 @@ Intensity %3
 Raw value %4
 Voltage %5 V</translation>
     </message>
+    <message>
+        <source>已保存到 %1</source>
+        <translation>Saved to %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1。</source>
+        <translation>Could not write %1.</translation>
+    </message>
 </context>
 <context>
     <name>DataFolder</name>

@@ -9,6 +9,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
 #include <QFile>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -137,7 +138,11 @@ TEST(DiagCurveChart, DrawsEachReadingByLevelWithTheBandTargetAndIntensitySteps) 
     EXPECT_EQ(csv.readAll().count('\n'), 4);
     chart.resize(600, 400);
     ASSERT_TRUE(chart.ExportPng(dir.filePath("c.png")));
-    EXPECT_FALSE(QImage(dir.filePath("c.png")).isNull());
+    // The picture carries the result, the standard and the band below the chart.
+    EXPECT_GT(QImage(dir.filePath("c.png")).height(), chart.View()->height());
+    EXPECT_TRUE(chart.Summary().contains("目标 2.00 V, 范围 1.90 - 2.10 V"));
+    EXPECT_EQ(CurveExportName(Sensor::Transmissive, QDateTime({2026, 12, 10}, {14, 30, 5}), "png"),
+              "curve-transmissive-20261210-143005.png");
 }
 
 TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {
