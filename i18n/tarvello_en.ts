@@ -63,12 +63,24 @@
         <source>停止自动调节</source>
         <translation>Stop the adjustment</translation>
     </message>
+    <message>
+        <source>%1, %2 s…</source>
+        <translation>%1, %2 s…</translation>
+    </message>
+    <message>
+        <source>自动调节已因纸张检测停止 (第 %1 次)</source>
+        <translation>Adjustment stopped for the paper check (pass %1)</translation>
+    </message>
 </context>
 <context>
     <name>CSensorPage</name>
     <message>
         <source>标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。</source>
         <translation>The band of the standard %1 V lies below 0.1 V, which the sensor does not reach: the adjustment will find no result.</translation>
+    </message>
+    <message>
+        <source>纸张检测: 打印机走纸中</source>
+        <translation>Paper check: the printer feeds</translation>
     </message>
 </context>
 <context>

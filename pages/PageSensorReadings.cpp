@@ -12,6 +12,7 @@
 #include "device/PortState.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
+#include "pages/PageAdjustProgress.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
 
@@ -99,6 +100,7 @@ void CSensorPage::OnCheckPaper() {
                                                  Member(SensorValue::Difference),
                                                  Member(m_desc.params.checkDerived));
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Check);
+    m_pProgress->Wait(tr("纸张检测: 打印机走纸中"));
     tarvello::ui::RunInBackground(
         this, InputBlock(),
         [sink, sensor, supply] {
@@ -108,5 +110,9 @@ void CSensorPage::OnCheckPaper() {
         [this, wasAdjusting] {
             if (wasAdjusting)
                 ShowIdleState();
+            // The line says that the check stopped the adjustment, and at which pass, until
+            // the next run.
+            m_pProgress->ShowText(wasAdjusting ? StoppedForCheckText(LatestAdjustRun().passes)
+                                               : QString());
         });
 }

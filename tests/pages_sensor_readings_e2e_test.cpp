@@ -6,6 +6,7 @@
 #include "SensorPageE2E.h"
 
 #include "app/Screenshots.h"
+#include "pages/PageAdjustProgress.h"
 #include "sim/SensorModel.h"
 
 using namespace uitest;
@@ -124,7 +125,10 @@ TEST_F(ReadingsE2E, PaperChecksShowThePrintersSamplesAndSaveNothing) {
     Activate(1);
     printer.ClearLog();
     Button(p2, 1059)->click();
+    // The wait is said on the page's line, with its time.
+    EXPECT_EQ(Progress(p2)->text(), QStringLiteral("纸张检测: 打印机走纸中, 0.0 s…"));
     ExpectRunThenWait();
+    EXPECT_FALSE(Progress(p2)->isVisible());
     EXPECT_EQ(Text(p2, 1057), QStringLiteral("3.7647"));
     EXPECT_EQ(Text(p2, 1056), QStringLiteral("0.78425"));
     EXPECT_EQ(Text(p2, 1041), QStringLiteral("2.98045"));
@@ -157,7 +161,10 @@ TEST_F(ReadingsE2E, PaperCheckDuringAnAdjustmentStopsItFirstAndLeavesThePageIdle
     EXPECT_FALSE(p2->IsAdjusting());
     EXPECT_TRUE(Button(p2, 1025)->isEnabled());
     EXPECT_TRUE(Find<QWidget>(p2, 1041)->isEnabled());
-    EXPECT_FALSE(Progress(p2)->isVisible());
+    // The line keeps saying that the check stopped the adjustment, and at which pass.
+    EXPECT_TRUE(Progress(p2)->isVisible());
+    EXPECT_EQ(Progress(p2)->text(), StoppedForCheckText(LatestAdjustRun().passes));
+    EXPECT_TRUE(Progress(p2)->text().startsWith("自动调节已因纸张检测停止"));
     // No adjustment frame after the check began, and the check ran whole.
     const auto log = printer.FrameLog();
     bool checking = false;
