@@ -376,6 +376,10 @@ Reason: %2</translation>
         <source>虚拟打印机</source>
         <translation>virtual printer</translation>
     </message>
+    <message>
+        <source>正在打开 %1: 等待打印机应答</source>
+        <translation>Opening %1: waiting for the printer's answer</translation>
+    </message>
 </context>
 <context>
     <name>PageSensor</name>

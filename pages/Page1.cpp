@@ -19,6 +19,7 @@
 #include "device/StatusMonitor.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
+#include "pages/PageAdjustProgress.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
@@ -180,6 +181,8 @@ CPage1::CPage1(DisplaySink* sink, int initialPort, QWidget* parent)
     m_cbBaudRate = ItemAs<QComboBox>(kBaudRateList);
     m_cbPort = ItemAs<QComboBox>(kPortList);
     FillPortList();
+    // The page's line below the buttons says what the open waits for, and for how long.
+    m_pWait = new CAdjustProgress(this, m_pTemplate);
     connect(m_btnOpen, &QPushButton::clicked, this, &CPage1::OnOpenPort);
     connect(m_btnClose, &QPushButton::clicked, this, &CPage1::OnClosePort);
 }
@@ -313,6 +316,9 @@ void CPage1::OnOpenPort() {
     const QString port = portItem >= 0 ? m_cbPort->itemText(portItem) : QString();
     DisplaySink* sink = m_pSink;
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Open);
+    m_pWait->Wait(QCoreApplication::translate("Page1", "正在打开 %1: 等待打印机应答")
+                      .arg(PortShownName(port, settings.nPort >= 0 ? PortDeviceName(settings.nPort)
+                                                                   : std::string())));
     tarvello::ui::RunInBackground(
         this, window(),
         [this, settings, sink, result] {
@@ -330,6 +336,7 @@ void CPage1::OnPortOpened() {
 }
 
 void CPage1::OnOpenFinished(const PortOpenResult& result, const QString& port) {
+    m_pWait->ShowText(QString());
     if (result.Succeeded())
         return;
     // The box keeps its text and caption; the reason stands below the text.

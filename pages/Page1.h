@@ -10,6 +10,7 @@
 
 #include "pages/PageBase.h"
 
+class CAdjustProgress;
 class QComboBox;
 class QPushButton;
 class DisplaySink;
@@ -61,6 +62,7 @@ class CPage1 : public CPropertyPage {
     QComboBox* m_cbBaudRate = nullptr;
     QComboBox* m_cbPort = nullptr;
 
+    CAdjustProgress* m_pWait = nullptr; // the line that says what the open waits for
     DisplaySink* m_pSink = nullptr;
     int m_nInitialPort = 0;
 
