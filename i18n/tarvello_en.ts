@@ -378,7 +378,7 @@ Reason: %2</translation>
     </message>
     <message>
         <source>正在打开 %1: 等待打印机应答</source>
-        <translation>Opening %1: waiting for the printer's answer</translation>
+        <translation>Opening %1: waiting for the printer&apos;s answer</translation>
     </message>
 </context>
 <context>
