@@ -89,9 +89,11 @@ void DeclareOptions(QCommandLineParser& parser) {
                         "printer) or x (discarded), the party, the bytes in hex and as text"),
          QStringLiteral("FILE")},
         {QStringLiteral("diagnostics"),
-         QStringLiteral("open the diagnostics window (line trace, adjustment curves) beside the "
-                        "main window; in the tool: the button \"诊断\" at the top right, Ctrl+D, "
-                        "Ctrl+T (trace), Ctrl+G (curves)")},
+         QStringLiteral(
+             "open the diagnostics window (line trace, adjustment curves) beside the "
+             "main window; in the tool: the button \"诊断\" (Diagnostics) at the top right, "
+             "Ctrl+D, "
+             "Ctrl+T (trace), Ctrl+G (curves)")},
         {QStringLiteral("lang"),
          QStringLiteral("the window's language: zh (Chinese, the default) or en (English); "
                         "without it, the one last chosen in the window's menu"),

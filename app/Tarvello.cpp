@@ -83,6 +83,7 @@ int CTarvelloApp::Run(int argc, char** argv) {
         for (const tarvello::sim::PrinterCommand& command : options.simCommands)
             tarvello::sim::ApplyPrinterCommand(*printer, command);
         initialPort = AddExtraPort(printer->DevicePath());
+        CPage1::LabelDevice(printer->DevicePath(), QT_TRANSLATE_NOOP("Page1", "虚拟打印机"));
         std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
         std::fflush(stdout);
     }

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPalette>
 #include <QTabWidget>
 
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include "app/AboutDlg.h"
+#include "app/CloseQuestion.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
@@ -307,7 +309,9 @@ void CTarvelloDlg::done(int result) {
         return;
     }
     m_nCloseResult = result;
-    if (m_bClosing)
+    if (m_bClosing || m_bCloseAsking)
+        return;
+    if (!m_bCloseConfirmed && AskBeforeClose())
         return;
     if (tarvello::ui::BackgroundRunActive()) {
         // A handler's exchange runs: close when it has ended.
@@ -338,6 +342,29 @@ void CTarvelloDlg::done(int result) {
             WaitStatusMonitorEnd();
         },
         [this] { FinishClose(m_nCloseResult); });
+}
+
+bool CTarvelloDlg::AskBeforeClose() {
+    using namespace tarvello::app;
+    const QString question =
+        CloseQuestion(RunningWork(IsAdjustmentRunning(), tarvello::ui::ActiveRunKind()));
+    if (question.isEmpty())
+        return false;
+    // Asked without a nested loop: the run goes on while the box is open.
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Tarvello"), question,
+                                QMessageBox::Yes | QMessageBox::No, this);
+    box->setDefaultButton(QMessageBox::No);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    m_bCloseAsking = true;
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        m_bCloseAsking = false;
+        if (box->clickedButton() != box->button(QMessageBox::Yes))
+            return;
+        m_bCloseConfirmed = true;
+        done(m_nCloseResult);
+    });
+    box->open();
+    return true;
 }
 
 void CTarvelloDlg::FinishClose(int result) {

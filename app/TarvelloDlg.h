@@ -81,6 +81,9 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     void FitToSheet(const tarvello::res::DialogTemplate& dlg, const tarvello::res::BaseUnits& base);
     // Copies the status members into their edits ("%.6g").
     void UpdateStatusFields();
+    // While an open, an adjustment, a reading or a check runs: asks whether to stop it and
+    // close (the answer closes or not later) and returns true; false when nothing runs.
+    bool AskBeforeClose();
     void FinishClose(int result);
 
     QTabWidget* m_sheet = nullptr;
@@ -104,5 +107,7 @@ class CTarvelloDlg : public QDialog, public DisplaySink {
     bool m_bClosing = false;
     bool m_bClosed = false;
     bool m_bCloseWaiting = false;
+    bool m_bCloseAsking = false;    // the question before closing is open
+    bool m_bCloseConfirmed = false; // the technician chose to stop the run and close
     int m_nCloseResult = 0;
 };

@@ -42,7 +42,8 @@ struct StatusField {
 };
 const StatusField kStatusFields[] = {
     {kIdPresenceSensor, "presence", QT_TRANSLATE_NOOP("tarvello-cli", "presence sensor")},
-    {kIdMicroSwitch, "micro_switch", QT_TRANSLATE_NOOP("tarvello-cli", "micro switch")},
+    // The window calls it "Head sw." (the head switch); the JSON key stays.
+    {kIdMicroSwitch, "micro_switch", QT_TRANSLATE_NOOP("tarvello-cli", "head switch")},
     {kIdRibbonSensor, "ribbon", QT_TRANSLATE_NOOP("tarvello-cli", "ribbon sensor")},
 };
 

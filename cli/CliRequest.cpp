@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 
 #include "cli/CliRecords.h"
+#include "sensor/AdjustSearch.h"
+#include "sensor/SensorParams.h"
 #include "sensor/TextValidation.h"
 
 namespace tarvello::cli {
@@ -270,6 +272,13 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
                 .arg(p.parser.value(p.standard));
         }
         r.standard = *standard;
+        if (BandBelowReach(ParamsOf(r.sensor), r.standard)) {
+            return QCoreApplication::translate(
+                       "tarvello-cli",
+                       "The standard %1 V puts the band below 0.1 V, which the sensor does not "
+                       "reach: give a standard of at least 0.1 V.")
+                .arg(p.parser.value(p.standard));
+        }
     }
     if (adjust && p.parser.isSet(p.maxPasses)) {
         bool ok = false;

@@ -73,7 +73,8 @@ if(UNIX AND NOT APPLE)
   endif()
 
   # The manual pages, made at build time from each program's --help (the tool's without a
-  # display). Not in sanitized, fuzzing or cross builds, which are not installed.
+  # display), read as UTF-8 so that the Chinese names in it reach the page (help2man turns what
+  # it cannot decode into "?"). Not in sanitized, fuzzing or cross builds, which are not installed.
   find_program(TARVELLO_HELP2MAN help2man)
   if(TARVELLO_HELP2MAN AND NOT CMAKE_CROSSCOMPILING AND NOT TARVELLO_SANITIZE
      AND NOT TARVELLO_FUZZ)
@@ -85,7 +86,7 @@ if(UNIX AND NOT APPLE)
         COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
         COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
                 SOURCE_DATE_EPOCH=${tarvello_release_epoch}
-                ${TARVELLO_HELP2MAN} --no-info --no-discard-stderr
+                ${TARVELLO_HELP2MAN} --no-info --no-discard-stderr --locale=C.UTF-8
                 --version-string=${PROJECT_VERSION} "--name=${tarvello_summary_${program}}"
                 --output=${page} $<TARGET_FILE:${program}>
         COMMAND ${TARVELLO_GZIP} -9nf ${page}

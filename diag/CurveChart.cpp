@@ -3,12 +3,17 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTableWidget>
@@ -154,16 +159,20 @@ void CurveChart::BuildSide() {
     auto* csv = new QPushButton(tr("导出 CSV..."), this);
     connect(png, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(
-            this, tr("导出 PNG"), QStringLiteral("curve.png"), QStringLiteral("PNG (*.png)"));
+            this, tr("导出 PNG"),
+            CurveExportName(sensor_, QDateTime::currentDateTime(), QStringLiteral("png")),
+            QStringLiteral("PNG (*.png)"));
         if (!path.isEmpty()) {
-            ExportPng(path);
+            ReportExport(path, ExportPng(path));
         }
     });
     connect(csv, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(
-            this, tr("导出 CSV"), QStringLiteral("curve.csv"), QStringLiteral("CSV (*.csv)"));
+            this, tr("导出 CSV"),
+            CurveExportName(sensor_, QDateTime::currentDateTime(), QStringLiteral("csv")),
+            QStringLiteral("CSV (*.csv)"));
         if (!path.isEmpty()) {
-            ExportCsv(path);
+            ReportExport(path, ExportCsv(path));
         }
     });
     auto* bar = new QHBoxLayout;
@@ -249,6 +258,7 @@ void CurveChart::Rebuild() {
     if (run_.droppedPoints > 0) {
         text += tr(" (前 %1 个读数未显示)").arg(run_.droppedPoints);
     }
+    summary_ = text;
     status_->setText(text);
 }
 
@@ -288,8 +298,41 @@ void CurveChart::OnHovered(const QPointF& point, bool state) {
     }
 }
 
+QString CurveExportName(Sensor sensor, const QDateTime& when, const QString& extension) {
+    return QStringLiteral("curve-%1-%2.%3")
+        .arg(sensor == Sensor::Reflective ? QStringLiteral("reflective")
+                                          : QStringLiteral("transmissive"),
+             when.toString(QStringLiteral("yyyyMMdd-HHmmss")), extension);
+}
+
+QString CurveChart::Summary() const {
+    return summary_;
+}
+
 bool CurveChart::ExportPng(const QString& path) {
-    return view_->grab().save(path, "PNG");
+    // The chart with the run's result, standard and band written below it.
+    const QPixmap chart = view_->grab();
+    const QFontMetrics metrics(font());
+    const int strip = metrics.height() + 12;
+    QPixmap picture(chart.width(), chart.height() + strip);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, chart);
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(8, chart.height(), chart.width() - 16, strip),
+                     Qt::AlignVCenter | Qt::AlignLeft, Summary());
+    painter.end();
+    return picture.save(path, "PNG");
+}
+
+void CurveChart::ReportExport(const QString& path, bool saved) {
+    const QString where = QDir::toNativeSeparators(path);
+    if (saved) {
+        status_->setText(tr("已保存到 %1").arg(where));
+        return;
+    }
+    QMessageBox::warning(this, QStringLiteral("Tarvello"), tr("无法写入 %1。").arg(where));
 }
 
 bool CurveChart::ExportCsv(const QString& path) const {

@@ -15,6 +15,7 @@
 #include "sensor/AdjustCurve.h"
 
 class QChart;
+class QDateTime;
 class QChartView;
 class QLineSeries;
 class QAreaSeries;
@@ -23,6 +24,9 @@ class QTableWidget;
 class QValueAxis;
 class QLabel;
 class QTimer;
+
+// The name an export proposes: "curve-reflective-20261210-143005.png" (the sensor, the time).
+QString CurveExportName(Sensor sensor, const QDateTime& when, const QString& extension);
 
 class CurveChart : public QWidget {
     Q_OBJECT
@@ -33,9 +37,13 @@ class CurveChart : public QWidget {
 
     // Redraws from the record when it changed since the last redraw.
     void Refresh();
-    // The chart as a PNG; the run as CSV. False when the file cannot be written.
+    // The chart as a PNG, with the run's result, standard and band (Summary) written below it;
+    // the run as CSV. False when the file cannot be written.
     bool ExportPng(const QString& path);
     bool ExportCsv(const QString& path) const;
+
+    // The line below the chart: the run's result, its standard (target) and band.
+    QString Summary() const;
 
     // What is drawn (for the tests and the screenshots).
     const CurveRun& Run() const { return run_; }
@@ -55,6 +63,8 @@ class CurveChart : public QWidget {
     void Rebuild();
     void FillSamples();
     void OnHovered(const QPointF& point, bool state);
+    // Says where an export was saved (below the chart), or that it could not be written.
+    void ReportExport(const QString& path, bool saved);
 
     Sensor sensor_;
     CurveRun run_;
@@ -71,6 +81,7 @@ class CurveChart : public QWidget {
     QLineSeries* intensity_;
     QScatterSeries* levels_[4];
     QLabel* status_;
+    QString summary_; // the run's line, which an export's report replaces on the label
     QTableWidget* samples_;
     QTimer* timer_;
 };

@@ -26,24 +26,47 @@ namespace {
 
 constexpr const char* kWindowProperty = "tarvelloDiagnostics";
 
-// Beside the main window, as wide as the screen leaves room for (at least 560 pixels; on a small
-// screen it goes where it fits, over the main window's side if it must).
+// Places the window by the pure rule below, the decoration taken from the main window's.
 void PlaceBeside(QWidget* window, QWidget* mainWindow) {
     const QRect main = mainWindow->frameGeometry();
+    const QRect inner = mainWindow->geometry();
     QScreen* screen =
         mainWindow->screen() != nullptr ? mainWindow->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const int width = std::clamp(room.right() - main.right() - 16, 560, 900);
-    const int height = std::min(700, room.height() - 40);
-    int x = main.right() + 8;
-    if (x + width > room.right()) {
-        x = std::max(room.left(), room.right() - width);
-    }
-    window->resize(width, height);
-    window->move(x, std::max(room.top(), std::min(main.top(), room.bottom() - height - 30)));
+    QMargins decoration(inner.left() - main.left(), inner.top() - main.top(),
+                        main.right() - inner.right(), main.bottom() - inner.bottom());
+    if (decoration.isNull())
+        decoration = QMargins(1, 30, 1, 1); // not shown yet: a usual title bar and border
+    const QRect frame = DiagnosticsPlace(main, room, decoration);
+    window->resize(frame.size().shrunkBy(decoration));
+    window->move(frame.topLeft());
 }
 
 } // namespace
+
+QRect DiagnosticsPlace(const QRect& main, const QRect& room, const QMargins& decoration) {
+    constexpr int kGap = 8, kMinWidth = 560, kMaxWidth = 900, kMaxHeight = 700;
+    const int frameX = decoration.left() + decoration.right();
+    const int frameY = decoration.top() + decoration.bottom();
+    const int right = room.right() - main.right() - kGap; // room right of the main window
+    const int left = main.left() - room.left() - kGap;    // and left of it
+    const int height = std::min(kMaxHeight + frameY, room.height());
+    int width = 0;
+    int x = 0;
+    if (right >= kMinWidth + frameX) {
+        width = std::min(kMaxWidth + frameX, right);
+        x = main.right() + 1 + kGap;
+    } else if (left >= kMinWidth + frameX) {
+        width = std::min(kMaxWidth + frameX, left);
+        x = main.left() - kGap - width;
+    } else {
+        // No room beside it: on the same screen, whole, on the side with more room.
+        width = std::min(kMaxWidth + frameX, room.width());
+        x = right >= left ? room.right() + 1 - width : room.left();
+    }
+    const int y = std::clamp(main.top(), room.top(), room.bottom() + 1 - height);
+    return QRect(x, y, width, height);
+}
 
 DiagnosticsWindow::DiagnosticsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     SetLineTraceEnabled(true);

@@ -4,6 +4,7 @@
 // (the trace) and Ctrl+G (the curves) and a small button "诊断" in a free corner of its header.
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 #include <QWidget>
 
@@ -40,6 +41,11 @@ class DiagnosticsWindow : public QWidget {
 // window is made at its first use, as a top-level window of its own (it never covers or moves
 // a control of the main window). Returns the button (or nullptr).
 QToolButton* InstallDiagnostics(QWidget* mainWindow, const QRect& button);
+// Where the diagnostics window goes, as its frame (decoration included), for the main window's
+// frame main on a screen whose free area is room: beside the main window on the right, else on
+// the left, where one of them leaves at least 560 pixels (up to 900 wide, 700 high inside the
+// decoration), else on the same screen on the side with more room; always whole on the screen.
+QRect DiagnosticsPlace(const QRect& main, const QRect& room, const QMargins& decoration);
 // The main window's diagnostics window, made if needed.
 DiagnosticsWindow* DiagnosticsOf(QWidget* mainWindow);
 

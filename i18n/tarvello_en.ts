@@ -63,6 +63,44 @@
         <source>停止自动调节</source>
         <translation>Stop the adjustment</translation>
     </message>
+    <message>
+        <source>%1, %2 s…</source>
+        <translation>%1, %2 s…</translation>
+    </message>
+    <message>
+        <source>自动调节已因纸张检测停止 (第 %1 次)</source>
+        <translation>Adjustment stopped for the paper check (pass %1)</translation>
+    </message>
+</context>
+<context>
+    <name>CSensorPage</name>
+    <message>
+        <source>标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。</source>
+        <translation>The band of the standard %1 V lies below 0.1 V, which the sensor does not reach: the adjustment will find no result.</translation>
+    </message>
+    <message>
+        <source>纸张检测: 打印机走纸中</source>
+        <translation>Paper check: the printer feeds</translation>
+    </message>
+</context>
+<context>
+    <name>CTarvelloDlg</name>
+    <message>
+        <source>正在打开端口。停止并关闭吗?</source>
+        <translation>The port is being opened. Stop it and close?</translation>
+    </message>
+    <message>
+        <source>正在进行自动调节。停止并关闭吗?</source>
+        <translation>An adjustment is running. Stop it and close?</translation>
+    </message>
+    <message>
+        <source>正在读取电压。停止并关闭吗?</source>
+        <translation>A reading is running. Stop it and close?</translation>
+    </message>
+    <message>
+        <source>正在进行纸张检测。停止并关闭吗?</source>
+        <translation>A paper check is running. Stop it and close?</translation>
+    </message>
 </context>
 <context>
     <name>CurveChart</name>
@@ -206,6 +244,14 @@ Intensity %3
 Raw value %4
 Voltage %5 V</translation>
     </message>
+    <message>
+        <source>已保存到 %1</source>
+        <translation>Saved to %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1。</source>
+        <translation>Could not write %1.</translation>
+    </message>
 </context>
 <context>
     <name>DataFolder</name>
@@ -325,6 +371,14 @@ Reason: %2</translation>
     <message>
         <source>系统拒绝打开 %1。</source>
         <translation>The system refused to open %1.</translation>
+    </message>
+    <message>
+        <source>虚拟打印机</source>
+        <translation>virtual printer</translation>
+    </message>
+    <message>
+        <source>正在打开 %1: 等待打印机应答</source>
+        <translation>Opening %1: waiting for the printer&apos;s answer</translation>
     </message>
 </context>
 <context>
@@ -971,10 +1025,6 @@ Reason: %2</translation>
         <translation>presence sensor</translation>
     </message>
     <message>
-        <source>micro switch</source>
-        <translation>micro switch</translation>
-    </message>
-    <message>
         <source>ribbon sensor</source>
         <translation>ribbon sensor</translation>
     </message>
@@ -1341,6 +1391,14 @@ message).
     <message>
         <source>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</source>
         <translation>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</translation>
+    </message>
+    <message>
+        <source>head switch</source>
+        <translation>head switch</translation>
+    </message>
+    <message>
+        <source>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</source>
+        <translation>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</translation>
     </message>
 </context>
 </TS>

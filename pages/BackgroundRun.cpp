@@ -21,7 +21,10 @@ struct Run {
     QPointer<QWidget> blockInput;
     QPointer<QWidget> focus; // the control that had the focus inside blockInput
     std::function<void()> done;
+    RunKind kind = RunKind::Other;
 };
+
+RunKind s_nextKind = RunKind::Other; // UI thread only
 
 // Takes blockInput's input away (or gives it back, with the focus where it was).
 void BlockInput(Run& run, bool block) {
@@ -84,6 +87,7 @@ void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()
     raw->context = context;
     raw->blockInput = blockInput;
     raw->done = std::move(done);
+    raw->kind = std::exchange(s_nextKind, RunKind::Other);
     BlockInput(*raw, true);
     QObject* notifier = CBackgroundRunNotifier::Instance();
     Runs().push_back(std::move(run));
@@ -92,6 +96,18 @@ void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()
             work();
         PostToUi(notifier, [id] { Finish(id); });
     });
+}
+
+void LabelNextRun(RunKind kind) {
+    s_nextKind = kind;
+}
+
+RunKind ActiveRunKind() {
+    for (const auto& run : Runs()) {
+        if (run->kind != RunKind::Other)
+            return run->kind;
+    }
+    return RunKind::Other;
 }
 
 bool BackgroundRunActive() {

@@ -11,12 +11,19 @@ class QWidget;
 
 namespace tarvello::ui {
 
+// What a run does, for the window that asks before closing in the middle of one.
+enum class RunKind { Other, Open, Adjustment, Reading, Check };
+
 // Starts work on a worker thread with blockInput disabled (nullptr: nothing disabled; the pages
 // pass their window, so that nothing of it takes input). When the work has ended, blockInput is
 // enabled again, the control that had the focus in it gets it back, and done runs on the UI
 // thread, unless context has been destroyed meanwhile. Call on the UI thread only.
 void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()> work,
                      std::function<void()> done);
+// The kind of the next run RunInBackground starts (one run only; then Other again).
+void LabelNextRun(RunKind kind);
+// The kind of the first active run that has one, or Other.
+RunKind ActiveRunKind();
 // Posts fn to run on the UI thread in the context of receiver (dropped if it is destroyed
 // first). Safe from any thread; never waits.
 void PostToUi(QObject* receiver, std::function<void()> fn);

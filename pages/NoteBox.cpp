@@ -113,6 +113,18 @@ void ReportSaveFailure(QWidget* owner, const CIniFile& ini) {
     box->open();
 }
 
+void ShowWarningWithoutWaiting(QWidget* owner, const QString& text) {
+    const MessageRecord record{QString::fromLatin1(kNoteCaption), text, QMessageBox::Warning,
+                               QString()};
+    if (Hook()) {
+        Hook()(record);
+        return;
+    }
+    auto* box = new QMessageBox(record.icon, record.caption, record.text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 void ShowNote(QWidget* owner, const QString& text, const QString& informativeText) {
     Show(owner,
          {QString::fromLatin1(kNoteCaption), text, QMessageBox::Information, informativeText});

@@ -37,6 +37,9 @@ void ShowNote(QWidget* owner, const QString& text, const QString& informativeTex
 QMessageBox* CreateNoteBox(QWidget* owner, const MessageRecord& record);
 // The message of a data exchange that refuses a field: caption "Tarvello", exclamation icon.
 void ShowValidationMessage(QWidget* owner, const QString& text);
+
+// A warning that does not hold up what goes on: the box opens and the caller carries on.
+void ShowWarningWithoutWaiting(QWidget* owner, const QString& text);
 // "参数文件保存失败!" with the file's full path and the reason, when a save through ini has failed
 // since its last ClearSaveError (nothing otherwise): caption "Note:", a warning icon and an OK
 // button. The box is modal to owner's window but returns at once, so that no handler waits

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "device/StatusMonitor.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
+#include "pages/PageAdjustProgress.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
@@ -92,14 +94,22 @@ class PortItemDelegate : public QStyledItemDelegate {
 // does not name it ("COM1 (/dev/ttyS0)").
 QString PortShownName(const QString& itemText, const std::string& device) {
     const QString path = QString::fromStdString(device);
+    const QString label = CPage1::DeviceLabel(device);
+    const QString named =
+        label.isEmpty() ? itemText : QStringLiteral("%1 (%2)").arg(itemText, label);
 #ifdef _WIN32
     (void)path;
-    return itemText;
+    return named;
 #else
     if (path.isEmpty() || path == itemText)
-        return itemText;
-    return QStringLiteral("%1 (%2)").arg(itemText, path);
+        return named;
+    return QStringLiteral("%1 (%2)").arg(named, path);
 #endif
+}
+
+std::map<std::string, const char*>& DeviceLabels() {
+    static std::map<std::string, const char*> labels; // UI thread only
+    return labels;
 }
 
 // Why the open failed, for the informative text of the "串口打开错误!" box.
@@ -171,6 +181,8 @@ CPage1::CPage1(DisplaySink* sink, int initialPort, QWidget* parent)
     m_cbBaudRate = ItemAs<QComboBox>(kBaudRateList);
     m_cbPort = ItemAs<QComboBox>(kPortList);
     FillPortList();
+    // The page's line below the buttons says what the open waits for, and for how long.
+    m_pWait = new CAdjustProgress(this, m_pTemplate);
     connect(m_btnOpen, &QPushButton::clicked, this, &CPage1::OnOpenPort);
     connect(m_btnClose, &QPushButton::clicked, this, &CPage1::OnClosePort);
 }
@@ -218,12 +230,24 @@ void CPage1::FillPortList() {
         if (std::find(listed.begin(), listed.end(), nPort) != listed.end())
             continue;
         const QString path = QString::fromStdString(extras[i]);
+        const QString label = DeviceLabel(extras[i]);
         m_cbPort->addItem(path, nPort);
-        m_cbPort->setItemData(m_cbPort->count() - 1, path, Qt::ToolTipRole);
+        m_cbPort->setItemData(m_cbPort->count() - 1, label, kPortDetailRole);
+        m_cbPort->setItemData(m_cbPort->count() - 1, JoinDetail(path, label), Qt::ToolTipRole);
     }
     m_cbPort->setCurrentIndex(-1);
     m_cbPort->setItemDelegate(new PortItemDelegate(m_cbPort));
     FitPortPopup();
+}
+
+void CPage1::LabelDevice(const std::string& device, const char* label) {
+    DeviceLabels()[device] = label;
+}
+
+QString CPage1::DeviceLabel(const std::string& device) {
+    const auto it = DeviceLabels().find(device);
+    return it == DeviceLabels().end() ? QString()
+                                      : QCoreApplication::translate("Page1", it->second);
 }
 
 void CPage1::FitPortPopup() {
@@ -291,6 +315,10 @@ void CPage1::OnOpenPort() {
     auto result = std::make_shared<PortOpenResult>();
     const QString port = portItem >= 0 ? m_cbPort->itemText(portItem) : QString();
     DisplaySink* sink = m_pSink;
+    tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Open);
+    m_pWait->Wait(QCoreApplication::translate("Page1", "正在打开 %1: 等待打印机应答")
+                      .arg(PortShownName(port, settings.nPort >= 0 ? PortDeviceName(settings.nPort)
+                                                                   : std::string())));
     tarvello::ui::RunInBackground(
         this, window(),
         [this, settings, sink, result] {
@@ -308,6 +336,7 @@ void CPage1::OnPortOpened() {
 }
 
 void CPage1::OnOpenFinished(const PortOpenResult& result, const QString& port) {
+    m_pWait->ShowText(QString());
     if (result.Succeeded())
         return;
     // The box keeps its text and caption; the reason stands below the text.

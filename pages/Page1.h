@@ -4,9 +4,13 @@
 #pragma once
 
 #include <QFont>
+#include <QString>
+
+#include <string>
 
 #include "pages/PageBase.h"
 
+class CAdjustProgress;
 class QComboBox;
 class QPushButton;
 class DisplaySink;
@@ -23,6 +27,13 @@ class CPage1 : public CPropertyPage {
 
     // The port list's item for an nPort (-1 when the list has none).
     int PortItemOf(int nPort) const;
+
+    // Names a device the port list shows by its path (the virtual printer): the label stands
+    // beside the path in the opened list, its tooltip and the open's error box. label is a
+    // source text of the context "Page1", translated where it is shown.
+    static void LabelDevice(const std::string& device, const char* label);
+    // The label of a device, translated, or empty.
+    static QString DeviceLabel(const std::string& device);
 
     // Marks the next activation of any port page as the first one of the run (tests).
     static void ResetFirstActivation() { s_bFirstActivation = true; }
@@ -51,6 +62,7 @@ class CPage1 : public CPropertyPage {
     QComboBox* m_cbBaudRate = nullptr;
     QComboBox* m_cbPort = nullptr;
 
+    CAdjustProgress* m_pWait = nullptr; // the line that says what the open waits for
     DisplaySink* m_pSink = nullptr;
     int m_nInitialPort = 0;
 

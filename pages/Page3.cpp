@@ -56,13 +56,13 @@ void CPage3::OnAdjustLinerVoltage() {
 
 void CPage3::OnGetNoPaperVoltage() {
     // The reading goes into the no-paper voltage; the save takes "TLow" from the paper voltage
-    // and "TMid" from the standard, then the levels.
+    // and "TMid" from the standard, then the levels, and last "THeigh" from the reading.
     OnSingleReading(kTransmissiveNoPaperReading);
 }
 
 void CPage3::OnGetPaperVoltage() {
     // The reading goes into the paper voltage; the save takes "TMid" from the standard and
-    // "THeigh" from the no-paper voltage, then the levels.
+    // "THeigh" from the no-paper voltage, then the levels, and last "TLow" from the reading.
     OnSingleReading(kPaperReading);
 }
 

@@ -1,6 +1,7 @@
 #include "pages/PageAdjustProgress.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -88,6 +89,17 @@ QString AdjustProgressText(const AdjustRunState& run, bool running, bool stoppin
     return EndText(run, volts);
 }
 
+QString WaitText(const QString& what, qint64 elapsedMs) {
+    return QCoreApplication::translate("AdjustProgress", "%1, %2 s…")
+        .arg(what)
+        .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1);
+}
+
+QString StoppedForCheckText(int passes) {
+    return QCoreApplication::translate("AdjustProgress", "自动调节已因纸张检测停止 (第 %1 次)")
+        .arg(passes);
+}
+
 CAdjustProgress::CAdjustProgress(QWidget* page, const tarvello::res::DialogTemplate* pageTemplate)
     : QObject(page) {
     m_font = tarvello::res::MakeFont("Tahoma", kLineFontHeight, 400);
@@ -122,6 +134,7 @@ void CAdjustProgress::ShowStop(bool show) {
 }
 
 void CAdjustProgress::Follow() {
+    m_strWait.clear();
     m_bFollowing = true;
     m_bStopping = false;
     ShowStop(true);
@@ -149,7 +162,24 @@ void CAdjustProgress::Succeeded(int level, int intensity, float volts) {
     m_lblLine->show();
 }
 
+void CAdjustProgress::Wait(const QString& what) {
+    m_bFollowing = false;
+    m_strWait = what;
+    m_nWaitStart = QDateTime::currentMSecsSinceEpoch();
+    ShowStop(false);
+    m_lblLine->setText(WaitText(what, 0));
+    m_lblLine->show();
+    m_timer->start();
+}
+
+void CAdjustProgress::ShowText(const QString& text) {
+    Hide();
+    m_lblLine->setText(text);
+    m_lblLine->setVisible(!text.isEmpty());
+}
+
 void CAdjustProgress::Hide() {
+    m_strWait.clear();
     m_bFollowing = false;
     m_timer->stop();
     ShowStop(false);
@@ -157,6 +187,10 @@ void CAdjustProgress::Hide() {
 }
 
 void CAdjustProgress::Refresh() {
+    if (!m_strWait.isEmpty()) {
+        m_lblLine->setText(WaitText(m_strWait, QDateTime::currentMSecsSinceEpoch() - m_nWaitStart));
+        return;
+    }
     if (!m_bFollowing)
         return;
     const AdjustRunState run = LatestAdjustRun();

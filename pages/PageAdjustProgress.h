@@ -25,6 +25,12 @@ struct DialogTemplate;
 // end. volts is the run's last reading (g_fAdjustResult).
 QString AdjustProgressText(const AdjustRunState& run, bool running, bool stopping, float volts);
 
+// The line during a wait of the page's own: what happens, with the seconds it has taken so far
+// ("纸张检测: 打印机走纸中, 5.5 s…").
+QString WaitText(const QString& what, qint64 elapsedMs);
+// The line after a paper check that stopped the page's adjustment, at the run's last pass.
+QString StoppedForCheckText(int passes);
+
 class CAdjustProgress : public QObject {
     Q_OBJECT
   public:
@@ -39,6 +45,11 @@ class CAdjustProgress : public QObject {
     void Succeeded(int level, int intensity, float volts);
     // The line and the stop control go away (another page's run, a reading that took the line).
     void Hide();
+    // A wait of the page's own (a paper check) has begun: the line says what, with its time,
+    // until ShowText.
+    void Wait(const QString& what);
+    // The line shows text, without the stop control, until the next run (empty: no line).
+    void ShowText(const QString& text);
     // Follows the run, or its last text: what the timer and the update events call.
     void Refresh();
 
@@ -59,4 +70,6 @@ class CAdjustProgress : public QObject {
     QRect m_lineBeside; // the row beside the stop control
     bool m_bFollowing = false;
     bool m_bStopping = false;
+    QString m_strWait;       // what the page waits for; empty: no wait
+    qint64 m_nWaitStart = 0; // when it began (ms of a monotonic clock)
 };

@@ -15,6 +15,7 @@
 #include "pages/PageAdjustProgress.h"
 #include "pages/VerdictLine.h"
 #include "sensor/AdjustRun.h"
+#include "sensor/AdjustSearch.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
 
@@ -94,6 +95,12 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
     m_bAdjusting = true;
     m_pProgress->Follow();
     m_pVerdict->Hide();
+    if (BandBelowReach(m_desc.params, *target)) {
+        // The search runs as asked; the technician learns why it will probably not end well.
+        tarvello::ui::ShowWarningWithoutWaiting(
+            this, tr("标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。")
+                      .arg(QString::fromStdString(typed)));
+    }
 }
 
 void CSensorPage::OnAdjustStop() {

@@ -33,6 +33,7 @@ void CSensorPage::OnSingleReading(int reading) {
     float* member = Member(what.measures);
     const bool wasAdjusting = m_bAdjusting;
     auto value = std::make_shared<std::optional<float>>();
+    tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Reading);
     tarvello::ui::RunInBackground(
         this, InputBlock(),
         [value, sensor, comboIndex, intensityText, supply] {
@@ -106,6 +107,8 @@ void CSensorPage::OnCheckPaper() {
     auto sink = std::make_shared<CPageCheckSink>(this, Member(m_desc.params.checkFirst),
                                                  Member(SensorValue::Difference),
                                                  Member(m_desc.params.checkDerived));
+    tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Check);
+    m_pProgress->Wait(tr("纸张检测: 打印机走纸中"));
     tarvello::ui::RunInBackground(
         this, InputBlock(),
         [sink, sensor, supply] {
@@ -115,6 +118,10 @@ void CSensorPage::OnCheckPaper() {
         [this, wasAdjusting, sink] {
             if (wasAdjusting)
                 ShowIdleState();
+            // The line says that the check stopped the adjustment, and at which pass, until
+            // the next run.
+            m_pProgress->ShowText(wasAdjusting ? StoppedForCheckText(LatestAdjustRun().passes)
+                                               : QString());
             if (sink->completed && sink->first && sink->second) {
                 m_pVerdict->NoteCheck(*sink->first, *sink->second);
                 m_pVerdict->Judge(g_fSensorSupply.load());

@@ -111,6 +111,10 @@ bool InBand(const SensorParams& params, float standard, float result) {
     return BandLow(standard) <= r && r <= BandHigh(params, standard);
 }
 
+bool BandBelowReach(const SensorParams& params, float standard) {
+    return BandHigh(params, standard) < 0.1;
+}
+
 AdjustStepOutcome AdjustSearchStep(const SensorParams& params, AdjustSearchState& state,
                                    AdjustLevels& levels, float target, std::optional<float> volts,
                                    float& lastResult) {

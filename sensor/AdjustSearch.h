@@ -55,6 +55,11 @@ float AdjustVolts(const SensorParams& params, int reading, float supply);
 // transmissive sensor) are computed in double precision.
 bool InBand(const SensorParams& params, float standard, float result);
 
+// True when the whole success band around the standard lies below 0.1 V (its upper bound is
+// below 0.1): the sensor gives no such reading in practice, and a search for it runs until it
+// gives up. The reflective band ends at the standard, so any standard below 0.1 V.
+bool BandBelowReach(const SensorParams& params, float standard);
+
 // One search step after a pass. volts is this pass's reading (nullopt when the pass got none);
 // lastResult is the last reading of any run (g_fAdjustResult): it is replaced by volts when
 // there is one, and the stall check's fine step is judged on it. A step without a reading

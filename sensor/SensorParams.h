@@ -40,10 +40,14 @@ struct ReadingSaveText {
 };
 
 // One single reading: the value it measures, and the two texts its save writes, in the order
-// the parameter file receives them, before the sensor's levels.
+// the parameter file receives them, before the sensor's levels. measuredKey, when set, is the
+// key that names the measured value where neither of the two texts is it: the save writes the
+// measured value's text under it last, after the levels, so that the file always holds the
+// reading just taken.
 struct SingleReading {
     SensorValue measures;
     ReadingSaveText saves[2];
+    const char* measuredKey = nullptr;
 };
 
 struct SensorParams {
@@ -148,10 +152,15 @@ constexpr SensorParams kTransmissiveParams{
     {
         // readings: the no-paper voltage; its save "TLow" = the paper voltage, "TMid" = the
         // standard
-        {SensorValue::NoPaper, {{kKeyTLow, SensorValue::Paper}, {kKeyTMid, SensorValue::Standard}}},
-        // the paper voltage; "TMid" = the standard, "THeigh" = the no-paper voltage
+        // standard; last "THeigh" = the no-paper voltage just read
+        {SensorValue::NoPaper,
+         {{kKeyTLow, SensorValue::Paper}, {kKeyTMid, SensorValue::Standard}},
+         kKeyTHeigh},
+        // the paper voltage; "TMid" = the standard, "THeigh" = the no-paper voltage; last
+        // "TLow" = the paper voltage just read
         {SensorValue::Paper,
-         {{kKeyTMid, SensorValue::Standard}, {kKeyTHeigh, SensorValue::NoPaper}}},
+         {{kKeyTMid, SensorValue::Standard}, {kKeyTHeigh, SensorValue::NoPaper}},
+         kKeyTLow},
     },
 };
 

@@ -107,4 +107,8 @@ void SaveReading(CIniFile& ini, const SensorParams& params, const SingleReading&
         ini.WriteString(params.keys->szVoltageSection, save.key, textOf(save.from));
     }
     WriteLevels(ini, *params.keys, comboIndex, intensity);
+    if (reading.measuredKey != nullptr) {
+        ini.WriteString(params.keys->szVoltageSection, reading.measuredKey,
+                        textOf(reading.measures));
+    }
 }

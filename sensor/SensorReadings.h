@@ -50,9 +50,10 @@ std::optional<float> TakeSingleReading(Sensor sensor, int comboIndex,
 
 // The save after a successful reading, in the order the parameter file receives it: the two
 // texts of reading.saves under their keys in the sensor's voltage section, then both levels
-// (WriteLevels). textOf gives a value's text as the page displays it after its refresh;
-// comboIndex is the selected sensitivity index (-1 when none), intensity the page's intensity
-// member. The reading's value as displayed also goes into the sensor's samples (AdjustCurve.h).
+// (WriteLevels), then, where the reading has a measuredKey, the measured value's text under it.
+// textOf gives a value's text as the page displays it after its refresh; comboIndex is the selected
+// sensitivity index (-1 when none), intensity the page's intensity member. The reading's value as
+// displayed also goes into the sensor's samples (AdjustCurve.h).
 void SaveReading(CIniFile& ini, const SensorParams& params, const SingleReading& reading,
                  const std::function<std::string(SensorValue)>& textOf, int comboIndex,
                  int intensity);

@@ -11,11 +11,15 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "app/AboutDlg.h"
+#include "app/CloseQuestion.h"
 #include "app/Language.h"
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
@@ -279,6 +283,36 @@ TEST_F(MainWindow, ClosingWithoutAPortEndsTheWindow) {
     EXPECT_FALSE(g_bPortOpen);
 }
 
+TEST_F(MainWindow, ClosingDuringARunAsksFirstAndOnlyYesCloses) {
+    using namespace tarvello::ui;
+    EXPECT_EQ(tarvello::app::RunningWork(true, RunKind::Check), RunKind::Adjustment);
+    EXPECT_TRUE(tarvello::app::CloseQuestion(RunKind::Other).isEmpty());
+    auto dlg = Open();
+    std::atomic<bool> release{false};
+    LabelNextRun(RunKind::Check);
+    RunInBackground(nullptr, nullptr,
+                    [&] {
+                        while (!release)
+                            std::this_thread::yield();
+                    },
+                    {});
+    EXPECT_EQ(ActiveRunKind(), RunKind::Check);
+    const auto question = [] {
+        return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    };
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        dlg->reject(); // Esc
+        ASSERT_TRUE(uitest::WaitFor([&] { return question() != nullptr; }));
+        EXPECT_EQ(question()->text(), tarvello::app::CloseQuestion(RunKind::Check));
+        question()->button(answer)->click();
+        ASSERT_TRUE(uitest::WaitFor([&] { return question() == nullptr; }));
+        EXPECT_TRUE(dlg->isVisible()); // No: stays; Yes: waits for the run's end
+    }
+    release = true;
+    ASSERT_TRUE(uitest::WaitFor([&] { return !dlg->isVisible(); }));
+    EXPECT_EQ(ActiveRunKind(), RunKind::Other);
+}
+
 // --- Port page ---------------------------------------------------------------------------
 
 TEST_F(MainWindow, PortPageFirstActivationDefaultsAndKeptSelections) {
@@ -329,6 +363,13 @@ TEST_F(MainWindow, PortListHasTheEightPortsThenFurtherDevices) {
     // The device given at start is selected at the first activation.
     EXPECT_EQ(ports->currentText(), QStringLiteral("/dev/tarvello-test-device"));
     EXPECT_EQ(page1->PortItemOf(nPort), ports->currentIndex());
+    // A labelled device (the virtual printer) carries its label beside its path.
+    CPage1::LabelDevice("/dev/tarvello-test-device", "虚拟打印机");
+    auto labelled = Open(nPort);
+    page1 = qobject_cast<CPage1*>(labelled->Sheet()->widget(0));
+    ports = Find<QComboBox>(page1, 1003);
+    EXPECT_EQ(ports->itemData(page1->PortItemOf(nPort), Qt::ToolTipRole).toString(),
+              QStringLiteral("/dev/tarvello-test-device — 虚拟打印机"));
 }
 
 // --- Sensor pages ------------------------------------------------------------------------

@@ -124,11 +124,12 @@ TEST_F(Road, OpenAdjustReadCheckCloseLeavesTheExpectedParameterFile) {
     EXPECT_TRUE(messages.empty());
 
     // Every key in the order of its first write; each reading rewrote the levels; the
-    // transmissive readings saved the standard's text and the other edit's text.
+    // transmissive readings saved the standard's text, the other edit's text and, last, the
+    // value they measured.
     EXPECT_EQ(ReadFile("parameterset.ini"), "[RVoltage]\r\nRBase=2.5\r\nRMid=4.3725\r\n"
                                             "RLow=2.451\r\nRHeigh=4.6471\r\n"
                                             "[RConfig]\r\nRConfig1=3\r\nRConfig2=144\r\n"
-                                            "[TVoltage]\r\nTBase=2.0\r\nTLow=0\r\nTMid=2\r\n"
+                                            "[TVoltage]\r\nTBase=2.0\r\nTLow=3.4706\r\nTMid=2\r\n"
                                             "THeigh=0.5686\r\n"
                                             "[TConfig]\r\nTConfig1=3\r\nTConfig2=176\r\n");
 

@@ -170,6 +170,8 @@ TEST(CliCommands, BadInputIsRefusedBeforeThePortIsTouched) {
         port + QStringList{"adjust", "reflective"},
         port + QStringList{"adjust", "reflective", "--standard", "5.1"},
         port + QStringList{"adjust", "reflective", "--standard", "2,5"},
+        port + QStringList{"adjust", "reflective", "--standard", "0"}, // band below 0.1 V
+        port + QStringList{"adjust", "reflective", "--standard", "0.09"},
         port + QStringList{"adjust", "reflective", "--standard", "2.5", "--max-passes", "0"},
         port + QStringList{"read", "reflective", "mark", "--intensity", "256"},
         port + QStringList{"read", "reflective", "mark", "--level", "4"},

@@ -9,6 +9,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
 #include <QFile>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -28,6 +29,24 @@ namespace {
 void Record(TraceParty party, TraceDirection direction, const std::string& bytes) {
     ScopedTraceParty scope(party);
     TraceLine(direction, bytes.data(), bytes.size());
+}
+
+TEST(DiagPlace, BesideTheMainWindowWhereItFitsElseWholeOnItsScreen) {
+    const QMargins deco(1, 30, 1, 1);
+    const QRect screen(0, 0, 1280, 870), second(1280, 0, 1280, 870);
+    struct Case {
+        QRect main, room;
+        bool beside;
+    };
+    for (const Case& c : {Case{{10, 40, 520, 640}, screen, true},      // room on the right
+                          Case{{750, 40, 520, 640}, screen, true},     // room on the left
+                          Case{{380, 100, 520, 700}, screen, false},   // centred: none
+                          Case{{1290, 40, 520, 640}, second, true}}) { // second screen
+        const QRect place = DiagnosticsPlace(c.main, c.room, deco);
+        EXPECT_TRUE(c.room.contains(place)) << place.x() << "," << place.y();
+        EXPECT_EQ(place.intersects(c.main), !c.beside) << place.x();
+        EXPECT_GE(place.width(), 560);
+    }
 }
 
 TEST(DiagTraceView, ShowsFiltersCountsDropsAndSavesInTheFileFormat) {
@@ -119,7 +138,11 @@ TEST(DiagCurveChart, DrawsEachReadingByLevelWithTheBandTargetAndIntensitySteps) 
     EXPECT_EQ(csv.readAll().count('\n'), 4);
     chart.resize(600, 400);
     ASSERT_TRUE(chart.ExportPng(dir.filePath("c.png")));
-    EXPECT_FALSE(QImage(dir.filePath("c.png")).isNull());
+    // The picture carries the result, the standard and the band below the chart.
+    EXPECT_GT(QImage(dir.filePath("c.png")).height(), chart.View()->height());
+    EXPECT_TRUE(chart.Summary().contains("目标 2.00 V, 范围 1.90 - 2.10 V"));
+    EXPECT_EQ(CurveExportName(Sensor::Transmissive, QDateTime({2026, 12, 10}, {14, 30, 5}), "png"),
+              "curve-transmissive-20261210-143005.png");
 }
 
 TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {

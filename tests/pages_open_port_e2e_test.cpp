@@ -6,6 +6,10 @@
 // open. The handlers run their exchanges on worker threads; the tests wait on the event loop.
 #include "UiTestSupport.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+
 #include <memory>
 #include <string>
 #include <thread>
@@ -53,8 +57,12 @@ class OpenPort : public uitest::UiTest {
         // taking no input, and the window goes on processing events.
         EXPECT_TRUE(tarvello::ui::BackgroundRunActive());
         EXPECT_FALSE(dlg->Sheet()->isEnabled());
+        // The page's line says what the open waits for, until it has ended.
+        auto* line = page->findChild<QLabel*>("adjustProgress");
+        EXPECT_TRUE(line->text().startsWith("正在打开 ")) << line->text().toStdString();
         ASSERT_TRUE(uitest::WaitIdle());
         EXPECT_TRUE(dlg->Sheet()->isEnabled());
+        EXPECT_FALSE(line->isVisible());
     }
 
     VirtualPrinter printer;
@@ -273,6 +281,13 @@ TEST_F(OpenPort, CloseRequestDuringTheHandshakeWaitsForIt) {
     ASSERT_TRUE(tarvello::ui::BackgroundRunActive());
     dlg->close();
     EXPECT_TRUE(dlg->isVisible());
+    // Asked first: stop it and close.
+    QMessageBox* question = nullptr;
+    ASSERT_TRUE(uitest::WaitFor([&] {
+        question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        return question != nullptr;
+    }));
+    question->button(QMessageBox::Yes)->click();
     ASSERT_TRUE(uitest::WaitFor([&] { return !dlg->isVisible(); }, 10000));
     // The open ran to its end (access frame sent), then the close ended it all.
     EXPECT_EQ(printer.FrameCount(FrameKind::AccessCode), 1);

@@ -6,6 +6,7 @@
 #include "SensorPageE2E.h"
 
 #include "app/Screenshots.h"
+#include "pages/PageAdjustProgress.h"
 #include "sim/SensorModel.h"
 
 using namespace uitest;
@@ -59,8 +60,10 @@ TEST_F(ReadingsE2E, TransmissiveReadingsStoreSupplyMinusTheReadingAndSaveOtherEd
     EXPECT_EQ(FramesOf(FrameKind::TransmissiveReading), std::vector<std::string>{"\x02JT00096"});
     EXPECT_EQ(Text(p3, 1020), QStringLiteral("2.4902"));
     EXPECT_TRUE(Button(p3, 1028)->isVisible());
-    // "TLow" from the paper voltage edit, "TMid" from the standard's edit.
+    // "TLow" from the paper voltage edit, "TMid" from the standard's edit, the levels, and last
+    // the reading under "THeigh".
     EXPECT_EQ(ReadFile("parameterset.ini"), "[TVoltage]\r\nTBase=2.0\r\nTLow=0\r\nTMid=2\r\n"
+                                            "THeigh=2.4902\r\n"
                                             "[TConfig]\r\nTConfig2=96\r\nTConfig1=0\r\n");
 
     printer.SetReadingOverride(sim::Sensor::Transmissive, 200);
@@ -68,9 +71,10 @@ TEST_F(ReadingsE2E, TransmissiveReadingsStoreSupplyMinusTheReadingAndSaveOtherEd
     ExpectRunThenWait();
     EXPECT_EQ(Text(p3, 1019), QStringLiteral("1.0784")); // 5.0 - 3.9216
     EXPECT_EQ(Text(p3, 1020), QStringLiteral("2.4902"));
-    EXPECT_EQ(ReadFile("parameterset.ini"), "[TVoltage]\r\nTBase=2.0\r\nTLow=0\r\nTMid=2\r\n"
-                                            "THeigh=2.4902\r\n[TConfig]\r\nTConfig2=96\r\n"
-                                            "TConfig1=0\r\n");
+    // The reading itself is kept under "TLow".
+    EXPECT_EQ(ReadFile("parameterset.ini"), "[TVoltage]\r\nTBase=2.0\r\nTLow=1.0784\r\n"
+                                            "TMid=2\r\nTHeigh=2.4902\r\n[TConfig]\r\n"
+                                            "TConfig2=96\r\nTConfig1=0\r\n");
 }
 
 TEST_F(ReadingsE2E, NoSensitivitySelectedSendsNoCodeAndSavesMinusOne) {
@@ -84,7 +88,8 @@ TEST_F(ReadingsE2E, NoSensitivitySelectedSendsNoCodeAndSavesMinusOne) {
     EXPECT_EQ(FramesOf(FrameKind::TransmissiveReading), std::vector<std::string>{"\x02JT042"});
     EXPECT_EQ(Text(p3, 1019), QStringLiteral("4")); // 5.0 - 51 / 255 * 5.0
     EXPECT_EQ(ReadFile("parameterset.ini"),
-              "[TVoltage]\r\nTMid=0\r\nTHeigh=0\r\n[TConfig]\r\nTConfig1=-1\r\nTConfig2=0\r\n");
+              "[TVoltage]\r\nTMid=0\r\nTHeigh=0\r\nTLow=4\r\n[TConfig]\r\nTConfig1=-1\r\n"
+              "TConfig2=0\r\n");
 }
 
 TEST_F(ReadingsE2E, AFailedReadingChangesNothing) {
@@ -120,7 +125,10 @@ TEST_F(ReadingsE2E, PaperChecksShowThePrintersSamplesAndSaveNothing) {
     Activate(1);
     printer.ClearLog();
     Button(p2, 1059)->click();
+    // The wait is said on the page's line, with its time.
+    EXPECT_EQ(Progress(p2)->text(), QStringLiteral("纸张检测: 打印机走纸中, 0.0 s…"));
     ExpectRunThenWait();
+    EXPECT_FALSE(Progress(p2)->isVisible());
     EXPECT_EQ(Text(p2, 1057), QStringLiteral("3.7647"));
     EXPECT_EQ(Text(p2, 1056), QStringLiteral("0.78425"));
     EXPECT_EQ(Text(p2, 1041), QStringLiteral("2.98045"));
@@ -153,7 +161,10 @@ TEST_F(ReadingsE2E, PaperCheckDuringAnAdjustmentStopsItFirstAndLeavesThePageIdle
     EXPECT_FALSE(p2->IsAdjusting());
     EXPECT_TRUE(Button(p2, 1025)->isEnabled());
     EXPECT_TRUE(Find<QWidget>(p2, 1041)->isEnabled());
-    EXPECT_FALSE(Progress(p2)->isVisible());
+    // The line keeps saying that the check stopped the adjustment, and at which pass.
+    EXPECT_TRUE(Progress(p2)->isVisible());
+    EXPECT_EQ(Progress(p2)->text(), StoppedForCheckText(LatestAdjustRun().passes));
+    EXPECT_TRUE(Progress(p2)->text().startsWith("自动调节已因纸张检测停止"));
     // No adjustment frame after the check began, and the check ran whole.
     const auto log = printer.FrameLog();
     bool checking = false;

@@ -192,6 +192,14 @@ TEST(AdjustSearch, CoarseDownwardStepIs32OnlyFromTheSensorsThreshold) {
     EXPECT_EQ(levels.intensity, 206);
 }
 
+TEST(AdjustSearch, BandBelowReachWhenItsUpperBoundIsUnderATenth) {
+    EXPECT_TRUE(BandBelowReach(kReflectiveParams, 0.0f));
+    EXPECT_TRUE(BandBelowReach(kReflectiveParams, 0.09f));
+    EXPECT_FALSE(BandBelowReach(kReflectiveParams, 0.1f));
+    EXPECT_FALSE(BandBelowReach(kTransmissiveParams, 0.0f)); // its band reaches 0.1
+    EXPECT_FALSE(BandBelowReach(kTransmissiveParams, 2.0f));
+}
+
 TEST(AdjustSearch, BandEdgesInSinglePrecisionAgainstDoubleBounds) {
     struct Case {
         const SensorParams* params;

@@ -18,7 +18,6 @@
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "sensor/AdjustCurve.h"
-#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
 #include "sensor/SensorReadings.h"
@@ -205,17 +204,33 @@ TEST_F(ReadingSaveTest, ReflectiveSavesWriteTheirKeysInOrder) {
 }
 
 TEST_F(ReadingSaveTest, TransmissiveSavesWriteTheirKeysInOrder) {
-    SaveReading(file.ini, kTransmissiveParams,
-                kTransmissiveParams.readings[kTransmissiveNoPaperReading],
-                Texts({{SensorValue::Paper, "0"}, {SensorValue::Standard, "2"}}), 1, 140);
-    EXPECT_EQ(file.Text(), "[TVoltage]\r\nTLow=0\r\nTMid=2\r\n"
+    // The file as it was each time the save asked for the no-paper text: the last time is the
+    // measured value's own write, which comes after the levels.
+    std::string beforeMeasured;
+    const auto texts = Texts({{SensorValue::Paper, "0"},
+                              {SensorValue::Standard, "2"},
+                              {SensorValue::NoPaper, "2.4902"}});
+    SaveReading(
+        file.ini, kTransmissiveParams, kTransmissiveParams.readings[kTransmissiveNoPaperReading],
+        [&](SensorValue v) {
+            if (v == SensorValue::NoPaper)
+                beforeMeasured = file.Text();
+            return texts(v);
+        },
+        1, 140);
+    EXPECT_EQ(beforeMeasured, "[TVoltage]\r\nTLow=0\r\nTMid=2\r\n"
+                              "[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
+    EXPECT_EQ(file.Text(), "[TVoltage]\r\nTLow=0\r\nTMid=2\r\nTHeigh=2.4902\r\n"
                            "[TConfig]\r\nTConfig1=1\r\nTConfig2=140\r\n");
     std::filesystem::remove(file.path);
     CIniFile fresh;
     fresh.SetFileName(file.path);
     SaveReading(fresh, kTransmissiveParams, kTransmissiveParams.readings[kPaperReading],
-                Texts({{SensorValue::Standard, "2"}, {SensorValue::NoPaper, "2.4902"}}), 0, 96);
-    EXPECT_EQ(file.Text(), "[TVoltage]\r\nTMid=2\r\nTHeigh=2.4902\r\n"
+                Texts({{SensorValue::Standard, "2"},
+                       {SensorValue::NoPaper, "2.4902"},
+                       {SensorValue::Paper, "1.0784"}}),
+                0, 96);
+    EXPECT_EQ(file.Text(), "[TVoltage]\r\nTMid=2\r\nTHeigh=2.4902\r\nTLow=1.0784\r\n"
                            "[TConfig]\r\nTConfig1=0\r\nTConfig2=96\r\n");
 }
 
