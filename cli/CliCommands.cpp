@@ -294,6 +294,7 @@ void RunCheck(const CliRequest& request, CliReport& report) {
                         "tarvello-cli", "The printer's values give no usable check wait; the "
                                         "check ended before it measured."));
         return;
+    case PaperCheckEnd::Stopped: // only after a signal, reported above
     case PaperCheckEnd::PortFailed:
     case PaperCheckEnd::PortNotOpen:
         break;

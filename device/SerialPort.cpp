@@ -244,7 +244,7 @@ int OpenPort(PortSettings settings) {
 
 void ClosePort() {
     g_bPortOpen.store(false);
-    tarvello::Sleep(kCloseWaitMs); // lets the monitor notice the flag; the lock is not held
+    tarvello::SleepWhole(kCloseWaitMs); // lets the monitor notice the flag; the lock is not held
     CloseCurrentHandle();
 }
 

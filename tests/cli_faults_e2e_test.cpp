@@ -3,7 +3,9 @@
 // signal, and several runs at once on several printers.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QThread>
 
 #include <csignal>
 
@@ -98,6 +100,17 @@ TEST(CliFaults, ASignalStopsARunCleanly) {
     EXPECT_EQ(folder.Ini(), "[TVoltage]\r\nTBase=5.0\r\n");
     // The port was closed: the next run opens it.
     EXPECT_EQ(folder.Run({"--port", printer.Device(), "status"}).exitCode, 0);
+
+    // A paper check in its minute-long wait ends at the signal, not after the minute.
+    PrinterProcess slow({"--ke", "02=1190", "--ke", "0e=1"});
+    QElapsedTimer clock;
+    clock.start();
+    run = folder.Start({"--port", slow.Device(), "--json", "check", "reflective"});
+    QThread::msleep(2500); // past the open and the check's first frames
+    ::kill(static_cast<pid_t>(run->processId()), SIGTERM);
+    const CliRun check = CliFolder::Finish(*run);
+    EXPECT_EQ(check.exitCode, 130) << check.err.toStdString();
+    EXPECT_LT(clock.elapsed(), 20000);
 }
 
 TEST(CliFaults, SeveralRunsAtOnceOnSeveralPortsEachHoldingItsOwn) {
