@@ -15,6 +15,7 @@
 #include "cli/CliSession.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
+#include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
@@ -223,6 +224,10 @@ void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
         TakeSingleReading(request.sensor, level, intensityText, g_fSensorSupply.load(), &end);
     if (StopRequested()) {
         ReportStopped(report); // nothing saved
+    } else if (!value && LineGone()) {
+        report.Fail(kExitLineFailed,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The printer's line went away during the reading."));
     } else if (!value && end == ReadingEnd::kWriteFailed) {
         report.Fail(
             kExitLineFailed,
@@ -298,6 +303,12 @@ void RunCheck(const CliRequest& request, CliReport& report) {
     case PaperCheckEnd::PortFailed:
     case PaperCheckEnd::PortNotOpen:
         break;
+    }
+    if (LineGone()) {
+        report.Fail(kExitLineFailed,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The printer's line went away during the paper check."));
+        return;
     }
     report.Fail(kExitLineFailed,
                 QCoreApplication::translate(
