@@ -238,8 +238,7 @@ void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
                     QCoreApplication::translate("tarvello-cli", "The printer gave no reading."));
     } else {
         // The value as the window displays it, under the key that names it, then both levels.
-        const std::string shown =
-            QString::asprintf("%.6g", static_cast<double>(*value)).toStdString();
+        const std::string shown = ShownValue(static_cast<double>(*value));
         ini.ClearSaveError();
         ini.WriteString(keys.szVoltageSection, KeyOfReading(request.sensor, request.what), shown);
         WriteLevels(ini, keys, level, *intensity);
