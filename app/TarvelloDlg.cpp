@@ -72,7 +72,7 @@ class CStatusEvent : public QEvent {
 };
 
 QString FormatG(float v) {
-    return QString::asprintf("%.6g", static_cast<double>(v));
+    return QString::fromStdString(ShownValue(static_cast<double>(v)));
 }
 
 } // namespace

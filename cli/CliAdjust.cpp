@@ -11,6 +11,8 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "cli/CliVerdict.h"
+#include "device/Protocol.h"
+#include "sensor/AdjustCurve.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
@@ -133,15 +135,12 @@ QJsonArray HistoryOf(const std::vector<Reading>& readings) {
     return history;
 }
 
+// The sensor's band around the standard, as the curve draws it.
 QString BandText(Sensor sensor, float standard) {
-    const double s = static_cast<double>(standard);
-    return sensor == Sensor::Reflective
-               ? QCoreApplication::translate("tarvello-cli", "%1 V to %2 V")
-                     .arg(s - 0.1, 0, 'f', 4)
-                     .arg(s, 0, 'f', 4)
-               : QCoreApplication::translate("tarvello-cli", "%1 V to %2 V")
-                     .arg(s - 0.1, 0, 'f', 4)
-                     .arg(s + 0.1, 0, 'f', 4);
+    const CurveBand band = BandOf(ParamsOf(sensor), standard);
+    return QCoreApplication::translate("tarvello-cli", "%1 V to %2 V")
+        .arg(band.low, 0, 'f', 4)
+        .arg(band.high, 0, 'f', 4);
 }
 
 // A run that reached the band: the levels its successful frame carried, saved as the page saves
@@ -233,7 +232,7 @@ void AdjustKeys(const CliRequest& request, CliReport& report) {
 void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     // The standard as asked; once the run starts, as the file gives it back.
     const auto shown = [](float volts) {
-        return QString::asprintf("%.6g", static_cast<double>(volts)).toDouble();
+        return QString::fromStdString(ShownValue(static_cast<double>(volts))).toDouble();
     };
     AdjustKeys(request, report);
 

@@ -18,6 +18,7 @@
 #include "cli/CliVerdict.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
+#include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
@@ -239,6 +240,10 @@ void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
         TakeSingleReading(request.sensor, level, intensityText, g_fSensorSupply.load(), &end);
     if (StopRequested()) {
         ReportStopped(report); // nothing saved
+    } else if (!value && LineGone()) {
+        report.Fail(kExitLineFailed,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The printer's line went away during the reading."));
     } else if (!value && end == ReadingEnd::kWriteFailed) {
         report.Fail(
             kExitLineFailed,
@@ -249,8 +254,7 @@ void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
                     QCoreApplication::translate("tarvello-cli", "The printer gave no reading."));
     } else {
         // The value as the window displays it, under the key that names it, then both levels.
-        const std::string shown =
-            QString::asprintf("%.6g", static_cast<double>(*value)).toStdString();
+        const std::string shown = ShownValue(static_cast<double>(*value));
         ini.ClearSaveError();
         ini.WriteString(keys.szVoltageSection, KeyOfReading(request.sensor, request.what), shown);
         WriteLevels(ini, keys, level, *intensity);
@@ -312,9 +316,16 @@ void RunCheck(const CliRequest& request, CliReport& report) {
                         "tarvello-cli", "The printer's values give no usable check wait; the "
                                         "check ended before it measured."));
         return;
+    case PaperCheckEnd::Stopped: // only after a signal, reported above
     case PaperCheckEnd::PortFailed:
     case PaperCheckEnd::PortNotOpen:
         break;
+    }
+    if (LineGone()) {
+        report.Fail(kExitLineFailed,
+                    QCoreApplication::translate(
+                        "tarvello-cli", "The printer's line went away during the paper check."));
+        return;
     }
     report.Fail(kExitLineFailed,
                 QCoreApplication::translate(

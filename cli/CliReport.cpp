@@ -31,6 +31,13 @@ void Emit(const CliRequest* request, const CliReport& report, bool json) {
     QByteArray out;
     if (json) {
         QJsonObject object = report.fields;
+        if (request != nullptr) {
+            // The same keys on every run of the command, whatever stopped it.
+            for (const QString& key : CommandKeys(request->command, request->sensor)) {
+                if (!object.contains(key))
+                    object.insert(key, QJsonValue(QJsonValue::Null));
+            }
+        }
         const bool sensorCommand = request != nullptr && request->NeedsSensor();
         object.insert("command", request ? QJsonValue(CommandName(request->command))
                                          : QJsonValue(QJsonValue::Null));

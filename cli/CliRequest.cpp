@@ -13,65 +13,94 @@ namespace tarvello::cli {
 
 namespace {
 
+// The keys of --json per command, from the list the output itself is made with.
+QString JsonKeysText() {
+    QString text = QCoreApplication::translate(
+        "tarvello-cli", "\nJSON keys (--json), on every run, null where the work did not get "
+                        "that far:\n  every command: command sensor ok exit_code port supply "
+                        "error\n");
+    for (const Command c : {Command::Ports, Command::Status, Command::Adjust, Command::Read}) {
+        text += QStringLiteral("  %1: %2\n")
+                    .arg(CommandName(c), CommandKeys(c, Sensor::Reflective).join(' '));
+    }
+    for (const Sensor s : {Sensor::Reflective, Sensor::Transmissive}) {
+        text += QStringLiteral("  check %1: %2\n")
+                    .arg(SensorName(s), CommandKeys(Command::Check, s).join(' '));
+    }
+    return text;
+}
+
 QString HelpText() {
     return QCoreApplication::translate(
-        "tarvello-cli",
-        "Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]\n"
-        "Adjusts, reads and checks the media sensors of a label printer over RS-232, for\n"
-        "production lines and scripts. One process works on one port.\n"
-        "\n"
-        "The printer:\n"
-        "  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)\n"
-        "  --simulate                the built-in virtual printer instead\n"
-        "  --dirty PERCENT, --stock standard|faint-mark|clear   with --simulate: dirt on its\n"
-        "                            sensors (0..100), its media stock\n"
-        "  --baud 4800|9600|19200|38400|57600   (default 38400)\n"
-        "  --data-bits 8|7           (default 8)\n"
-        "  --stop-bits 1|2           (default 1)\n"
-        "  --parity none|odd|even    (default none)\n"
-        "  --handshake hardware|software   (default hardware, the window's first item)\n"
-        "  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage\n"
-        "                            of the parameter file, \"2.5\" or \"3.3\", else 5.0)\n"
-        "Files and output:\n"
-        "  --ini PATH                the parameter file (default: parameterset.ini in the\n"
-        "                            working directory)\n"
-        "  --json                    one JSON object on standard output instead of text\n"
-        "  --verbose                 progress of an adjustment on standard error (shown\n"
-        "                            anyway when standard error is a terminal)\n"
-        "  --trace FILE              the line trace: every byte to and from the printer,\n"
-        "                            a line each, written as it happens\n"
-        "  --help, --version\n"
-        "\n"
-        "Commands:\n"
-        "  ports                     the serial ports the system reports\n"
-        "  status                    open, one status poll, the three values\n"
-        "  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]\n"
-        "                            the automatic adjustment; saves the standard at its start\n"
-        "                            and the two levels on success\n"
-        "  read reflective mark|no-paper\n"
-        "  read transmissive no-paper|paper\n"
-        "                            a single reading at --level L (0..3) --intensity I\n"
-        "                            (0..255), by default the levels saved for that sensor;\n"
-        "                            saves the value and the two levels\n"
-        "  check reflective|transmissive\n"
-        "                            the paper check (saves nothing)\n"
-        "  --profile NAME            (adjust, check) the media profile: its criteria, and its\n"
-        "                            standard and pass limit unless --standard, --max-passes\n"
-        "                            are given (\"Standard\": the standard RBase/TBase holds)\n"
-        "  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME\n"
-        "                            the media profiles of this user (profiles.json in the\n"
-        "                            data folder the window shares)\n"
-        "\n"
-        "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
-        "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
-        "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line\n"
-        "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
-        "could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or\n"
-        "SIGTERM (port closed, nothing half-written). Where several apply, the first of\n"
-        "130, 2, 3, 5, 4, 1, 7, 6 is given.\n"
-        "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" and\n"
-        "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
-        "message).\n");
+               "tarvello-cli",
+               "Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]\n"
+               "Adjusts, reads and checks the media sensors of a label printer over RS-232, for\n"
+               "production lines and scripts. One process works on one port.\n"
+               "\n"
+               "The printer:\n"
+               "  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)\n"
+               "  --simulate                the built-in virtual printer instead\n"
+               "  --dirty PERCENT, --stock standard|faint-mark|clear   with --simulate: dirt on "
+               "its\n"
+               "                            sensors (0..100), its media stock\n"
+               "  --baud 4800|9600|19200|38400|57600   (default 38400)\n"
+               "  --data-bits 8|7           (default 8)\n"
+               "  --stop-bits 1|2           (default 1)\n"
+               "  --parity none|odd|even    (default none)\n"
+               "  --handshake hardware|software   (default hardware, the window's first item)\n"
+               "  --supply 2.5|3.3|5.0      the sensor supply in volts (default: "
+               "BaseVoltage/Voltage\n"
+               "                            of the parameter file, \"2.5\" or \"3.3\", else 5.0)\n"
+               "Files and output:\n"
+               "  --ini PATH                the parameter file (default: parameterset.ini in the\n"
+               "                            working directory)\n"
+               "  --json                    one JSON object on standard output instead of text\n"
+               "  --verbose                 progress of an adjustment on standard error (shown\n"
+               "                            anyway when standard error is a terminal)\n"
+               "  --trace FILE              the line trace: every byte to and from the printer,\n"
+               "                            a line each, written as it happens\n"
+               "  --help, --version\n"
+               "\n"
+               "Commands:\n"
+               "  ports                     the serial ports the system reports\n"
+               "  status                    open, one status poll, the three values\n"
+               "  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]\n"
+               "                            the automatic adjustment; saves the standard at its "
+               "start\n"
+               "                            and the two levels on success\n"
+               "  read reflective mark|no-paper\n"
+               "  read transmissive no-paper|paper\n"
+               "                            a single reading at --level L (0..3) --intensity I\n"
+               "                            (0..255), by default the levels saved for that "
+               "sensor;\n"
+               "                            saves the value and the two levels\n"
+               "  check reflective|transmissive\n"
+               "                            the paper check (saves nothing)\n"
+               "  --profile NAME            (adjust, check) the media profile: its criteria, and "
+               "its\n"
+               "                            standard and pass limit unless --standard, "
+               "--max-passes\n"
+               "                            are given (\"Standard\": the standard RBase/TBase "
+               "holds)\n"
+               "  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | "
+               "delete NAME\n"
+               "                            the media profiles of this user (profiles.json in the\n"
+               "                            data folder the window shares)\n"
+               "\n"
+               "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
+               "status values); 2 usage error; 3 the port could not be opened or the printer "
+               "refused\n"
+               "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the "
+               "line\n"
+               "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
+               "could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or\n"
+               "SIGTERM (port closed, nothing half-written). Where several apply, the first of\n"
+               "130, 2, 3, 5, 4, 1, 7, 6 is given.\n"
+               "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" "
+               "and\n"
+               "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
+               "message).\n") +
+           JsonKeysText();
 }
 
 struct Parsed {
@@ -397,6 +426,31 @@ QString CommandName(Command command) {
     static const char* const names[] = {"ports", "status",   "adjust", "read",
                                         "check", "profiles", "records"};
     return QString::fromLatin1(names[static_cast<int>(command)]);
+}
+
+QStringList CommandKeys(Command command, Sensor sensor) {
+    const QStringList record{"record_id", "record_stored"};
+    const QStringList verdict{"profile", "verdict", "complete", "criteria"};
+    switch (command) {
+    case Command::Ports:
+        return {"ports"};
+    case Command::Status:
+        return {"presence", "micro_switch", "ribbon"};
+    case Command::Adjust:
+        return QStringList{"standard", "level",  "level_code", "intensity",
+                           "volts",    "passes", "history"} +
+               verdict + record;
+    case Command::Read:
+        return QStringList{"what", "level_code", "intensity", "volts"} + record;
+    case Command::Profiles:
+    case Command::Records:
+        return {"action"};
+    case Command::Check:
+        break;
+    }
+    if (sensor == Sensor::Reflective)
+        return QStringList{"mark_volts", "diff_volts", "paper_volts", "wait_ms"} + verdict + record;
+    return QStringList{"liner_volts", "diff_volts", "no_paper_volts", "wait_ms"} + verdict + record;
 }
 
 QString ReadWhatName(ReadWhat what) {

@@ -110,5 +110,8 @@ ParseOutcome ParseCommandLine(const QStringList& arguments);
 QString SensorName(Sensor sensor);
 QString CommandName(Command command);
 QString ReadWhatName(ReadWhat what);
+// The command's own JSON keys for the sensor, printed on every run of it (null where the work
+// did not get that far), besides the keys every command has.
+QStringList CommandKeys(Command command, Sensor sensor);
 
 } // namespace tarvello::cli

@@ -5,13 +5,18 @@
 #include <atomic>
 #include <csignal>
 
+#include "cli/CliCommands.h"
 #include "device/SerialPort.h"
+#include "device/Sleep.h"
 #include "device/StatusMonitor.h"
 #include "sensor/PortOpenSequence.h"
 #include "sim/VirtualPrinter.h"
 
 #ifndef _WIN32
 #include <signal.h>
+#include <unistd.h>
+#else
+#include <stdlib.h>
 #endif
 
 namespace tarvello::cli {
@@ -21,8 +26,11 @@ namespace {
 std::atomic<bool> s_stop{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
+// The first signal asks the work to stop (its waits end within 20 ms, the port is closed with
+// its own wait); a second one ends the process at once.
 extern "C" void OnStopSignal(int) {
-    s_stop.store(true);
+    if (s_stop.exchange(true))
+        _exit(kExitStopped);
 }
 
 // The index of the device among the port names: one of the eight standard ports, or a further
@@ -82,6 +90,7 @@ QString OpenFailure(const PortOpenResult& result, const QString& device) {
 } // namespace
 
 void InstallStopSignals() {
+    tarvello::SetWaitStopTest(&StopRequested);
 #ifdef _WIN32
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
@@ -130,7 +139,10 @@ bool PrinterSession::Open(const CliRequest& request, DisplaySink* sink, CliRepor
         return true;
     // A failed write leaves the port open (the page's close button would close it).
     Close();
-    report.Fail(kExitNoPrinter, OpenFailure(result, name));
+    if (StopRequested())
+        ReportStopped(report); // the handshake's wait was cut short by the signal
+    else
+        report.Fail(kExitNoPrinter, OpenFailure(result, name));
     return false;
 }
 

@@ -1,8 +1,9 @@
 // One run's printer: the virtual printer of --simulate or the device of --port, opened with the
 // port page's open sequence and closed as the port page closes it; and the stop signals.
 //
-// SIGINT and SIGTERM only set a flag; the main thread looks at it between the steps of a
-// command, asks a running adjustment to stop, saves nothing more and closes the port.
+// SIGINT and SIGTERM set a flag; every wait of the work ends within 20 ms of it, the main thread
+// asks a running adjustment to stop, saves nothing more and closes the port with the close's own
+// fixed wait. A second signal ends the process at once.
 #pragma once
 
 #include <memory>

@@ -162,6 +162,13 @@ std::string FormatVolts(double v) {
     return s;
 }
 
+std::string ShownValue(double v) {
+    // "%.6g" without the process locale (to_chars' general form is printf's in the C locale).
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, v, std::chars_format::general, 6);
+    return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0");
+}
+
 double RoundVolts(double v) {
     const std::string text = FormatVolts(v);
     const char* begin = text.c_str();

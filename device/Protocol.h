@@ -53,6 +53,9 @@ std::optional<int> ParseDecimalReading(const uint8_t* data, size_t n);
 // first. Fewer than four bytes or any other byte among them give no value.
 std::optional<int> ParseFourHex(const uint8_t* data, size_t n);
 
+// A value as the pages' edits and the saved readings show it: up to six significant digits
+// ("%.6g", e.g. 2.4902, 0.5, 1e-07).
+std::string ShownValue(double v);
 // Rounds to four decimals the way the tool shows volts: formatted "%6.4f" and read back.
 double RoundVolts(double v);
 // n / 255.0 * supply, rounded to four decimals, held as float.

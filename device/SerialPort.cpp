@@ -42,6 +42,9 @@ std::mutex& LineLock() {
 
 std::atomic<LineBackend*> s_backend{nullptr};
 std::atomic<PortOpenError> s_lastOpenError{PortOpenError::kNone};
+// The platform refused a read or the clearing of the line's errors on the open handle: the
+// device went away (unplugged adapter, hung-up line). Cleared by the next successful open.
+std::atomic<bool> s_lineGone{false};
 
 std::mutex& ExtraPortsLock() {
     static std::mutex lock;
@@ -150,10 +153,12 @@ int ReadOnceAs(TraceDirection direction, void* buffer, size_t capacity, uint32_t
     }
     const long got = CurrentLineBackend().Read(handle, static_cast<uint8_t*>(buffer),
                                                std::min(kMaxRead, capacity));
-    if (got >= 0) {
-        count = static_cast<uint32_t>(got);
-        TraceLine(direction, buffer, count);
+    if (got < 0) {
+        s_lineGone.store(true); // a silent printer reads 0 bytes; a refused read is a lost line
+        return 1;
     }
+    count = static_cast<uint32_t>(got);
+    TraceLine(direction, buffer, count);
     return 0;
 }
 
@@ -167,6 +172,10 @@ int ReadAttemptAs(TraceDirection direction, void* buffer, size_t capacity, uint3
 }
 
 } // namespace
+
+bool LineGone() {
+    return s_lineGone.load();
+}
 
 PortOpenError LastOpenError() {
     return s_lastOpenError.load();
@@ -238,13 +247,14 @@ int OpenPort(PortSettings settings) {
     backend.Purge(handle);
     g_hCom.store(handle);
     g_bPortOpen.store(true);
+    s_lineGone.store(false);
     s_lastOpenError.store(PortOpenError::kNone);
     return 0;
 }
 
 void ClosePort() {
     g_bPortOpen.store(false);
-    tarvello::Sleep(kCloseWaitMs); // lets the monitor notice the flag; the lock is not held
+    tarvello::SleepWhole(kCloseWaitMs); // lets the monitor notice the flag; the lock is not held
     CloseCurrentHandle();
 }
 

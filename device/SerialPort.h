@@ -30,18 +30,23 @@ void ClosePort();
 // within 2000 * n + 500 ms its output is discarded and the write is short. 1 when the port is
 // closed (also between chunks and while one waits) or fewer bytes went out.
 int WritePort(const void* data, size_t length);
+// True once the platform refused a read on the open port (the device went away: a pulled
+// adapter, a line that hung up); false again after the next successful OpenPort. A printer
+// that is silent but still there never sets it.
+bool LineGone();
 // Up to 10 polls 50 ms apart; stops at the first poll that yields bytes. Never stores more
-// than min(255, capacity) bytes. 1 only when the port is closed; count is set by a
+// than min(255, capacity) bytes. 1 when the port is closed or the line went away; count is set by a
 // successful read (callers zero it first).
 int ReadPort(void* buffer, size_t capacity, uint32_t& count);
-// One reply attempt, the step that ReadPort repeats: 1 when the port is closed; otherwise clear
+// One reply attempt, the step that ReadPort repeats: 1 when the port is closed or the line went
+// away (LineGone); otherwise clear
 // the line errors, wait waitMs, read once up to min(255, capacity) bytes (a successful read sets
 // count) and return 0. The adjustment workers make their 200 ms attempts with it.
 int ReadAttempt(void* buffer, size_t capacity, uint32_t& count, unsigned waitMs);
 // Clears the line's error state. 1 when the port is closed.
 int ClearLineErrors();
-// One read without waiting of at most min(255, capacity) bytes. 1 when the port is closed;
-// count is set only when the platform accepts the read.
+// One read without waiting of at most min(255, capacity) bytes. 1 when the port is closed or
+// the platform refuses the read (the line went away: LineGone); count is set otherwise.
 int ReadOnce(void* buffer, size_t capacity, uint32_t& count);
 // Reads and discards input until a pass finds the driver's input queue empty. When given,
 // stopRequested is asked before every pass and ends the purge when it returns true (a printer

@@ -248,9 +248,14 @@ class PosixLine : public LineBackend {
             return 0;
         }
         for (;;) {
-            const ssize_t n = ::read(static_cast<int>(handle), buffer, maxBytes);
-            if (n >= 0) {
+            const int fd = static_cast<int>(handle);
+            const ssize_t n = ::read(fd, buffer, maxBytes);
+            if (n > 0) {
                 return static_cast<long>(n);
+            }
+            if (n == 0) {
+                // Nothing, or end of file: only a hang-up reported by poll tells them apart.
+                return HungUp(fd) ? -1 : 0;
             }
             if (errno == EINTR) {
                 continue;
@@ -258,8 +263,19 @@ class PosixLine : public LineBackend {
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
                 return 0; // nothing has arrived
             }
-            return -1;
+            return -1; // EIO, ENXIO: the device went away
         }
+    }
+
+    // True when poll reports the line hung up or in error.
+    static bool HungUp(int fd) {
+        pollfd p{fd, POLLIN, 0};
+        while (::poll(&p, 1, 0) < 0) {
+            if (errno != EINTR) {
+                return true;
+            }
+        }
+        return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     }
 
     bool ClearErrors(PortHandle handle, size_t* queued) override {

@@ -106,9 +106,3 @@ void StopTraceFile() {
     std::fclose(writer.file);
     writer.file = nullptr;
 }
-
-bool TraceFileActive() {
-    Writer& writer = TheWriter();
-    std::lock_guard<std::mutex> guard(writer.mutex);
-    return writer.file != nullptr;
-}

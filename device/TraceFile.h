@@ -15,5 +15,3 @@ bool StartTraceFile(const std::string& path, std::string* error);
 // Writes what the ring holds that the writer has not yet written, ends the writer and closes
 // the file. The line trace stays on. Harmless when no trace file is being written.
 void StopTraceFile();
-// True between a successful StartTraceFile and StopTraceFile.
-bool TraceFileActive();

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "device/PortState.h"
+#include "device/Protocol.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
 #include "pages/VerdictLine.h"
@@ -130,7 +131,8 @@ bool CSensorPage::UpdateData(bool bSaveAndValidate) {
             if (f.intValue)
                 edit->setText(QString::number(*f.intValue));
             else
-                edit->setText(QString::asprintf("%.6g", static_cast<double>(*f.floatValue)));
+                edit->setText(
+                    QString::fromStdString(ShownValue(static_cast<double>(*f.floatValue))));
         }
         return true;
     }

@@ -96,8 +96,11 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     if (!line.Send(BuildCheckFrame())) {
         return PaperCheckEnd::PortFailed;
     }
-    PurgeInput();
+    PurgeInput(&tarvello::WaitsStopped);
     tarvello::Sleep(static_cast<unsigned>(*wait));
+    if (tarvello::WaitsStopped()) {
+        return PaperCheckEnd::Stopped; // the program is ending: no further frame
+    }
 
     int value = 0;
     PaperCheckEnd end = AskValue(line, "14", value);
@@ -111,8 +114,11 @@ PaperCheckEnd RunCheck(const SensorParams& params, float supply, PaperCheckSink&
     NoteSensorSample(params.sensor, SampleOrigin::kCheckFirst, params.checkFirst, first);
     sink.FirstSample(first);
 
-    PurgeInput();
+    PurgeInput(&tarvello::WaitsStopped);
     tarvello::Sleep(kBeforeSecondSampleWaitMs);
+    if (tarvello::WaitsStopped()) {
+        return PaperCheckEnd::Stopped;
+    }
     end = AskValue(line, "13", value);
     if (end != PaperCheckEnd::Completed) {
         return end;

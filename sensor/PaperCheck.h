@@ -40,6 +40,7 @@ enum class PaperCheckEnd {
     PortFailed,  // a write failed or the port closed during a read
     BadValue,    // a reply was not four hexadecimal digits (or did not come)
     BadWait,     // the printer's values give no usable check wait; STX "JC" was not sent
+    Stopped,     // the program's stop test (SetWaitStopTest) answered true during a wait
 };
 
 // Runs the check. Does nothing when the port is not open. Otherwise asks a running adjustment

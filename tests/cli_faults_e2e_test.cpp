@@ -3,7 +3,9 @@
 // signal, and several runs at once on several printers.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QThread>
 
 #include <csignal>
 
@@ -47,13 +49,16 @@ TEST(CliFaults, EachFaultOfThePrinterEndsWithItsExitCode) {
          4,
          "did not reach 4.9000 V to 5.0000 V within 3 passes",
          base},
-        // The line hangs up after the third adjustment frame: the next frame's write fails.
+        // The line hangs up after the third adjustment frame: the wait for its reply sees it.
         {{"--hangup-after", "5"},
          {"adjust", "reflective", "--standard", "5.0"},
          5,
-         "could not be written after 3 passes",
+         "went away after 2 passes",
          base},
         {{"--reflective-reading", "0"}, {"read", "reflective", "mark"}, 1, "gave no reading", base},
+        // A printer that hangs up while its reply is awaited is a lost line, not a silent one.
+        {{"--hangup-after", "3"}, {"read", "reflective", "mark"}, 5, "line went away", base},
+        {{"--hangup-after", "4"}, {"check", "reflective"}, 5, "line went away", base},
         {{"--ke", "0e=0"}, {"check", "reflective"}, 1, "no usable check wait", base},
         // A parameter file that cannot be saved is not reported as success.
         {{},
@@ -74,7 +79,7 @@ TEST(CliFaults, EachFaultOfThePrinterEndsWithItsExitCode) {
             << run.json["error"].toString().toStdString();
         EXPECT_TRUE(run.err.contains(c.error));
         EXPECT_EQ(folder.Ini(), c.ini);
-        if (c.exitCode == 4 || c.exitCode == 5) {
+        if (c.command[0] == "adjust" && (c.exitCode == 4 || c.exitCode == 5)) {
             // No levels were found; every reading is in the history.
             EXPECT_EQ(run.json["level"], QJsonValue());
             EXPECT_EQ(run.json["history"].toArray().size(), c.exitCode == 4 ? 3 : 2);
@@ -98,6 +103,17 @@ TEST(CliFaults, ASignalStopsARunCleanly) {
     EXPECT_EQ(folder.Ini(), "[TVoltage]\r\nTBase=5.0\r\n");
     // The port was closed: the next run opens it.
     EXPECT_EQ(folder.Run({"--port", printer.Device(), "status"}).exitCode, 0);
+
+    // A paper check in its minute-long wait ends at the signal, not after the minute.
+    PrinterProcess slow({"--ke", "02=1190", "--ke", "0e=1"});
+    QElapsedTimer clock;
+    clock.start();
+    run = folder.Start({"--port", slow.Device(), "--json", "check", "reflective"});
+    QThread::msleep(2500); // past the open and the check's first frames
+    ::kill(static_cast<pid_t>(run->processId()), SIGTERM);
+    const CliRun check = CliFolder::Finish(*run);
+    EXPECT_EQ(check.exitCode, 130) << check.err.toStdString();
+    EXPECT_LT(clock.elapsed(), 20000);
 }
 
 TEST(CliFaults, SeveralRunsAtOnceOnSeveralPortsEachHoldingItsOwn) {

@@ -154,6 +154,10 @@ TEST(DeviceVolts, ConversionAndRounding) {
     EXPECT_FLOAT_EQ(InvertedVoltsFromReading(0, 5.0f), 5.0f);
     EXPECT_FLOAT_EQ(InvertedVoltsFromReading(127, 5.0f), 2.5098f);
     EXPECT_DOUBLE_EQ(RoundVolts(1.23456), 1.2346);
+    // Shown values: six significant digits at most, no trailing zeros.
+    EXPECT_EQ(ShownValue(static_cast<double>(2.4902f)), "2.4902");
+    EXPECT_EQ(ShownValue(1e-7), "1e-07");
+    EXPECT_EQ(ShownValue(123456789.0), "1.23457e+08");
     EXPECT_DOUBLE_EQ(RoundVolts(-0.00004), 0.0);
     EXPECT_EQ(FormatVolts(2.50980392), "2.5098");
     EXPECT_EQ(FormatVolts(0.0), "0.0000");
@@ -176,6 +180,7 @@ TEST(DeviceVolts, DecimalPointWhateverTheLocale) {
     }
     EXPECT_EQ(FormatVolts(2.50980392), "2.5098");
     EXPECT_DOUBLE_EQ(RoundVolts(2.50980392), 2.5098);
+    EXPECT_EQ(ShownValue(2.5), "2.5"); // the saved readings and the pages' edits
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 

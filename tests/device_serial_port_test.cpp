@@ -205,15 +205,21 @@ TEST_F(SerialPortTest, SmallBufferNeverGetsMoreThanItsCapacity) {
     EXPECT_EQ(count, 255u);
 }
 
-TEST_F(SerialPortTest, RejectedReadsCountAsAttemptsAndKeepTheCount) {
+// A read the platform refuses is a line that went away (a pulled adapter), not a silent
+// printer: the wait ends at once and the line is marked gone until the next open.
+TEST_F(SerialPortTest, ARejectedReadEndsTheWaitAsALostLineAndKeepsTheCount) {
     OpenLine();
+    EXPECT_FALSE(LineGone());
     line.SetFailingReads(10);
     line.Arrive("7/");
     uint8_t buffer[255] = {};
     uint32_t count = 0;
-    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 0);
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 1);
     EXPECT_EQ(count, 0u);
-    EXPECT_EQ(line.Sleeps().size(), 10u);
+    EXPECT_EQ(line.Sleeps().size(), 1u);
+    EXPECT_TRUE(LineGone());
+    OpenLine();
+    EXPECT_FALSE(LineGone());
 }
 
 TEST_F(SerialPortTest, PurgeWhilePrinterKeepsSendingEndsOnlyOnAnEmptyQueue) {
