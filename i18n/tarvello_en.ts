@@ -1400,5 +1400,23 @@ message).
         <source>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</source>
         <translation>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</translation>
     </message>
+    <message>
+        <source>The printer&apos;s line went away during the reading.</source>
+        <translation>The printer&apos;s line went away during the reading.</translation>
+    </message>
+    <message>
+        <source>The printer&apos;s line went away during the paper check.</source>
+        <translation>The printer&apos;s line went away during the paper check.</translation>
+    </message>
+    <message>
+        <source>
+JSON keys (--json), on every run, null where the work did not get that far:
+  every command: command sensor ok exit_code port supply error
+</source>
+        <translation>
+JSON keys (--json), on every run, null where the work did not get that far:
+  every command: command sensor ok exit_code port supply error
+</translation>
+    </message>
 </context>
 </TS>

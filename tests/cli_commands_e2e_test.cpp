@@ -199,7 +199,8 @@ TEST(CliCommands, BadInputIsRefusedBeforeThePortIsTouched) {
     expected.insert("supply", QJsonValue());
     // The command's own keys are there too, null: a script reading .level meets no missing key.
     for (const char* key :
-         {"standard", "level", "level_code", "intensity", "volts", "passes", "history"})
+         {"standard", "level", "level_code", "intensity", "volts", "passes", "history", "profile",
+          "verdict", "complete", "criteria", "record_id", "record_stored"})
         expected.insert(key, QJsonValue());
     ExpectJson(json.json, expected);
     EXPECT_TRUE(json.json["error"].toString().contains("not a number from 0.0 to 5.0"));
