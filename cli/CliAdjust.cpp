@@ -13,6 +13,7 @@
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
+#include "sensor/GuidedSteps.h"
 #include "store/IniFile.h"
 
 #ifdef _WIN32
@@ -229,11 +230,19 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     PrinterSession session;
     if (!session.Open(request, nullptr, report))
         return;
+    AdjustOnOpenPort(request, ini, report);
+    session.Close();
+}
+
+void AdjustOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    const auto shown = [](float volts) {
+        return QString::asprintf("%.6g", static_cast<double>(volts)).toDouble();
+    };
     if (StopRequested()) {
-        session.Close();
         ReportStopped(report);
         return;
     }
+    PlaceMedia(request.sensor, LoadedStock(request.sensor));
     // As the page's start: the standard saved as typed and read back as the target, level 3,
     // intensity 0. A standard that could not be saved is still the target (the run reports it).
     ini.ClearSaveError();
@@ -242,7 +251,6 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     report.fields.insert("standard", shown(target));
     AdjustWatch watch(request.maxPasses);
     if (!StartAdjustment(request.sensor, [&watch] { watch.OnReading(); })) {
-        session.Close();
         report.Fail(kExitLineFailed, QCoreApplication::translate(
                                          "tarvello-cli", "The adjustment could not be started."));
         return;
@@ -252,7 +260,6 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     report.fields.insert("history", HistoryOf(watch.Readings()));
     // The levels are saved before the close, so a signal during its second changes nothing.
     ReportEnd(request, ini, target, report);
-    session.Close();
 }
 
 } // namespace tarvello::cli

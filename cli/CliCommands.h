@@ -19,6 +19,13 @@ void RunStatus(const CliRequest& request, CliReport& report);
 void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report);
 void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report);
 void RunCheck(const CliRequest& request, CliReport& report);
+void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report);
+
+// The work of adjust, read and check once the port is open (the calibrate command runs them in
+// turn on one opening): the same exchanges, saves and report keys.
+void AdjustOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report);
+void ReadOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report);
+void CheckOnOpenPort(const CliRequest& request, CliReport& report);
 
 // The sentence of a run stopped by a signal, with its exit code.
 void ReportStopped(CliReport& report);

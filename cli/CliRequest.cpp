@@ -50,13 +50,24 @@ QString HelpText() {
         "                            saves the value and the two levels\n"
         "  check reflective|transmissive\n"
         "                            the paper check (saves nothing)\n"
+        "  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]\n"
+        "            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]\n"
+        "            [--steps adjust,mark,no-paper,paper,check] [--yes]\n"
+        "                            the guided calibration: each sensor's steps in turn on\n"
+        "                            one opening, each saving as adjust and read save; asks\n"
+        "                            on the terminal before each change of media. The\n"
+        "                            standards default to RBase/TBase of the parameter file.\n"
+        "                            --yes (a fixture with the media in place): only the\n"
+        "                            steps that need no change, by default adjust and check\n"
+        "                            (--operator defaults to the login name)"
         "\n"
         "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
         "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
         "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line\n"
         "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
         "could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing\n"
-        "half-written).\n");
+        "half-written). Where several apply (calibrate), the first in this order counts:\n"
+        "130, 2, 3, 5, 4, 1, 6.\n");
 }
 
 struct Parsed {
@@ -88,6 +99,10 @@ struct Parsed {
               &version}) {
             parser.addOption(*o);
         }
+        for (const QString& name : CalibrateValueOptions())
+            parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("VALUE")));
+        for (const QString& name : CalibrateFlagOptions())
+            parser.addOption(QCommandLineOption(name));
     }
 };
 
@@ -147,12 +162,17 @@ QString TakeLineSettings(Parsed& p, CliRequest& r) {
 QString TakeCommand(const QStringList& args, CliRequest& r) {
     if (args.isEmpty())
         return QCoreApplication::translate(
-            "tarvello-cli", "No command given (ports, status, adjust, read or check).");
+            "tarvello-cli", "No command given (ports, status, adjust, read, check or calibrate).");
     const QString& name = args[0];
+    if (name == QLatin1String("calibrate")) {
+        r.command = Command::Calibrate;
+        return TakeCalibrateArguments(args, r);
+    }
     const int command = IndexOf(name, {"ports", "status", "adjust", "read", "check"});
     if (command < 0)
         return QCoreApplication::translate(
-                   "tarvello-cli", "Unknown command \"%1\" (ports, status, adjust, read or check).")
+                   "tarvello-cli",
+                   "Unknown command \"%1\" (ports, status, adjust, read, check or calibrate).")
             .arg(name);
     r.command = static_cast<Command>(command);
     const int wanted = r.command == Command::Read ? 3 : r.NeedsSensor() ? 2 : 1;
@@ -294,6 +314,8 @@ ParseOutcome ParseCommandLine(const QStringList& arguments) {
     if (error.isEmpty())
         error = TakeCommandOptions(p, r);
     if (error.isEmpty())
+        error = TakeCalibrateOptions(p.parser, r);
+    if (error.isEmpty())
         error = TakePrinter(p, r);
     if (error.isEmpty())
         error = TakeLineSettings(p, r);
@@ -314,7 +336,7 @@ QString SensorName(Sensor sensor) {
 }
 
 QString CommandName(Command command) {
-    static const char* const names[] = {"ports", "status", "adjust", "read", "check"};
+    static const char* const names[] = {"ports", "status", "adjust", "read", "check", "calibrate"};
     return QString::fromLatin1(names[static_cast<int>(command)]);
 }
 

@@ -7,6 +7,7 @@
 
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
+#include "sensor/GuidedSteps.h"
 #include "sensor/PortOpenSequence.h"
 #include "sim/VirtualPrinter.h"
 
@@ -118,6 +119,18 @@ bool PrinterSession::Open(const CliRequest& request, DisplaySink* sink, CliRepor
             return false;
         }
         device = m_printer->DevicePath();
+        // What each step and command asks for lies under the sensor at once.
+        tarvello::sim::VirtualPrinter* printer = m_printer.get();
+        SetMediaPlacer([printer](Sensor sensor, GuidedMedia media) {
+            using tarvello::sim::Media;
+            const Media under = media == GuidedMedia::Mark         ? Media::Mark
+                                : media == GuidedMedia::NoPaper    ? Media::NoPaper
+                                : media == GuidedMedia::LabelStock ? Media::Liner
+                                                                   : Media::Paper;
+            printer->SetMedia(sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
+                                                           : tarvello::sim::Sensor::Transmissive,
+                              under);
+        });
     }
     const QString name = QString::fromStdString(device);
     report.port = name;
@@ -137,6 +150,7 @@ void PrinterSession::Close() {
         ClosePort();
     WaitStatusMonitorEnd();
     if (m_printer) {
+        SetMediaPlacer(nullptr);
         m_printer->Stop();
         m_printer.reset();
     }
