@@ -19,7 +19,6 @@
 #include <io.h>
 #else
 #include <poll.h>
-#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -55,16 +54,6 @@ QString TakeCalibrateArguments(const QStringList& args, CliRequest& r) {
 
 namespace {
 
-QString LoginName() {
-#ifndef _WIN32
-    if (const passwd* entry = getpwuid(getuid()))
-        return QString::fromLocal8Bit(entry->pw_name);
-    return qEnvironmentVariable("USER");
-#else
-    return qEnvironmentVariable("USERNAME");
-#endif
-}
-
 // --printer-id and --operator: required (the operator defaults to the login name), never empty
 // and free of control characters.
 QString TakeWho(const QCommandLineParser& parser, CliRequest& r) {
@@ -78,7 +67,7 @@ QString TakeWho(const QCommandLineParser& parser, CliRequest& r) {
             "tarvello-cli", "--printer-id must not be empty or blank or hold control characters.");
     r.operatorName = parser.isSet(QStringLiteral("operator"))
                          ? parser.value(QStringLiteral("operator"))
-                         : LoginName();
+                         : QString::fromLocal8Bit(LoginName().c_str());
     if (!PrinterIdAcceptable(r.operatorName.toStdString()))
         return QCoreApplication::translate(
             "tarvello-cli", "--operator must not be empty or blank or hold control characters "

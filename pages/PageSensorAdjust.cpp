@@ -15,6 +15,7 @@
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
+#include "sensor/GuidedSteps.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ void CSensorPage::OnAdjustStart() {
     if (!ValidateField(standardEdit))
         return;
     const std::string typed = TextOf(SensorValue::Standard);
+    PlaceMedia(m_desc.params.sensor, LoadedStock(m_desc.params.sensor)); // the virtual printer's
     if (IsAdjustmentRunning()) {
         // An earlier worker is finishing its last pass (at most about 2.1 s): wait for it off
         // the UI thread, then start.

@@ -12,6 +12,7 @@
 #include "device/PortState.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
+#include "sensor/GuidedSteps.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
 
@@ -31,17 +32,21 @@ void CSensorPage::OnSingleReading(int reading) {
     float* member = Member(what.measures);
     const bool wasAdjusting = m_bAdjusting;
     auto value = std::make_shared<std::optional<float>>();
+    auto end = std::make_shared<ReadingEnd>(ReadingEnd::kReading);
+    PlaceMedia(sensor, MediaOfReading(sensor, reading)); // what the virtual printer measures
     tarvello::ui::RunInBackground(
         this, InputBlock(),
-        [value, sensor, comboIndex, intensityText, supply] {
+        [value, end, sensor, comboIndex, intensityText, supply] {
             // Stops a running adjustment first, then suspends the monitor for the exchange.
-            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply);
+            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply, end.get());
         },
-        [this, value, wasAdjusting, member, what] {
+        [this, value, end, wasAdjusting, member, what, reading] {
             if (wasAdjusting)
                 ShowIdleState();
-            if (!value->has_value())
+            if (!value->has_value()) {
+                emit readingEnded(reading, static_cast<int>(*end));
                 return; // no reading: member, display and file stay as they were
+            }
             *member = **value;
             ShowReadingButtons(true);
             UpdateData(false);
@@ -51,6 +56,7 @@ void CSensorPage::OnSingleReading(int reading) {
                 m_ini, m_desc.params, what, [this](SensorValue from) { return TextOf(from); },
                 m_cbSensitivity->currentIndex(), m_nIntensity);
             tarvello::ui::ReportSaveFailure(this, m_ini);
+            emit readingEnded(reading, static_cast<int>(ReadingEnd::kReading));
         });
 }
 
@@ -62,12 +68,14 @@ class CPageCheckSink : public PaperCheckSink {
     CPageCheckSink(CSensorPage* page, float* first, float* difference, float* derived)
         : m_page(page), m_first(first), m_difference(difference), m_derived(derived) {}
     void FirstSample(float volts) override {
+        first = volts;
         tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
             *first = volts;
             page->UpdateData(false);
         });
     }
-    void SecondSample(float) override {
+    void SecondSample(float volts) override {
+        second = volts;
         tarvello::ui::PostToUi(m_page, [page = m_page] { page->UpdateData(false); });
     }
     void Result(float difference, float derived) override {
@@ -78,6 +86,9 @@ class CPageCheckSink : public PaperCheckSink {
                 page->UpdateData(false);
             });
     }
+
+    // The samples as taken, read once the check's work has ended (0.0: none).
+    float first = 0.0f, second = 0.0f;
 
   private:
     CSensorPage* m_page;
@@ -97,14 +108,17 @@ void CSensorPage::OnCheckPaper() {
     auto sink = std::make_shared<CPageCheckSink>(this, Member(m_desc.params.checkFirst),
                                                  Member(SensorValue::Difference),
                                                  Member(m_desc.params.checkDerived));
+    auto end = std::make_shared<PaperCheckEnd>(PaperCheckEnd::PortNotOpen);
+    PlaceMedia(sensor, LoadedStock(sensor)); // what the virtual printer measures
     tarvello::ui::RunInBackground(
         this, InputBlock(),
-        [sink, sensor, supply] {
+        [sink, end, sensor, supply] {
             // Stops a running adjustment first; nothing is saved.
-            (void)RunPaperCheck(sensor, supply, *sink);
+            *end = RunPaperCheck(sensor, supply, *sink);
         },
-        [this, wasAdjusting] {
+        [this, sink, end, wasAdjusting] {
             if (wasAdjusting)
                 ShowIdleState();
+            emit checkEnded(static_cast<int>(*end), sink->first, sink->second);
         });
 }

@@ -1,6 +1,12 @@
 #include "sensor/GuidedSteps.h"
 
+#include <cstdlib>
 #include <mutex>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #include "sensor/AdjustWorker.h"
 
@@ -156,4 +162,15 @@ bool ReloadSettled(Sensor sensor, float standard, const std::vector<float>& read
             return false;
     }
     return true;
+}
+
+std::string LoginName() {
+#ifndef _WIN32
+    if (const passwd* entry = getpwuid(getuid()))
+        return entry->pw_name ? entry->pw_name : "";
+    const char* user = std::getenv("USER");
+#else
+    const char* user = std::getenv("USERNAME");
+#endif
+    return user ? user : "";
 }

@@ -75,3 +75,7 @@ void PlaceMedia(Sensor sensor, GuidedMedia media);
 // A printer ID as a person or a barcode scanner types it: not empty or blank, no control
 // character (a scanner's tab or carriage return, an escape sequence). UTF-8.
 bool PrinterIdAcceptable(const std::string& id);
+
+// The login name of the user running the tool (the operator unless changed); "" when the
+// system gives none.
+std::string LoginName();
