@@ -48,6 +48,9 @@ class CGuidedStepPage : public QWizardPage {
     // The step's name and the sentence of what to do, in the window's language.
     static QString StepTitle(const GuidedStepDef& def);
     static QString StepSentence(const GuidedStepDef& def);
+    // Why a reading (a ReadingEnd) or a paper check (a PaperCheckEnd) gave no result.
+    static QString ReadingEndText(int end);
+    static QString CheckEndText(int end);
 
     void initializePage() override;
     void cleanupPage() override; // Back keeps the result
