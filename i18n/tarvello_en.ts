@@ -65,6 +65,336 @@
     </message>
 </context>
 <context>
+    <name>CGuidedCalibration</name>
+    <message>
+        <source>引导校准</source>
+        <translation>Guided calibration</translation>
+    </message>
+    <message>
+        <source>&lt; 上一步(&amp;B)</source>
+        <translation>&lt; &amp;Back</translation>
+    </message>
+    <message>
+        <source>下一步(&amp;N) &gt;</source>
+        <translation>&amp;Next &gt;</translation>
+    </message>
+    <message>
+        <source>完成(&amp;F)</source>
+        <translation>&amp;Finish</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>关闭引导校准？已经完成的步骤保存的值保留在 parameterset.ini 中。</source>
+        <translation>Close the guided calibration? What the finished steps saved stays in parameterset.ini.</translation>
+    </message>
+</context>
+<context>
+    <name>CGuidedFinishPage</name>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>每一步的结果，以及保存到 parameterset.ini 的值。</source>
+        <translation>What each step gave, and the values saved to parameterset.ini.</translation>
+    </message>
+    <message>
+        <source>各步结果</source>
+        <translation>Results of the steps</translation>
+    </message>
+    <message>
+        <source>保存的值</source>
+        <translation>Values saved</translation>
+    </message>
+    <message>
+        <source>要重做的步骤</source>
+        <translation>Step to repeat</translation>
+    </message>
+    <message>
+        <source>重做步骤(&amp;R)</source>
+        <translation>&amp;Repeat step</translation>
+    </message>
+    <message>
+        <source>重做步骤</source>
+        <translation>Repeat step</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: &lt;span style=&quot;color:#b00000&quot;&gt;没有完成 (%2)&lt;/span&gt;</source>
+        <translation>%1: &lt;span style=&quot;color:#b00000&quot;&gt;not done (%2)&lt;/span&gt;</translation>
+    </message>
+    <message>
+        <source>%1: 没有进行</source>
+        <translation>%1: not taken</translation>
+    </message>
+    <message>
+        <source>parameterset.ini 没有改变。</source>
+        <translation>parameterset.ini was not changed.</translation>
+    </message>
+    <message>
+        <source>保存到 parameterset.ini:
+%1</source>
+        <translation>Saved to parameterset.ini:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>CGuidedSetupPage</name>
+    <message>
+        <source>引导校准</source>
+        <translation>Guided calibration</translation>
+    </message>
+    <message>
+        <source>选择介质配置，扫描或输入打印机编号，然后按“下一步”。</source>
+        <translation>Choose the media profile, scan or type the printer ID, then press Next.</translation>
+    </message>
+    <message>
+        <source>介质配置</source>
+        <translation>Media profile</translation>
+    </message>
+    <message>
+        <source>介质配置(&amp;P):</source>
+        <translation>Media &amp;profile:</translation>
+    </message>
+    <message>
+        <source>打印机编号</source>
+        <translation>Printer ID</translation>
+    </message>
+    <message>
+        <source>扫描条码或输入</source>
+        <translation>Scan the barcode or type</translation>
+    </message>
+    <message>
+        <source>打印机编号(&amp;I):</source>
+        <translation>Printer &amp;ID:</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>操作员(&amp;O):</source>
+        <translation>&amp;Operator:</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>%1的电压标准</source>
+        <translation>Voltage standard of the %1</translation>
+    </message>
+    <message>
+        <source>电压标准:</source>
+        <translation>Voltage standard:</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>打印机编号不能为空，也不能含控制字符。</source>
+        <translation>The printer ID must not be empty or hold control characters.</translation>
+    </message>
+    <message>
+        <source>操作员不能为空，也不能含控制字符。</source>
+        <translation>The operator must not be empty or hold control characters.</translation>
+    </message>
+    <message>
+        <source>至少选择一个传感器。</source>
+        <translation>Choose at least one sensor.</translation>
+    </message>
+    <message>
+        <source>%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。</source>
+        <translation>The voltage standard of the %1 must be a number above 0 and up to 5.0.</translation>
+    </message>
+</context>
+<context>
+    <name>CGuidedStepPage</name>
+    <message>
+        <source>传感器下的介质</source>
+        <translation>Media under the sensor</translation>
+    </message>
+    <message>
+        <source>当前读数</source>
+        <translation>Current reading</translation>
+    </message>
+    <message>
+        <source>调节进度</source>
+        <translation>Adjustment progress</translation>
+    </message>
+    <message>
+        <source>调节曲线</source>
+        <translation>Adjustment curve</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>重做此步(&amp;R)</source>
+        <translation>&amp;Repeat step</translation>
+    </message>
+    <message>
+        <source>重做此步</source>
+        <translation>Repeat step</translation>
+    </message>
+    <message>
+        <source>停止(&amp;S)</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>调节没有开始：电压标准无效。</source>
+        <translation>The adjustment did not start: the voltage standard is not valid.</translation>
+    </message>
+    <message>
+        <source>串口未打开。</source>
+        <translation>The port is not open.</translation>
+    </message>
+    <message>
+        <source>等级 %1，光强度 %2，%3（%4 次）</source>
+        <translation>level %1, intensity %2, %3 (%4 passes)</translation>
+    </message>
+    <message>
+        <source>四个等级都试过了，没有达到电压标准：检查介质和传感器。</source>
+        <translation>All four levels were tried without reaching the voltage standard: check the media and the sensor.</translation>
+    </message>
+    <message>
+        <source>样本 %1 和 %2，电压差 %3 V</source>
+        <translation>samples %1 and %2, voltage difference %3 V</translation>
+    </message>
+    <message>
+        <source>正在结束当前的交换…</source>
+        <translation>Ending the exchange in progress…</translation>
+    </message>
+    <message>
+        <source>当前读数: -- (%1)</source>
+        <translation>Current reading: -- (%1)</translation>
+    </message>
+    <message>
+        <source>当前读数: %1</source>
+        <translation>Current reading: %1</translation>
+    </message>
+    <message>
+        <source>纸已放回：%1</source>
+        <translation>Paper back in place: %1</translation>
+    </message>
+    <message>
+        <source>正在进行…</source>
+        <translation>In progress…</translation>
+    </message>
+    <message>
+        <source>此步没有完成: %1</source>
+        <translation>This step was not done: %1</translation>
+    </message>
+    <message>
+        <source>光强度无效 (0..255)，读数未发送。</source>
+        <translation>The intensity is not valid (0..255); no reading was sent.</translation>
+    </message>
+    <message>
+        <source>读数帧无法写出：线路故障。</source>
+        <translation>The reading frame could not be written: the line failed.</translation>
+    </message>
+    <message>
+        <source>打印机没有给出读数。</source>
+        <translation>The printer gave no reading.</translation>
+    </message>
+    <message>
+        <source>纸张校验的帧无法写出或串口已关闭：线路故障。</source>
+        <translation>A frame of the paper check could not be written or the port closed: the line failed.</translation>
+    </message>
+    <message>
+        <source>纸张校验的回复不是四位十六进制数，校验提前结束。</source>
+        <translation>A reply of the paper check was not four hexadecimal digits; the check ended early.</translation>
+    </message>
+    <message>
+        <source>打印机的值给不出可用的校验等待时间，校验没有测量。</source>
+        <translation>The printer&apos;s values give no usable check wait; the check did not measure.</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>自动调节</source>
+        <translation>automatic adjustment</translation>
+    </message>
+    <message>
+        <source>标记读数</source>
+        <translation>mark reading</translation>
+    </message>
+    <message>
+        <source>无纸读数</source>
+        <translation>no-paper reading</translation>
+    </message>
+    <message>
+        <source>有纸读数</source>
+        <translation>paper reading</translation>
+    </message>
+    <message>
+        <source>重新装纸</source>
+        <translation>reload</translation>
+    </message>
+    <message>
+        <source>纸张校验</source>
+        <translation>paper check</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>把一个黑色标记放在传感器下，然后按“下一步”取读数。</source>
+        <translation>Put a black mark under the sensor, then press Next to take the reading.</translation>
+    </message>
+    <message>
+        <source>取出传感器下的所有介质，然后按“下一步”取读数。</source>
+        <translation>Take all media out from under the sensor, then press Next to take the reading.</translation>
+    </message>
+    <message>
+        <source>把一张标签（连同底纸）放在传感器下，然后按“下一步”取读数。</source>
+        <translation>Put a label (on its liner) under the sensor, then press Next to take the reading.</translation>
+    </message>
+    <message>
+        <source>装上标签纸，使传感器下是标签间隙，然后按“下一步”开始调节。</source>
+        <translation>Load the label stock with a gap under the sensor, then press Next to start the adjustment.</translation>
+    </message>
+    <message>
+        <source>装上标签纸，然后按“下一步”开始纸张校验。</source>
+        <translation>Load the label stock, then press Next to start the paper check.</translation>
+    </message>
+    <message>
+        <source>把纸放在传感器下，然后按“下一步”开始调节。</source>
+        <translation>Put paper under the sensor, then press Next to start the adjustment.</translation>
+    </message>
+    <message>
+        <source>把纸重新放回传感器下。读数回到调节的范围内（连续三次）后自动继续。</source>
+        <translation>Put the paper back under the sensor. The flow goes on by itself once the reading is back in the adjustment&apos;s band (three times in a row).</translation>
+    </message>
+    <message>
+        <source>纸放在传感器下，然后按“下一步”开始纸张校验。</source>
+        <translation>With paper under the sensor, press Next to start the paper check.</translation>
+    </message>
+</context>
+<context>
     <name>CurveChart</name>
     <message>
         <source>尚无调整</source>
@@ -231,6 +561,13 @@ Voltage %5 V</translation>
     <message>
         <source>诊断: 线路跟踪 (Ctrl+T) 与调整曲线 (Ctrl+G); 窗口 Ctrl+D</source>
         <translation>Diagnostics: line trace (Ctrl+T) and adjustment curves (Ctrl+G); window Ctrl+D</translation>
+    </message>
+</context>
+<context>
+    <name>GuidedEntry</name>
+    <message>
+        <source>引导校准…</source>
+        <translation>Guided calibration…</translation>
     </message>
 </context>
 <context>
@@ -741,98 +1078,6 @@ Reason: %2</translation>
         <translation>A frame of the paper check could not be written; the line failed.</translation>
     </message>
     <message>
-        <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
-Adjusts, reads and checks the media sensors of a label printer over RS-232, for
-production lines and scripts. One process works on one port.
-
-The printer:
-  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
-  --simulate                the built-in virtual printer instead
-  --baud 4800|9600|19200|38400|57600   (default 38400)
-  --data-bits 8|7           (default 8)
-  --stop-bits 1|2           (default 1)
-  --parity none|odd|even    (default none)
-  --handshake hardware|software   (default hardware, the window&apos;s first item)
-  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
-                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
-Files and output:
-  --ini PATH                the parameter file (default: parameterset.ini in the
-                            working directory)
-  --json                    one JSON object on standard output instead of text
-  --verbose                 progress of an adjustment on standard error (shown
-                            anyway when standard error is a terminal)
-  --trace FILE              the line trace: every byte to and from the printer,
-                            a line each, written as it happens
-  --help, --version
-
-Commands:
-  ports                     the serial ports the system reports
-  status                    open, one status poll, the three values
-  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
-                            the automatic adjustment; saves the standard at its start
-                            and the two levels on success
-  read reflective mark|no-paper
-  read transmissive no-paper|paper
-                            a single reading at --level L (0..3) --intensity I
-                            (0..255), by default the levels saved for that sensor;
-                            saves the value and the two levels
-  check reflective|transmissive
-                            the paper check (saves nothing)
-
-Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
-status values); 2 usage error; 3 the port could not be opened or the printer refused
-the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
-failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
-half-written).
-</source>
-        <translation>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
-Adjusts, reads and checks the media sensors of a label printer over RS-232, for
-production lines and scripts. One process works on one port.
-
-The printer:
-  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
-  --simulate                the built-in virtual printer instead
-  --baud 4800|9600|19200|38400|57600   (default 38400)
-  --data-bits 8|7           (default 8)
-  --stop-bits 1|2           (default 1)
-  --parity none|odd|even    (default none)
-  --handshake hardware|software   (default hardware, the window&apos;s first item)
-  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
-                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
-Files and output:
-  --ini PATH                the parameter file (default: parameterset.ini in the
-                            working directory)
-  --json                    one JSON object on standard output instead of text
-  --verbose                 progress of an adjustment on standard error (shown
-                            anyway when standard error is a terminal)
-  --trace FILE              the line trace: every byte to and from the printer,
-                            a line each, written as it happens
-  --help, --version
-
-Commands:
-  ports                     the serial ports the system reports
-  status                    open, one status poll, the three values
-  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
-                            the automatic adjustment; saves the standard at its start
-                            and the two levels on success
-  read reflective mark|no-paper
-  read transmissive no-paper|paper
-                            a single reading at --level L (0..3) --intensity I
-                            (0..255), by default the levels saved for that sensor;
-                            saves the value and the two levels
-  check reflective|transmissive
-                            the paper check (saves nothing)
-
-Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
-status values); 2 usage error; 3 the port could not be opened or the printer refused
-the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
-failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
-half-written).
-</translation>
-    </message>
-    <message>
         <source>--baud must be one of 4800, 9600, 19200, 38400, 57600.</source>
         <translation>--baud must be one of 4800, 9600, 19200, 38400, 57600.</translation>
     </message>
@@ -855,14 +1100,6 @@ half-written).
     <message>
         <source>--supply must be 2.5, 3.3 or 5.0.</source>
         <translation>--supply must be 2.5, 3.3 or 5.0.</translation>
-    </message>
-    <message>
-        <source>No command given (ports, status, adjust, read or check).</source>
-        <translation>No command given (ports, status, adjust, read or check).</translation>
-    </message>
-    <message>
-        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read or check).</source>
-        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read or check).</translation>
     </message>
     <message>
         <source>read needs a sensor and what to read: read reflective mark|no-paper, read transmissive no-paper|paper.</source>
@@ -975,6 +1212,190 @@ half-written).
     <message>
         <source>(--help lists the commands)</source>
         <translation>(--help lists the commands)</translation>
+    </message>
+    <message>
+        <source>Unknown sensor &quot;%1&quot; (reflective, transmissive or both).</source>
+        <translation>Unknown sensor &quot;%1&quot; (reflective, transmissive or both).</translation>
+    </message>
+    <message>
+        <source>calibrate needs --printer-id ID (the printer&apos;s serial number or asset tag).</source>
+        <translation>calibrate needs --printer-id ID (the printer&apos;s serial number or asset tag).</translation>
+    </message>
+    <message>
+        <source>--printer-id must not be empty or blank or hold control characters.</source>
+        <translation>--printer-id must not be empty or blank or hold control characters.</translation>
+    </message>
+    <message>
+        <source>--operator must not be empty or blank or hold control characters (it defaults to the login name).</source>
+        <translation>--operator must not be empty or blank or hold control characters (it defaults to the login name).</translation>
+    </message>
+    <message>
+        <source>Unknown step &quot;%1&quot; in --steps (adjust, mark, no-paper, paper, check).</source>
+        <translation>Unknown step &quot;%1&quot; in --steps (adjust, mark, no-paper, paper, check).</translation>
+    </message>
+    <message>
+        <source>--yes runs only the steps that need no change of media (adjust, check); &quot;%1&quot; needs one.</source>
+        <translation>--yes runs only the steps that need no change of media (adjust, check); &quot;%1&quot; needs one.</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to calibrate.</source>
+        <translation>--%1 belongs to calibrate.</translation>
+    </message>
+    <message>
+        <source>--%1 &quot;%2&quot; is not a number from 0.0 to 5.0.</source>
+        <translation>--%1 &quot;%2&quot; is not a number from 0.0 to 5.0.</translation>
+    </message>
+    <message>
+        <source>Put a black mark under the %1 sensor</source>
+        <translation>Put a black mark under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Take all media out from under the %1 sensor</source>
+        <translation>Take all media out from under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Put a label under the %1 sensor</source>
+        <translation>Put a label under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Load the label stock with a gap under the %1 sensor</source>
+        <translation>Load the label stock with a gap under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Put the paper back under the %1 sensor</source>
+        <translation>Put the paper back under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>, then press Enter: </source>
+        <translation>, then press Enter: </translation>
+    </message>
+    <message>
+        <source>The %1 sensor has no standard (%2 holds &quot;%3&quot;); give --%1-standard VOLTS.</source>
+        <translation>The %1 sensor has no standard (%2 holds &quot;%3&quot;); give --%1-standard VOLTS.</translation>
+    </message>
+    <message>
+        <source>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</source>
+        <translation>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</translation>
+    </message>
+    <message>
+        <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
+Adjusts, reads and checks the media sensors of a label printer over RS-232, for
+production lines and scripts. One process works on one port.
+
+The printer:
+  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
+  --simulate                the built-in virtual printer instead
+  --baud 4800|9600|19200|38400|57600   (default 38400)
+  --data-bits 8|7           (default 8)
+  --stop-bits 1|2           (default 1)
+  --parity none|odd|even    (default none)
+  --handshake hardware|software   (default hardware, the window&apos;s first item)
+  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
+                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
+Files and output:
+  --ini PATH                the parameter file (default: parameterset.ini in the
+                            working directory)
+  --json                    one JSON object on standard output instead of text
+  --verbose                 progress of an adjustment on standard error (shown
+                            anyway when standard error is a terminal)
+  --trace FILE              the line trace: every byte to and from the printer,
+                            a line each, written as it happens
+  --help, --version
+
+Commands:
+  ports                     the serial ports the system reports
+  status                    open, one status poll, the three values
+  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
+                            the automatic adjustment; saves the standard at its start
+                            and the two levels on success
+  read reflective mark|no-paper
+  read transmissive no-paper|paper
+                            a single reading at --level L (0..3) --intensity I
+                            (0..255), by default the levels saved for that sensor;
+                            saves the value and the two levels
+  check reflective|transmissive
+                            the paper check (saves nothing)
+  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
+            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
+            [--steps adjust,mark,no-paper,paper,check] [--yes]
+                            the guided calibration: each sensor&apos;s steps in turn on
+                            one opening, each saving as adjust and read save; asks
+                            on the terminal before each change of media. The
+                            standards default to RBase/TBase of the parameter file.
+                            --yes (a fixture with the media in place): only the
+                            steps that need no change, by default adjust and check
+                            (--operator defaults to the login name)
+Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
+status values); 2 usage error; 3 the port could not be opened or the printer refused
+the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
+failed during the work (write failed, port gone); 6 done, but the parameter file
+could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
+half-written). Where several apply (calibrate), the first in this order counts:
+130, 2, 3, 5, 4, 1, 6.
+</source>
+        <translation>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
+Adjusts, reads and checks the media sensors of a label printer over RS-232, for
+production lines and scripts. One process works on one port.
+
+The printer:
+  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
+  --simulate                the built-in virtual printer instead
+  --baud 4800|9600|19200|38400|57600   (default 38400)
+  --data-bits 8|7           (default 8)
+  --stop-bits 1|2           (default 1)
+  --parity none|odd|even    (default none)
+  --handshake hardware|software   (default hardware, the window&apos;s first item)
+  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
+                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
+Files and output:
+  --ini PATH                the parameter file (default: parameterset.ini in the
+                            working directory)
+  --json                    one JSON object on standard output instead of text
+  --verbose                 progress of an adjustment on standard error (shown
+                            anyway when standard error is a terminal)
+  --trace FILE              the line trace: every byte to and from the printer,
+                            a line each, written as it happens
+  --help, --version
+
+Commands:
+  ports                     the serial ports the system reports
+  status                    open, one status poll, the three values
+  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
+                            the automatic adjustment; saves the standard at its start
+                            and the two levels on success
+  read reflective mark|no-paper
+  read transmissive no-paper|paper
+                            a single reading at --level L (0..3) --intensity I
+                            (0..255), by default the levels saved for that sensor;
+                            saves the value and the two levels
+  check reflective|transmissive
+                            the paper check (saves nothing)
+  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
+            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
+            [--steps adjust,mark,no-paper,paper,check] [--yes]
+                            the guided calibration: each sensor&apos;s steps in turn on
+                            one opening, each saving as adjust and read save; asks
+                            on the terminal before each change of media. The
+                            standards default to RBase/TBase of the parameter file.
+                            --yes (a fixture with the media in place): only the
+                            steps that need no change, by default adjust and check
+                            (--operator defaults to the login name)
+Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
+status values); 2 usage error; 3 the port could not be opened or the printer refused
+the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
+failed during the work (write failed, port gone); 6 done, but the parameter file
+could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
+half-written). Where several apply (calibrate), the first in this order counts:
+130, 2, 3, 5, 4, 1, 6.
+</translation>
+    </message>
+    <message>
+        <source>No command given (ports, status, adjust, read, check or calibrate).</source>
+        <translation>No command given (ports, status, adjust, read, check or calibrate).</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</source>
+        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</translation>
     </message>
 </context>
 </TS>
