@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -106,6 +107,13 @@ void CGuidedCalibration::OnCurrentIdChanged(int id) {
         else
             step->initializePage();
     }
+    // Enter is Next on every page after the first (whose fields a scanner types into).
+    // (after the wizard has given the page's first control the focus).
+    if (id != kSetupPage)
+        QTimer::singleShot(0, this, [this, id] {
+            if (currentId() == id)
+                button(id == kFinishPage ? QWizard::FinishButton : QWizard::NextButton)->setFocus();
+        });
 }
 
 void CGuidedCalibration::reject() {

@@ -1,5 +1,6 @@
 #include "pages/GuidedStepPage.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -62,6 +63,9 @@ CGuidedStepPage::CGuidedStepPage(const GuidedStepDef& def, CSensorPage* page, QW
     m_btnRepeat->setAccessibleName(tr("重做此步"));
     m_btnStop = new QPushButton(tr("停止(&S)"), this);
     m_btnStop->setAccessibleName(tr("停止"));
+    // Enter stays Next (the wizard's default button) whichever of these has the focus.
+    m_btnRepeat->setAutoDefault(false);
+    m_btnStop->setAutoDefault(false);
     buttons->addWidget(m_btnRepeat);
     buttons->addWidget(m_btnStop);
     buttons->addStretch();
@@ -132,8 +136,9 @@ void CGuidedStepPage::Start() {
     m_state = State::Running;
     m_result.clear();
     ShowState();
-    emit completeChanged();
+    emit completeChanged(); // Next is disabled while the step runs: the keyboard is on Stop
     emit busyChanged();
+    m_btnStop->setFocus();
     if (m_bPolling)
         return; // the live reading's exchange ends first (OnLiveReading starts the step)
     switch (m_def.step) {
@@ -250,7 +255,10 @@ void CGuidedStepPage::Finish(bool ok, const QString& text) {
     ShowState();
     emit completeChanged();
     emit busyChanged();
-    if (ok && m_bAdvance && wizard() && wizard()->currentPage() == this)
+    if (!wizard() || wizard()->currentPage() != this)
+        return;
+    wizard()->button(QWizard::NextButton)->setFocus(); // Enter moves on
+    if (ok && m_bAdvance)
         wizard()->next();
 }
 
