@@ -53,6 +53,7 @@ void CGuidedMediaDrawing::paintEvent(QPaintEvent*) {
         p.setBrush(Qt::white);
         // Labels with a gap under the sensor, or one label under it.
         const int shift = m_media == GuidedMedia::LabelStock ? 40 : 0;
+        p.setClipRect(strip);
         for (int x = cx - 30 + shift - 80 * 3; x < w; x += 80)
             p.drawRoundedRect(QRect(x, strip.top(), 60, strip.height()), 3, 3);
         break;
