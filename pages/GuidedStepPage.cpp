@@ -279,8 +279,13 @@ bool CGuidedStepPage::Stop() {
 }
 
 void CGuidedStepPage::PollLive() {
-    if (!m_bLive || m_bPolling || m_state == State::Running || !g_bPortOpen)
+    if (!m_bLive || m_bPolling || m_state == State::Running)
         return;
+    if (!g_bPortOpen) {
+        m_lblLive->setText(tr("当前读数: -- (%1)")
+                               .arg(ReadingEndText(static_cast<int>(ReadingEnd::kPortNotOpen))));
+        return;
+    }
     const std::string intensity = m_page->IntensityText();
     const int combo = m_page->m_cbSensitivity->currentIndex();
     const float supply = g_fSensorSupply.load();
