@@ -10,6 +10,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/CliVerdict.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
@@ -226,6 +227,7 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
         report.fields.insert(key, QJsonValue(QJsonValue::Null));
     report.fields.insert("passes", 0);
     report.fields.insert("history", QJsonArray());
+    NullVerdict(report);
 
     PrinterSession session;
     if (!session.Open(request, nullptr, report))
@@ -260,6 +262,13 @@ void AdjustOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& repor
     report.fields.insert("history", HistoryOf(watch.Readings()));
     // The levels are saved before the close, so a signal during its second changes nothing.
     ReportEnd(request, ini, target, report);
+    if (report.exitCode != kExitStopped) {
+        verdict::Input input;
+        input.sensor = request.sensor;
+        input.supply = g_fSensorSupply.load();
+        input.adjust = AdjustResultOf(LatestAdjustRun(), report.exitCode, g_fAdjustResult.load());
+        ReportVerdict(input, report);
+    }
 }
 
 } // namespace tarvello::cli

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "cli/CliSession.h"
+#include "cli/CliVerdict.h"
 #include "device/PortState.h"
 #include "device/Protocol.h"
 #include "device/StatusMonitor.h"
@@ -105,6 +106,16 @@ class CheckValues : public PaperCheckSink {
 
 void ReportCheck(const CliRequest& request, const CheckValues& values, PaperCheckEnd end,
                  CliReport& report);
+
+// The check's verdict: the contrast of its two samples and their scale.
+void JudgeCheck(Sensor sensor, const CheckValues& values, CliReport& report) {
+    verdict::Input input;
+    input.sensor = sensor;
+    input.supply = g_fSensorSupply.load();
+    input.check = CheckSamplesOf(sensor, values.first.value_or(0.0f), values.second.value_or(0.0f),
+                                 input.supply);
+    ReportVerdict(input, report);
+}
 
 // --- read --------------------------------------------------------------------------------------
 
@@ -309,6 +320,7 @@ void ReportCheck(const CliRequest& request, const CheckValues& values, PaperChec
     report.fields.insert("diff_volts", VoltsValue(values.difference));
     report.fields.insert(derivedKey, VoltsValue(values.derived));
     report.fields.insert("wait_ms", values.wait ? QJsonValue(*values.wait) : Null());
+    NullVerdict(report);
     if (report.exitCode != kExitDone)
         return; // the open failed
     if (StopRequested()) {
@@ -327,6 +339,7 @@ void ReportCheck(const CliRequest& request, const CheckValues& values, PaperChec
                             .arg(reflective
                                      ? QCoreApplication::translate("tarvello-cli", "paper")
                                      : QCoreApplication::translate("tarvello-cli", "no paper"));
+        JudgeCheck(request.sensor, values, report);
         return;
     case PaperCheckEnd::BadValue:
         report.Fail(kExitNoResult,

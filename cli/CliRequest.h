@@ -26,13 +26,14 @@ enum class ReadWhat { Mark, NoPaper, Paper };
 // The exit codes of the tool.
 enum ExitCode {
     kExitDone = 0,
-    kExitNoResult = 1,   // no reading, a paper check that ended early, no status values
-    kExitUsage = 2,      // the command line was refused; nothing was touched
-    kExitNoPrinter = 3,  // the port could not be opened or the printer refused the handshake
-    kExitNotReached = 4, // the adjustment did not reach the band within --max-passes
-    kExitLineFailed = 5, // a write failed or the port went away during the work
-    kExitNotSaved = 6,   // the work was done but the parameter file could not be saved
-    kExitStopped = 130,  // stopped by SIGINT or SIGTERM
+    kExitNoResult = 1,    // no reading, a paper check that ended early, no status values
+    kExitUsage = 2,       // the command line was refused; nothing was touched
+    kExitNoPrinter = 3,   // the port could not be opened or the printer refused the handshake
+    kExitNotReached = 4,  // the adjustment did not reach the band within --max-passes
+    kExitLineFailed = 5,  // a write failed or the port went away during the work
+    kExitNotSaved = 6,    // the work was done but the parameter file could not be saved
+    kExitVerdictFail = 7, // the work was done and saved, and the verdict is a fail
+    kExitStopped = 130,   // stopped by SIGINT or SIGTERM
 };
 
 struct CliRequest {

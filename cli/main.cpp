@@ -1,6 +1,7 @@
 // tarvello-cli: the sensors' adjustment, readings and paper check from the command line, on the
 // same core as the window, without a display.
 #include <QCoreApplication>
+#include <QTranslator>
 
 #include <cstdio>
 
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvello-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVELLO_VERSION));
+    // The tool speaks English; the texts it shares with the window are Chinese in the source.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/i18n/tarvello_en.qm")))
+        QCoreApplication::installTranslator(&english);
 #ifndef _WIN32
     std::signal(SIGPIPE, SIG_IGN); // a reader that went away gives a failed write, not an end
 #endif

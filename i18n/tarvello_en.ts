@@ -956,6 +956,133 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>VerdictText</name>
+    <message>
+        <source>反射式传感器</source>
+        <translation>the reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>the transmissive sensor</translation>
+    </message>
+    <message>
+        <source>%1：尚未测量，未判定。</source>
+        <translation>%1: not measured yet, not judged.</translation>
+    </message>
+    <message>
+        <source>%1相差 %2 V，不低于 %3 V。</source>
+        <translation>%1 differ by %2 V, at least %3 V.</translation>
+    </message>
+    <message>
+        <source>%1相差 %2 V；此介质至少需要 %3 V：请检查%4是否适合此介质。</source>
+        <translation>%1 differ by %2 V; this media needs at least %3 V: check that %4 is the right one for this media.</translation>
+    </message>
+    <message>
+        <source>未进行自动调整。</source>
+        <translation>No automatic adjustment ran.</translation>
+    </message>
+    <message>
+        <source>自动调整达到了目标范围。</source>
+        <translation>The adjustment reached its band.</translation>
+    </message>
+    <message>
+        <source>自动调整未达到目标范围：请清洁传感器，检查介质是否放在传感器下，或检查标准电压。</source>
+        <translation>The adjustment did not reach its band: clean the sensor, check that the media lies under it, or check the standard.</translation>
+    </message>
+    <message>
+        <source>调整未达到目标范围，余量未判定。</source>
+        <translation>The adjustment did not reach its band; the headroom is not judged.</translation>
+    </message>
+    <message>
+        <source>距光强用尽还有 %1 级。</source>
+        <translation>%1 intensity steps are left before the light runs out.</translation>
+    </message>
+    <message>
+        <source>距光强用尽只剩 %1 级：传感器可能脏污或老化，请清洁后重新校准。</source>
+        <translation>Only %1 intensity steps are left before the light runs out: the sensor may be dirty or failing; clean it and calibrate again.</translation>
+    </message>
+    <message>
+        <source>没有可判定的读数。</source>
+        <translation>No reading to judge.</translation>
+    </message>
+    <message>
+        <source>所有读数都在量程之内。</source>
+        <translation>Every reading lies within the scale.</translation>
+    </message>
+    <message>
+        <source>读数 %1 位于量程的端点或之外：传感器看不到光或已饱和。</source>
+        <translation>The reading %1 lies at or beyond the end of the scale: the sensor is blind or saturated.</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>勉强</source>
+        <translation>Marginal</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>未判定</source>
+        <translation>Not judged</translation>
+    </message>
+    <message>
+        <source>目标范围</source>
+        <translation>Band</translation>
+    </message>
+    <message>
+        <source>光强余量</source>
+        <translation>Headroom</translation>
+    </message>
+    <message>
+        <source>检纸对比度</source>
+        <translation>Paper check contrast</translation>
+    </message>
+    <message>
+        <source>纸与黑标的对比度</source>
+        <translation>Paper against mark</translation>
+    </message>
+    <message>
+        <source>纸与无纸的对比度</source>
+        <translation>Paper against no paper</translation>
+    </message>
+    <message>
+        <source>无纸读数</source>
+        <translation>No-paper reading</translation>
+    </message>
+    <message>
+        <source>量程</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>检纸的两个采样</source>
+        <translation>The paper check&apos;s two samples</translation>
+    </message>
+    <message>
+        <source>黑标与纸</source>
+        <translation>The mark and the paper</translation>
+    </message>
+    <message>
+        <source>纸与无纸</source>
+        <translation>The paper and no paper</translation>
+    </message>
+    <message>
+        <source>黑标读数与无纸读数只差 %1 V：读无纸时介质是否已取出？</source>
+        <translation>The mark and the no-paper readings differ by only %1 V: was the media removed for the no-paper reading?</translation>
+    </message>
+    <message>
+        <source>黑标读数与无纸读数区分清楚。</source>
+        <translation>The mark and the no-paper readings are clearly apart.</translation>
+    </message>
+    <message>
+        <source>黑标或无纸读数尚未测量，未判定。</source>
+        <translation>The mark or the no-paper reading was not taken; not judged.</translation>
+    </message>
+</context>
+<context>
     <name>tarvello-cli</name>
     <message>
         <source>pass %1: level %2, intensity %3, %4 V</source>
