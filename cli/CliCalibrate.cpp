@@ -11,6 +11,9 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/CliVerdict.h"
+#include "sensor/AdjustRun.h"
+#include "sensor/AdjustState.h"
 #include "sensor/TextValidation.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
@@ -139,8 +142,8 @@ namespace {
 
 // The exit codes in the order in which one counts when several apply.
 int ExitRank(int code) {
-    static const int kOrder[] = {kExitStopped,    kExitUsage,    kExitNoPrinter, kExitLineFailed,
-                                 kExitNotReached, kExitNoResult, kExitNotSaved};
+    static const int kOrder[] = {kExitStopped,    kExitUsage,    kExitNoPrinter,   kExitLineFailed,
+                                 kExitNotReached, kExitNoResult, kExitVerdictFail, kExitNotSaved};
     const auto* it = std::find(std::begin(kOrder), std::end(kOrder), code);
     return static_cast<int>(it - std::begin(kOrder)); // 0 first; kExitDone after them all
 }
@@ -218,9 +221,11 @@ bool AskForMedia(Sensor sensor, GuidedMedia media) {
 #endif
 }
 
-// One step as its own command runs it, with its report's keys.
+// One step as its own command runs it, with its report's keys; what it measured goes into the
+// sensor's verdict input.
 QJsonObject RunStep(const CliRequest& calibrate, const GuidedStepDef& def,
-                    const std::string& standardText, CIniFile& ini, int* exitCode) {
+                    const std::string& standardText, CIniFile& ini, verdict::Input& judged,
+                    int* exitCode) {
     CliRequest request = calibrate;
     request.sensor = def.sensor;
     request.level.reset();
@@ -232,10 +237,11 @@ QJsonObject RunStep(const CliRequest& calibrate, const GuidedStepDef& def,
         request.standardText = standardText;
         request.standard = ValidateVoltageText(standardText).value_or(0.0f);
         AdjustOnOpenPort(request, ini, report);
+        judged.adjust = AdjustResultOf(LatestAdjustRun(), report.exitCode, g_fAdjustResult.load());
         break;
     case GuidedStep::Check:
         request.command = Command::Check;
-        CheckOnOpenPort(request, report);
+        CheckOnOpenPort(request, report, &judged.check);
         break;
     default:
         request.command = Command::Read;
@@ -243,6 +249,12 @@ QJsonObject RunStep(const CliRequest& calibrate, const GuidedStepDef& def,
                        : def.step == GuidedStep::Paper ? ReadWhat::Paper
                                                        : ReadWhat::NoPaper;
         ReadOnOpenPort(request, ini, report);
+        if (report.exitCode == kExitDone || report.exitCode == kExitNotSaved) {
+            const double volts = report.fields.value("volts").toDouble();
+            (def.step == GuidedStep::Mark      ? judged.mark
+             : def.step == GuidedStep::NoPaper ? judged.noPaper
+                                               : judged.paper) = volts;
+        }
         break;
     }
     QJsonObject step = report.fields;
@@ -302,8 +314,12 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
     }
     int worst = kExitDone;
     bool ended = false;
+    std::vector<verdict::Result> results;
     for (Sensor sensor : request.sensors) {
         QJsonArray steps;
+        verdict::Input judged;
+        judged.sensor = sensor;
+        judged.supply = g_fSensorSupply.load();
         const GuidedStepDef* previous = nullptr;
         const std::vector<GuidedStepDef> defs = GuidedStepsOf(sensor);
         for (const GuidedStepDef& def : defs) {
@@ -322,8 +338,8 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
                 continue;
             }
             int code = kExitDone;
-            steps.append(
-                RunStep(request, def, standards[sensor == Sensor::Reflective ? 0 : 1], ini, &code));
+            steps.append(RunStep(request, def, standards[sensor == Sensor::Reflective ? 0 : 1], ini,
+                                 judged, &code));
             // The sentence of the step whose code counts.
             if (code != kExitDone && ExitRank(code) < ExitRank(worst))
                 report.error = steps.last().toObject().value("error").toString();
@@ -331,8 +347,24 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
             previous = &def;
             ended = code == kExitStopped || code == kExitLineFailed || StopRequested();
         }
-        sensors.insert(SensorName(sensor),
-                       QJsonObject{{"steps", steps}, {"verdict", QJsonValue(QJsonValue::Null)}});
+        // The sensor's verdict on everything its steps measured, as adjust --json has it.
+        CliReport judgement;
+        ReportVerdict(judged, judgement);
+        QJsonObject object = judgement.fields;
+        object.insert("steps", steps);
+        sensors.insert(SensorName(sensor), object);
+        results.push_back(verdict::Judge(judged));
+    }
+    const verdict::Result whole = verdict::Combine(results);
+    report.fields.insert("verdict", whole.verdict == verdict::Outcome::kNotJudged
+                                        ? QJsonValue(QJsonValue::Null)
+                                        : QJsonValue(verdict::OutcomeName(whole.verdict)));
+    report.fields.insert("complete", whole.complete);
+    if (whole.verdict == verdict::Outcome::kFail) {
+        if (ExitRank(kExitVerdictFail) < ExitRank(worst))
+            report.error = QCoreApplication::translate(
+                "tarvello-cli", "The verdict is fail: see the criteria of each sensor.");
+        worst = FirstInOrder(worst, kExitVerdictFail);
     }
     session.Close();
     if (StopRequested())

@@ -302,11 +302,15 @@ void RunCheck(const CliRequest& request, CliReport& report) {
     ReportCheck(request, CheckValues(), PaperCheckEnd::PortNotOpen, report);
 }
 
-void CheckOnOpenPort(const CliRequest& request, CliReport& report) {
+void CheckOnOpenPort(const CliRequest& request, CliReport& report,
+                     std::optional<verdict::CheckSamples>* samples) {
     CheckValues values;
     PlaceMedia(request.sensor, LoadedStock(request.sensor));
     const PaperCheckEnd end = RunPaperCheck(request.sensor, g_fSensorSupply.load(), values);
     ReportCheck(request, values, end, report);
+    if (samples && end == PaperCheckEnd::Completed)
+        *samples = CheckSamplesOf(request.sensor, values.first.value_or(0.0f),
+                                  values.second.value_or(0.0f), g_fSensorSupply.load());
 }
 
 namespace {

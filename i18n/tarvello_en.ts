@@ -1524,5 +1524,21 @@ half-written). Where several apply (calibrate), the first in this order counts:
         <source>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</source>
         <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</translation>
     </message>
+    <message>
+        <source>The verdict is fail: see the criteria of each sensor.</source>
+        <translation>The verdict is fail: see the criteria of each sensor.</translation>
+    </message>
+    <message>
+        <source>Verdict: %1%2%3</source>
+        <translation>Verdict: %1%2%3</translation>
+    </message>
+    <message>
+        <source> (partial)</source>
+        <translation> (partial)</translation>
+    </message>
+    <message>
+        <source>The verdict is fail: %1</source>
+        <translation>The verdict is fail: %1</translation>
+    </message>
 </context>
 </TS>

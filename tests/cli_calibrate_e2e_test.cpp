@@ -68,6 +68,8 @@ TEST(CliCalibrate, AFixtureRunAdjustsAndChecksBothSensorsAndSavesAsAdjustDoes) {
     EXPECT_EQ(run.json["printer_id"], "P-0001");
     EXPECT_EQ(run.json["operator"], "Li Wei");
     EXPECT_EQ(run.json["profile"], "Standard");
+    EXPECT_EQ(run.json["verdict"], "pass");
+    EXPECT_EQ(run.json["complete"], false); // no readings: their contrasts are not judged
     const QRegularExpression iso(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$)");
     EXPECT_TRUE(iso.match(run.json["started"].toString()).hasMatch());
     EXPECT_TRUE(iso.match(run.json["finished"].toString()).hasMatch());
@@ -79,6 +81,10 @@ TEST(CliCalibrate, AFixtureRunAdjustsAndChecksBothSensorsAndSavesAsAdjustDoes) {
     EXPECT_EQ(adjust["level_code"], "11");
     EXPECT_EQ(adjust["intensity"], 144);
     EXPECT_TRUE(sensors["transmissive"]["steps"][1].toObject().contains("liner_volts"));
+    // Each sensor judged on all its steps, with the criteria as adjust --json has them.
+    EXPECT_EQ(sensors["reflective"]["verdict"], "pass");
+    EXPECT_EQ(sensors["reflective"]["criteria"][2]["code"], "contrast_check");
+    EXPECT_EQ(sensors["reflective"]["criteria"][2]["outcome"], "pass");
     EXPECT_EQ(folder.Ini(),
               "[RVoltage]\r\nRBase=2.5\r\n[RConfig]\r\nRConfig1=3\r\nRConfig2=144\r\n"
               "[TVoltage]\r\nTBase=2.0\r\n[TConfig]\r\nTConfig1=3\r\nTConfig2=176\r\n");
