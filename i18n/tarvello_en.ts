@@ -138,10 +138,32 @@
         <translation>parameterset.ini was not changed.</translation>
     </message>
     <message>
-        <source>保存到 parameterset.ini:
-%1</source>
-        <translation>Saved to parameterset.ini:
-%1</translation>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>%1: %2%3</source>
+        <translation>%1: %2%3</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source> (部分)</source>
+        <translation> (partial)</translation>
+    </message>
+    <message>
+        <source>整体结论: %1</source>
+        <translation>Overall verdict: %1</translation>
+    </message>
+    <message>
+        <source>保存到 parameterset.ini: %1</source>
+        <translation>Saved to parameterset.ini: %1</translation>
     </message>
 </context>
 <context>

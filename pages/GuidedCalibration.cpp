@@ -5,7 +5,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
+#include "device/PortState.h"
 #include "pages/GuidedCalibrationPages.h"
 #include "pages/GuidedStepPage.h"
 #include "pages/PageSensor.h"
@@ -107,6 +109,8 @@ void CGuidedCalibration::OnCurrentIdChanged(int id) {
         else
             step->initializePage();
     }
+    if (id == kFinishPage)
+        m_finish->initializePage(); // the result again after a repeated step
     // Enter is Next on every page after the first (whose fields a scanner types into).
     // (after the wizard has given the page's first control the focus).
     if (id != kSetupPage)
@@ -142,6 +146,44 @@ std::map<std::string, std::string> CGuidedCalibration::SavedValues() const {
             values[k.key] = value;
     }
     return values;
+}
+
+verdict::Input CGuidedCalibration::VerdictInput(Sensor sensor) const {
+    verdict::Input input;
+    input.sensor = sensor;
+    input.supply = g_fSensorSupply.load();
+    // The check's raw values from its volts, as the check made the volts from them.
+    const auto raw = [&](float volts) {
+        const long n = input.supply > 0.0 ? std::lround(volts / input.supply * 255.0) : 0;
+        return static_cast<int>(sensor == Sensor::Transmissive ? 255 - n : n);
+    };
+    for (const CGuidedStepPage* step : m_steps) {
+        if (step->Def().sensor != sensor)
+            continue;
+        if (step->Adjusted())
+            input.adjust = *step->Adjusted();
+        const bool done = step->StepState() == CGuidedStepPage::State::Done;
+        switch (step->Def().step) {
+        case GuidedStep::Mark:
+            input.mark = done ? step->Reading() : std::nullopt;
+            break;
+        case GuidedStep::NoPaper:
+            input.noPaper = done ? step->Reading() : std::nullopt;
+            break;
+        case GuidedStep::Paper:
+            input.paper = done ? step->Reading() : std::nullopt;
+            break;
+        case GuidedStep::Check:
+            if (done)
+                input.check =
+                    verdict::CheckSamples{raw(step->FirstSample()), raw(step->SecondSample()),
+                                          step->FirstSample(), step->SecondSample()};
+            break;
+        default:
+            break;
+        }
+    }
+    return input;
 }
 
 std::vector<std::string> CGuidedCalibration::KeysSaved() const {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "sensor/Verdict.h"
+
 class CSensorPage;
 class CGuidedStepPage;
 class CGuidedSetupPage;
@@ -46,6 +48,8 @@ class CGuidedCalibration : public QWizard {
     std::vector<std::string> KeysSaved() const;
     // Goes back to the step page with id, for "Repeat step".
     void ReturnToStep(int id);
+    // What the sensor's steps measured, for its verdict.
+    verdict::Input VerdictInput(Sensor sensor) const;
     // True for a step of a sensor chosen on the first page.
     bool StepWanted(const CGuidedStepPage* step) const;
 

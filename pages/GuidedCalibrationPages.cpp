@@ -9,8 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <vector>
+
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedStepPage.h"
+#include "records/VerdictText.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/TextValidation.h"
 
@@ -112,6 +115,11 @@ CGuidedFinishPage::CGuidedFinishPage(CGuidedCalibration* wizard)
     setTitle(tr("结果"));
     setSubTitle(tr("每一步的结果，以及保存到 parameterset.ini 的值。"));
     auto* layout = new QVBoxLayout(this);
+    m_lblVerdict = new QLabel(this);
+    m_lblVerdict->setAccessibleName(tr("结论"));
+    m_lblVerdict->setTextFormat(Qt::RichText);
+    m_lblVerdict->setWordWrap(true);
+    layout->addWidget(m_lblVerdict);
     m_lblSteps = new QLabel(this);
     m_lblSteps->setAccessibleName(tr("各步结果"));
     m_lblSteps->setTextFormat(Qt::RichText);
@@ -136,7 +144,44 @@ CGuidedFinishPage::CGuidedFinishPage(CGuidedCalibration* wizard)
     });
 }
 
+namespace {
+
+// The outcome as its word in its colour (never the colour alone).
+QString OutcomeHtml(verdict::Outcome outcome) {
+    const char* colour = outcome == verdict::Outcome::kPass       ? "#1a7f1a"
+                         : outcome == verdict::Outcome::kMarginal ? "#a06000"
+                         : outcome == verdict::Outcome::kFail     ? "#b00000"
+                                                                  : "#606060";
+    return QStringLiteral("<span style=\"color:%1\"><b>%2</b></span>")
+        .arg(QLatin1String(colour), tarvello::records::OutcomeWord(outcome).toHtmlEscaped());
+}
+
+} // namespace
+
+QString CGuidedFinishPage::VerdictText() const {
+    QString text;
+    std::vector<verdict::Result> results;
+    for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
+        if (!m_wizard->Setup()->SensorWanted(sensor == Sensor::Reflective ? 0 : 1))
+            continue;
+        const verdict::Result result = verdict::Judge(m_wizard->VerdictInput(sensor));
+        results.push_back(result);
+        text += tr("%1: %2%3")
+                    .arg(sensor == Sensor::Reflective ? tr("反射式传感器") : tr("透射式传感器"),
+                         OutcomeHtml(result.verdict), result.complete ? QString() : tr(" (部分)"));
+        for (const verdict::Criterion& c : result.criteria) {
+            if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
+                text += QStringLiteral("<br>&nbsp;&nbsp;• ") +
+                        tarvello::records::CriterionSentence(c, sensor).toHtmlEscaped();
+        }
+        text += QStringLiteral("<br>");
+    }
+    const verdict::Result whole = verdict::Combine(results);
+    return tr("整体结论: %1").arg(OutcomeHtml(whole.verdict)) + QStringLiteral("<br>") + text;
+}
+
 void CGuidedFinishPage::initializePage() {
+    m_lblVerdict->setText(VerdictText());
     QString steps;
     m_cbRepeat->clear();
     for (CGuidedStepPage* step : m_wizard->Steps()) {
@@ -165,10 +210,10 @@ void CGuidedFinishPage::initializePage() {
     for (const std::string& key : m_wizard->KeysSaved()) {
         const auto it = now.find(key);
         if (it != now.end())
-            saved += QStringLiteral("%1=%2\n").arg(QString::fromStdString(key),
+            saved += QStringLiteral("%1=%2  ").arg(QString::fromStdString(key),
                                                    QString::fromStdString(it->second));
     }
     m_lblSaved->setText(saved.isEmpty() ? tr("parameterset.ini 没有改变。")
-                                        : tr("保存到 parameterset.ini:\n%1").arg(saved.trimmed()));
+                                        : tr("保存到 parameterset.ini: %1").arg(saved.trimmed()));
     m_btnRepeat->setEnabled(m_cbRepeat->count() > 0);
 }

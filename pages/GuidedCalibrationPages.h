@@ -45,7 +45,12 @@ class CGuidedFinishPage : public QWizardPage {
     void initializePage() override;
 
   private:
+    // Each chosen sensor's verdict and the whole one, with the sentences of the criteria that
+    // did not pass.
+    QString VerdictText() const;
+
     CGuidedCalibration* m_wizard;
+    QLabel* m_lblVerdict = nullptr;
     QLabel* m_lblSteps = nullptr;
     QLabel* m_lblSaved = nullptr;
     QComboBox* m_cbRepeat = nullptr;

@@ -155,6 +155,7 @@ void CGuidedStepPage::Start() {
 }
 
 void CGuidedStepPage::StartAdjust() {
+    m_adjusted.reset();
     m_curve.clear();
     m_nCurvePasses = 0;
     m_bOutOfReach = false;
@@ -175,6 +176,7 @@ void CGuidedStepPage::StartAdjust() {
 }
 
 void CGuidedStepPage::StartReading() {
+    m_reading.reset();
     const std::optional<int> reading = ReadingIndexOf(m_def.sensor, m_def.step);
     m_page->RunReadingButton(reading.value_or(0));
     if (!tarvello::ui::BackgroundRunActive())
@@ -213,6 +215,19 @@ void CGuidedStepPage::OnTick() {
     m_tick->stop();
     m_progress->setRange(0, 1);
     m_progress->setValue(1);
+    verdict::AdjustResult adjusted;
+    adjusted.level = run.level;
+    adjusted.intensity = run.intensity;
+    adjusted.passes = static_cast<int>(run.passes);
+    adjusted.raw = run.raw;
+    adjusted.outcome = run.end == AdjustEnd::kSuccess ? verdict::AdjustOutcome::kReached
+                       : m_bOutOfReach                ? verdict::AdjustOutcome::kOutOfReach
+                       : run.end == AdjustEnd::kWriteFailed || run.end == AdjustEnd::kPortClosed
+                           ? verdict::AdjustOutcome::kLineFailed
+                           : verdict::AdjustOutcome::kStopped;
+    if (run.end == AdjustEnd::kSuccess)
+        adjusted.volts = g_fAdjustResult.load();
+    m_adjusted = adjusted;
     if (run.end == AdjustEnd::kSuccess) {
         Finish(true, tr("等级 %1，光强度 %2，%3（%4 次）")
                          .arg(m_page->m_cbSensitivity->currentText(),
@@ -233,6 +248,7 @@ void CGuidedStepPage::OnReadingEnded(int reading, int end) {
         return;
     }
     const SensorValue measures = m_page->Params().readings[reading].measures;
+    m_reading = m_page->ValueText(measures).toDouble();
     Finish(true, m_page->ValueText(measures) + QStringLiteral(" V"));
 }
 

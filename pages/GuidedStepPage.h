@@ -13,9 +13,11 @@
 #include <QString>
 #include <QWizardPage>
 
+#include <optional>
 #include <vector>
 
 #include "sensor/GuidedSteps.h"
+#include "sensor/Verdict.h"
 
 class CSensorPage;
 class CGuidedCurve;
@@ -38,6 +40,10 @@ class CGuidedStepPage : public QWizardPage {
     // The paper check's two samples, once it has run (0.0: none).
     float FirstSample() const { return m_first; }
     float SecondSample() const { return m_second; }
+    // What the step measured, for the verdict: how the adjustment ended (none before it has),
+    // a reading's value.
+    const std::optional<verdict::AdjustResult>& Adjusted() const { return m_adjusted; }
+    const std::optional<double>& Reading() const { return m_reading; }
 
     // The standard an adjustment step types into the sensor page's edit before it starts.
     void SetStandardText(const QString& text) { m_standardText = text; }
@@ -81,6 +87,8 @@ class CGuidedStepPage : public QWizardPage {
     QString m_result;
     QString m_standardText;
     float m_first = 0.0f, m_second = 0.0f;
+    std::optional<verdict::AdjustResult> m_adjusted;
+    std::optional<double> m_reading;
     bool m_bPolling = false; // a live reading's exchange is in flight
     bool m_bLive = false;    // live readings are wanted
     bool m_bAdvance = false; // Next started the step: move on when it succeeds
