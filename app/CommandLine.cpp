@@ -37,6 +37,21 @@ void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
         if (!options.language)
             options.strError = "--lang takes zh (Chinese) or en (English)";
     }
+    for (const char* name : {"dirty", "stock"}) {
+        const QString option = QString::fromLatin1(name);
+        if (!parser.isSet(option))
+            continue;
+        tarvello::sim::PrinterCommand command;
+        std::string why;
+        if (!options.bSimulate)
+            options.strError = "--" + option.toStdString() + " needs --simulate";
+        else if (!tarvello::sim::ParsePrinterCommand(
+                     (option + QLatin1Char(' ') + parser.value(option)).toStdString(), command,
+                     &why))
+            options.strError = "--" + option.toStdString() + ": " + why;
+        else
+            options.simCommands.push_back(command);
+    }
     if (options.strError.empty() && options.bSimulate && !options.strPort.empty())
         options.strError = "--simulate and --port exclude each other";
 }
@@ -49,6 +64,15 @@ void DeclareOptions(QCommandLineParser& parser) {
         {QStringLiteral("simulate"),
          QStringLiteral("start a virtual printer inside the tool (on a pseudo-terminal), add it "
                         "to the port list and select it")},
+        {QStringLiteral("dirty"),
+         QStringLiteral("with --simulate: dirt on the virtual printer's sensors, 0..100 "
+                        "(past about 50 % the reflective search ends near full light, past "
+                        "about 80 % it cannot reach its band)"),
+         QStringLiteral("PERCENT")},
+        {QStringLiteral("stock"),
+         QStringLiteral("with --simulate: the virtual printer's media stock: standard, "
+                        "faint-mark (a mark close to the paper), clear (clear labels)"),
+         QStringLiteral("NAME")},
         {QStringLiteral("port"),
          QStringLiteral("add DEVICE (e.g. /dev/ttyUSB0) to the port list and select it"),
          QStringLiteral("DEVICE")},

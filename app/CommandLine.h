@@ -7,13 +7,17 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Language.h"
+#include "sim/PrinterCommands.h"
 
 class QCommandLineParser;
 
 struct StartOptions {
     bool bSimulate = false;
+    // --dirty, --stock: what the virtual printer's sensors see (with --simulate only).
+    std::vector<tarvello::sim::PrinterCommand> simCommands;
     std::string strPort;        // --port DEVICE
     std::string strScreenshots; // --screenshots DIR
     std::string strTrace;       // --trace FILE: the line trace written to FILE as it happens

@@ -80,6 +80,8 @@ int CTarvelloApp::Run(int argc, char** argv) {
 #endif
             return 1;
         }
+        for (const tarvello::sim::PrinterCommand& command : options.simCommands)
+            tarvello::sim::ApplyPrinterCommand(*printer, command);
         initialPort = AddExtraPort(printer->DevicePath());
         std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
         std::fflush(stdout);

@@ -20,6 +20,8 @@ QString HelpText() {
         "The printer:\n"
         "  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)\n"
         "  --simulate                the built-in virtual printer instead\n"
+        "  --dirty PERCENT, --stock standard|faint-mark|clear   with --simulate: dirt on its\n"
+        "                            sensors (0..100), its media stock\n"
         "  --baud 4800|9600|19200|38400|57600   (default 38400)\n"
         "  --data-bits 8|7           (default 8)\n"
         "  --stop-bits 1|2           (default 1)\n"
@@ -74,6 +76,8 @@ struct Parsed {
     QCommandLineParser parser;
     QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("DEVICE")};
     QCommandLineOption simulate{QStringLiteral("simulate")};
+    QCommandLineOption dirty{QStringLiteral("dirty"), QString(), QStringLiteral("PERCENT")};
+    QCommandLineOption stock{QStringLiteral("stock"), QString(), QStringLiteral("NAME")};
     QCommandLineOption baud{QStringLiteral("baud"), QString(), QStringLiteral("BAUD")};
     QCommandLineOption dataBits{QStringLiteral("data-bits"), QString(), QStringLiteral("N")};
     QCommandLineOption stopBits{QStringLiteral("stop-bits"), QString(), QStringLiteral("N")};
@@ -94,9 +98,9 @@ struct Parsed {
     Parsed() {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const QCommandLineOption* o :
-             {&port, &simulate, &baud, &dataBits, &stopBits, &parity, &handshake, &supply, &ini,
-              &json, &verbose, &trace, &standard, &maxPasses, &level, &intensity, &help,
-              &version}) {
+             {&port,     &simulate,  &dirty,  &stock,     &baud, &dataBits, &stopBits,
+              &parity,   &handshake, &supply, &ini,       &json, &verbose,  &trace,
+              &standard, &maxPasses, &level,  &intensity, &help, &version}) {
             parser.addOption(*o);
         }
         for (const QString& name : CalibrateValueOptions())
@@ -270,6 +274,20 @@ QString TakePrinter(Parsed& p, CliRequest& r) {
     if (r.simulate && p.parser.isSet(p.port))
         return QCoreApplication::translate("tarvello-cli",
                                            "--port and --simulate exclude each other.");
+    for (const QCommandLineOption* o : {&p.dirty, &p.stock}) {
+        if (!p.parser.isSet(*o))
+            continue;
+        const QString name = o->names().constFirst();
+        if (!r.simulate)
+            return QCoreApplication::translate("tarvello-cli", "--%1 needs --simulate.").arg(name);
+        tarvello::sim::PrinterCommand command;
+        std::string why;
+        if (!tarvello::sim::ParsePrinterCommand(
+                (name + QLatin1Char(' ') + p.parser.value(*o)).toStdString(), command, &why) ||
+            command.kind == tarvello::sim::PrinterCommand::kNone)
+            return QStringLiteral("--%1: %2").arg(name, QString::fromStdString(why));
+        r.simCommands.push_back(command);
+    }
     if (p.parser.isSet(p.port) && r.device.empty())
         return QCoreApplication::translate("tarvello-cli",
                                            "--port needs a device, e.g. --port /dev/ttyUSB0.");

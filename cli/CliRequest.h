@@ -13,6 +13,7 @@
 #include "device/PortState.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/SensorParams.h"
+#include "sim/PrinterCommands.h"
 
 class QCommandLineParser;
 
@@ -58,6 +59,8 @@ struct CliRequest {
     bool yes = false;
 
     bool simulate = false;
+    // --dirty, --stock: what the virtual printer's sensors see (with --simulate only).
+    std::vector<tarvello::sim::PrinterCommand> simCommands;
     std::string device; // --port
     PortSettings settings;
     std::optional<float> supply; // nullopt: from the parameter file

@@ -118,6 +118,8 @@ bool PrinterSession::Open(const CliRequest& request, DisplaySink* sink, CliRepor
                     "tarvello-cli", "The virtual printer could not open a pseudo-terminal."));
             return false;
         }
+        for (const tarvello::sim::PrinterCommand& command : request.simCommands)
+            tarvello::sim::ApplyPrinterCommand(*m_printer, command);
         device = m_printer->DevicePath();
         // What each step and command asks for lies under the sensor at once.
         tarvello::sim::VirtualPrinter* printer = m_printer.get();

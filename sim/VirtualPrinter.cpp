@@ -86,8 +86,10 @@ std::string RenderBytes(const std::string& bytes) {
 
 VirtualPrinter::VirtualPrinter() {
     // Samples of a check taken before any STX "JC": the reflective ones at the start settings.
-    sample14_ = SensorModel::Reading(Sensor::Reflective, level_[0], intensity_[0], Media::Mark);
-    sample13_ = SensorModel::Reading(Sensor::Reflective, level_[0], intensity_[0], Media::Paper);
+    const SensorModel::Samples samples =
+        SensorModel::CheckSamples(Sensor::Reflective, level_[0], intensity_[0]);
+    sample14_ = samples.first;
+    sample13_ = samples.second;
 }
 
 VirtualPrinter::~VirtualPrinter() {
@@ -129,6 +131,16 @@ void VirtualPrinter::SetMedia(Sensor sensor, Media media) {
 Media VirtualPrinter::GetMedia(Sensor sensor) const {
     std::lock_guard<std::mutex> lock(mutex_);
     return media_[static_cast<int>(sensor)];
+}
+
+void VirtualPrinter::SetConditions(const Conditions& conditions) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    conditions_ = conditions;
+}
+
+Conditions VirtualPrinter::GetConditions() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return conditions_;
 }
 
 void VirtualPrinter::SetStatus(int exist, int headpos, int ribbon) {

@@ -80,8 +80,13 @@ class VirtualPrinter {
     bool Running() const;
 
     // --- Model and printer state -------------------------------------------------------------
+    // What lies under a sensor (start: paper under the reflective, liner under the
+    // transmissive sensor); it may change at any time, as a technician changes the media.
     void SetMedia(Sensor sensor, Media media);
     Media GetMedia(Sensor sensor) const;
+    // Dirt on both sensors and the media stock (see Conditions).
+    void SetConditions(const Conditions& conditions);
+    Conditions GetConditions() const;
     // The three values of the status reply.
     void SetStatus(int exist, int headpos, int ribbon);
     // Replaces the whole status reply with this text (empty text: back to the three values).
@@ -190,6 +195,7 @@ class VirtualPrinter {
 
     // Guarded by mutex_.
     Media media_[2] = {Media::Paper, Media::Liner};
+    Conditions conditions_;
     int level_[2] = {3, 3};
     int intensity_[2] = {128, 128};
     std::optional<int> readingOverride_[2];

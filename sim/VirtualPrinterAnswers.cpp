@@ -70,7 +70,7 @@ std::string VirtualPrinter::AnswerReading(Frame& frame) {
     intensity_[s] = intensity;
     const int value = readingOverride_[s]
                           ? *readingOverride_[s]
-                          : SensorModel::Reading(sensor, level, intensity, media_[s]);
+                          : SensorModel::Reading(sensor, level, intensity, media_[s], conditions_);
     char text[16];
     std::snprintf(text, sizeof text, "%d/", value);
     return text;
@@ -79,13 +79,10 @@ std::string VirtualPrinter::AnswerReading(Frame& frame) {
 // STX "JC" DC3: the check's two samples at the checked sensor's last level and intensity.
 void VirtualPrinter::TakeCheckSamples() {
     const int s = static_cast<int>(checkSensor_);
-    if (checkSensor_ == Sensor::Reflective) {
-        sample14_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Mark);
-        sample13_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Paper);
-    } else {
-        sample14_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Liner);
-        sample13_ = SensorModel::Reading(checkSensor_, level_[s], intensity_[s], Media::Paper);
-    }
+    const SensorModel::Samples samples =
+        SensorModel::CheckSamples(checkSensor_, level_[s], intensity_[s], conditions_);
+    sample14_ = samples.first;
+    sample13_ = samples.second;
 }
 
 // STX "Ke" selector: a value set with SetKeValue, else the check's defaults and samples, else 0;

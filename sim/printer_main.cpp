@@ -27,6 +27,9 @@ int main() {
 #include <string>
 #include <unistd.h>
 
+#include <chrono>
+
+#include "sim/PrinterCommands.h"
 #include "sim/VirtualPrinter.h"
 
 using tarvello::sim::FrameKind;
@@ -64,18 +67,28 @@ Frames answered (STX is 0x02, CR 0x0D, DC3 0x13):
                                  check, other selectors 0000
   STX "JC" DC3                   nothing; takes the check's samples at the sensor's last level and
                                  intensity: reflective "14" over a mark, "13" over paper;
-                                 transmissive "14" over liner (the gap), "13" over a label
+                                 transmissive "14" over liner (the gap), "13" over a label; the
+                                 check sees a fifth of a single reading's contrast, so its samples
+                                 lie a few tenths of a volt apart, as a real printer's do
 
 Sensor model (deterministic): the output falls as more light reaches the receiver. Reflective
 N = 240 - gain(level) x reflectance x intensity (paper 1.0, liner 0.8, mark 0.15, none 0.03),
 transmissive N = 15 + gain(level) x transmittance x intensity (none 1.5, liner 1.0, paper 0.45,
 mark 0.04), gain 2.0, 1.5, 1.1, 0.8 for levels 0..3, each clamped to 5..240 / 15..250. Both
 automatic adjustments converge from level 3, intensity 0 for standards of about 0.5 to 4.5 V at
-5.0 V supply; 5.0 V is never reached (the search cycles).)";
+5.0 V supply; 5.0 V is never reached (the search cycles). --dirty scales the gain down,
+--stock faint-mark raises the mark's reflectance to 0.48 and the label's transmittance to 0.6,
+--stock clear to 0.8 and 0.85.
+
+While it runs, each line on standard input is a command (also in a --script FILE, with
+"wait MS" between commands): "reflective MEDIA", "transmissive MEDIA" (paper, mark, liner,
+none), "dirty PERCENT", "stock NAME"; e.g. echo "reflective mark" to put a mark under the
+reflective sensor.)";
 
 // The printer and what the options set besides it.
 struct Program {
     VirtualPrinter printer;
+    tarvello::sim::CommandFeed feed{printer};
     bool exitOnEof = false;
     bool verbose = false;
     std::string link;
@@ -121,6 +134,14 @@ bool SetMedia(Program& program, Sensor sensor, const std::string& value) {
     return true;
 }
 
+bool Command(Program& program, const std::string& line) {
+    tarvello::sim::PrinterCommand command;
+    if (!tarvello::sim::ParsePrinterCommand(line, command, nullptr))
+        return false;
+    tarvello::sim::ApplyPrinterCommand(program.printer, command);
+    return true;
+}
+
 bool SetStatus(Program& program, const std::string& value) {
     int e = 0, h = 0, r = 0;
     char tail = 0;
@@ -160,6 +181,16 @@ const Option kOptions[] = {
     {"transmissive-media", "M",
      "media under the transmissive sensor: liner (default), paper, mark, none", "unknown media",
      [](P p, V v) { return SetMedia(p, Sensor::Transmissive, v); }},
+    {"dirty", "PERCENT",
+     "dirt on the sensors, 0..100: past about 50 % the reflective search ends near full "
+     "light, past about 80 % it cannot reach its band",
+     "--dirty needs a percentage 0..100", [](P p, V v) { return Command(p, "dirty " + v); }},
+    {"stock", "NAME", "the media stock: standard (default), faint-mark, clear", "unknown stock",
+     [](P p, V v) { return Command(p, "stock " + v); }},
+    {"script", "FILE",
+     "commands applied while it runs (the same as lines on standard input: reflective MEDIA, "
+     "transmissive MEDIA, dirty PERCENT, stock NAME, and wait MS between them)",
+     "the script is refused", [](P p, V v) { return p.feed.LoadScript(v, nullptr); }},
     {"status", "E,H,R", "the three status values (default 128,7,255)", "--status needs E,H,R",
      SetStatus},
     {"status-reply", "TEXT", "the whole status reply, as given", nullptr,
@@ -342,7 +373,8 @@ bool Start(Program& program) {
 void Serve(Program& program) {
     VirtualPrinter& printer = program.printer;
     std::size_t shown = 0;
-    bool stdinOpen = program.exitOnEof;
+    bool stdinOpen = true;
+    const auto started = std::chrono::steady_clock::now();
     while (!g_stopSignal) {
         pollfd pfd{STDIN_FILENO, POLLIN, 0};
         int ready = poll(&pfd, stdinOpen ? 1 : 0, 50);
@@ -350,9 +382,18 @@ void Serve(Program& program) {
             char buffer[256];
             ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
             if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) {
-                break; // end of input
+                if (program.exitOnEof)
+                    break; // end of input
+                stdinOpen = false;
+            } else if (got > 0) {
+                for (const std::string& why :
+                     program.feed.Feed(std::string(buffer, static_cast<std::size_t>(got))))
+                    std::fprintf(stderr, "tarvello-printer: %s\n", why.c_str());
             }
         }
+        program.feed.RunDue(static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                  std::chrono::steady_clock::now() - started)
+                                                  .count()));
         if (program.verbose) {
             auto frames = printer.Frames();
             for (; shown < frames.size(); ++shown) {
