@@ -90,6 +90,20 @@ TEST(CliCalibrate, AFixtureRunAdjustsAndChecksBothSensorsAndSavesAsAdjustDoes) {
               "[TVoltage]\r\nTBase=2.0\r\n[TConfig]\r\nTConfig1=3\r\nTConfig2=176\r\n");
 }
 
+TEST(CliCalibrate, ADirtySensorIsJudgedMarginalWithItsReason) {
+    CliFolder folder;
+    const CliRun run = folder.Run({"calibrate", "reflective", "--simulate", "--dirty", "60",
+                                   "--printer-id", "P-0004", "--yes", "--json",
+                                   "--reflective-standard", "2.5"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.json["verdict"], "marginal");
+    const QJsonObject reflective = run.json["sensors"]["reflective"].toObject();
+    EXPECT_EQ(reflective["verdict"], "marginal");
+    EXPECT_EQ(reflective["criteria"][1]["code"], "headroom");
+    EXPECT_EQ(reflective["criteria"][1]["outcome"], "marginal");
+    EXPECT_TRUE(reflective["criteria"][1]["message"].toString().contains("dirty"));
+}
+
 TEST(CliCalibrate, PromptsBeforeEachMediaChangeAndStopsWhenNoAnswerComes) {
     CliFolder folder;
     folder.WriteIni("[RVoltage]\r\nRBase=2.5\r\n");
