@@ -67,9 +67,9 @@ QString HelpText() {
         "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
         "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line\n"
         "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
-        "could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing\n"
-        "half-written). Where several apply (calibrate), the first in this order counts:\n"
-        "130, 2, 3, 5, 4, 1, 6.\n");
+        "could not be saved; 7 done and saved, but the verdict is fail; 130 stopped by\n"
+        "SIGINT or SIGTERM (port closed, nothing half-written). Where several apply, the\n"
+        "first in this order counts: 130, 2, 3, 5, 4, 1, 7, 6.\n");
 }
 
 struct Parsed {

@@ -1427,118 +1427,6 @@ Reason: %2</translation>
         <translation>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</translation>
     </message>
     <message>
-        <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
-Adjusts, reads and checks the media sensors of a label printer over RS-232, for
-production lines and scripts. One process works on one port.
-
-The printer:
-  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
-  --simulate                the built-in virtual printer instead
-  --baud 4800|9600|19200|38400|57600   (default 38400)
-  --data-bits 8|7           (default 8)
-  --stop-bits 1|2           (default 1)
-  --parity none|odd|even    (default none)
-  --handshake hardware|software   (default hardware, the window&apos;s first item)
-  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
-                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
-Files and output:
-  --ini PATH                the parameter file (default: parameterset.ini in the
-                            working directory)
-  --json                    one JSON object on standard output instead of text
-  --verbose                 progress of an adjustment on standard error (shown
-                            anyway when standard error is a terminal)
-  --trace FILE              the line trace: every byte to and from the printer,
-                            a line each, written as it happens
-  --help, --version
-
-Commands:
-  ports                     the serial ports the system reports
-  status                    open, one status poll, the three values
-  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
-                            the automatic adjustment; saves the standard at its start
-                            and the two levels on success
-  read reflective mark|no-paper
-  read transmissive no-paper|paper
-                            a single reading at --level L (0..3) --intensity I
-                            (0..255), by default the levels saved for that sensor;
-                            saves the value and the two levels
-  check reflective|transmissive
-                            the paper check (saves nothing)
-  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
-            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
-            [--steps adjust,mark,no-paper,paper,check] [--yes]
-                            the guided calibration: each sensor&apos;s steps in turn on
-                            one opening, each saving as adjust and read save; asks
-                            on the terminal before each change of media. The
-                            standards default to RBase/TBase of the parameter file.
-                            --yes (a fixture with the media in place): only the
-                            steps that need no change, by default adjust and check
-                            (--operator defaults to the login name)
-Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
-status values); 2 usage error; 3 the port could not be opened or the printer refused
-the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
-failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
-half-written). Where several apply (calibrate), the first in this order counts:
-130, 2, 3, 5, 4, 1, 6.
-</source>
-        <translation>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
-Adjusts, reads and checks the media sensors of a label printer over RS-232, for
-production lines and scripts. One process works on one port.
-
-The printer:
-  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
-  --simulate                the built-in virtual printer instead
-  --baud 4800|9600|19200|38400|57600   (default 38400)
-  --data-bits 8|7           (default 8)
-  --stop-bits 1|2           (default 1)
-  --parity none|odd|even    (default none)
-  --handshake hardware|software   (default hardware, the window&apos;s first item)
-  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
-                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
-Files and output:
-  --ini PATH                the parameter file (default: parameterset.ini in the
-                            working directory)
-  --json                    one JSON object on standard output instead of text
-  --verbose                 progress of an adjustment on standard error (shown
-                            anyway when standard error is a terminal)
-  --trace FILE              the line trace: every byte to and from the printer,
-                            a line each, written as it happens
-  --help, --version
-
-Commands:
-  ports                     the serial ports the system reports
-  status                    open, one status poll, the three values
-  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
-                            the automatic adjustment; saves the standard at its start
-                            and the two levels on success
-  read reflective mark|no-paper
-  read transmissive no-paper|paper
-                            a single reading at --level L (0..3) --intensity I
-                            (0..255), by default the levels saved for that sensor;
-                            saves the value and the two levels
-  check reflective|transmissive
-                            the paper check (saves nothing)
-  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
-            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
-            [--steps adjust,mark,no-paper,paper,check] [--yes]
-                            the guided calibration: each sensor&apos;s steps in turn on
-                            one opening, each saving as adjust and read save; asks
-                            on the terminal before each change of media. The
-                            standards default to RBase/TBase of the parameter file.
-                            --yes (a fixture with the media in place): only the
-                            steps that need no change, by default adjust and check
-                            (--operator defaults to the login name)
-Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
-status values); 2 usage error; 3 the port could not be opened or the printer refused
-the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
-failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 130 stopped by SIGINT or SIGTERM (port closed, nothing
-half-written). Where several apply (calibrate), the first in this order counts:
-130, 2, 3, 5, 4, 1, 6.
-</translation>
-    </message>
-    <message>
         <source>No command given (ports, status, adjust, read, check or calibrate).</source>
         <translation>No command given (ports, status, adjust, read, check or calibrate).</translation>
     </message>
@@ -1561,6 +1449,126 @@ half-written). Where several apply (calibrate), the first in this order counts:
     <message>
         <source>The verdict is fail: %1</source>
         <translation>The verdict is fail: %1</translation>
+    </message>
+    <message>
+        <source>--%1 needs --simulate.</source>
+        <translation>--%1 needs --simulate.</translation>
+    </message>
+    <message>
+        <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
+Adjusts, reads and checks the media sensors of a label printer over RS-232, for
+production lines and scripts. One process works on one port.
+
+The printer:
+  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
+  --simulate                the built-in virtual printer instead
+  --dirty PERCENT, --stock standard|faint-mark|clear   with --simulate: dirt on its
+                            sensors (0..100), its media stock
+  --baud 4800|9600|19200|38400|57600   (default 38400)
+  --data-bits 8|7           (default 8)
+  --stop-bits 1|2           (default 1)
+  --parity none|odd|even    (default none)
+  --handshake hardware|software   (default hardware, the window&apos;s first item)
+  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
+                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
+Files and output:
+  --ini PATH                the parameter file (default: parameterset.ini in the
+                            working directory)
+  --json                    one JSON object on standard output instead of text
+  --verbose                 progress of an adjustment on standard error (shown
+                            anyway when standard error is a terminal)
+  --trace FILE              the line trace: every byte to and from the printer,
+                            a line each, written as it happens
+  --help, --version
+
+Commands:
+  ports                     the serial ports the system reports
+  status                    open, one status poll, the three values
+  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
+                            the automatic adjustment; saves the standard at its start
+                            and the two levels on success
+  read reflective mark|no-paper
+  read transmissive no-paper|paper
+                            a single reading at --level L (0..3) --intensity I
+                            (0..255), by default the levels saved for that sensor;
+                            saves the value and the two levels
+  check reflective|transmissive
+                            the paper check (saves nothing)
+  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
+            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
+            [--steps adjust,mark,no-paper,paper,check] [--yes]
+                            the guided calibration: each sensor&apos;s steps in turn on
+                            one opening, each saving as adjust and read save; asks
+                            on the terminal before each change of media. The
+                            standards default to RBase/TBase of the parameter file.
+                            --yes (a fixture with the media in place): only the
+                            steps that need no change, by default adjust and check
+                            (--operator defaults to the login name)
+Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
+status values); 2 usage error; 3 the port could not be opened or the printer refused
+the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
+failed during the work (write failed, port gone); 6 done, but the parameter file
+could not be saved; 7 done and saved, but the verdict is fail; 130 stopped by
+SIGINT or SIGTERM (port closed, nothing half-written). Where several apply, the
+first in this order counts: 130, 2, 3, 5, 4, 1, 7, 6.
+</source>
+        <translation>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
+Adjusts, reads and checks the media sensors of a label printer over RS-232, for
+production lines and scripts. One process works on one port.
+
+The printer:
+  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)
+  --simulate                the built-in virtual printer instead
+  --dirty PERCENT, --stock standard|faint-mark|clear   with --simulate: dirt on its
+                            sensors (0..100), its media stock
+  --baud 4800|9600|19200|38400|57600   (default 38400)
+  --data-bits 8|7           (default 8)
+  --stop-bits 1|2           (default 1)
+  --parity none|odd|even    (default none)
+  --handshake hardware|software   (default hardware, the window&apos;s first item)
+  --supply 2.5|3.3|5.0      the sensor supply in volts (default: BaseVoltage/Voltage
+                            of the parameter file, &quot;2.5&quot; or &quot;3.3&quot;, else 5.0)
+Files and output:
+  --ini PATH                the parameter file (default: parameterset.ini in the
+                            working directory)
+  --json                    one JSON object on standard output instead of text
+  --verbose                 progress of an adjustment on standard error (shown
+                            anyway when standard error is a terminal)
+  --trace FILE              the line trace: every byte to and from the printer,
+                            a line each, written as it happens
+  --help, --version
+
+Commands:
+  ports                     the serial ports the system reports
+  status                    open, one status poll, the three values
+  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]
+                            the automatic adjustment; saves the standard at its start
+                            and the two levels on success
+  read reflective mark|no-paper
+  read transmissive no-paper|paper
+                            a single reading at --level L (0..3) --intensity I
+                            (0..255), by default the levels saved for that sensor;
+                            saves the value and the two levels
+  check reflective|transmissive
+                            the paper check (saves nothing)
+  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
+            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
+            [--steps adjust,mark,no-paper,paper,check] [--yes]
+                            the guided calibration: each sensor&apos;s steps in turn on
+                            one opening, each saving as adjust and read save; asks
+                            on the terminal before each change of media. The
+                            standards default to RBase/TBase of the parameter file.
+                            --yes (a fixture with the media in place): only the
+                            steps that need no change, by default adjust and check
+                            (--operator defaults to the login name)
+Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
+status values); 2 usage error; 3 the port could not be opened or the printer refused
+the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
+failed during the work (write failed, port gone); 6 done, but the parameter file
+could not be saved; 7 done and saved, but the verdict is fail; 130 stopped by
+SIGINT or SIGTERM (port closed, nothing half-written). Where several apply, the
+first in this order counts: 130, 2, 3, 5, 4, 1, 7, 6.
+</translation>
     </message>
 </context>
 </TS>
