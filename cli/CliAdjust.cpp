@@ -217,17 +217,26 @@ void ReportEnd(const CliRequest& request, CIniFile& ini, float target, CliReport
 
 } // namespace
 
-void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
-    // The standard as asked; once the run starts, as the file gives it back.
-    const auto shown = [](float volts) {
-        return QString::asprintf("%.6g", static_cast<double>(volts)).toDouble();
-    };
-    report.fields.insert("standard", shown(request.standard));
+void AdjustKeys(const CliRequest& request, CliReport& report) {
+    report.fields.insert(
+        "standard",
+        request.standard > 0.0f
+            ? QJsonValue(
+                  QString::asprintf("%.6g", static_cast<double>(request.standard)).toDouble())
+            : QJsonValue(QJsonValue::Null));
     for (const char* key : {"level", "level_code", "intensity", "volts"})
         report.fields.insert(key, QJsonValue(QJsonValue::Null));
     report.fields.insert("passes", 0);
     report.fields.insert("history", QJsonArray());
     NullVerdict(report);
+}
+
+void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    // The standard as asked; once the run starts, as the file gives it back.
+    const auto shown = [](float volts) {
+        return QString::asprintf("%.6g", static_cast<double>(volts)).toDouble();
+    };
+    AdjustKeys(request, report);
 
     PrinterSession session;
     if (!session.Open(request, nullptr, report))
@@ -266,6 +275,7 @@ void AdjustOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& repor
         verdict::Input input;
         input.sensor = request.sensor;
         input.supply = g_fSensorSupply.load();
+        input.criteria = request.criteria;
         input.adjust = AdjustResultOf(LatestAdjustRun(), report.exitCode, g_fAdjustResult.load());
         ReportVerdict(input, report);
     }

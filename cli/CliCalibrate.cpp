@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "cli/CliCommands.h"
+#include "cli/CliProfiles.h"
 #include "cli/CliSession.h"
 #include "cli/CliVerdict.h"
 #include "sensor/AdjustRun.h"
@@ -87,6 +88,7 @@ QString TakeSteps(const QCommandLineParser& parser, CliRequest& r) {
                                                   GuidedStep::Check};
         return QString();
     }
+    r.stepsGiven = true;
     std::string unknown;
     const auto steps =
         ParseGuidedSteps(parser.value(QStringLiteral("steps")).toStdString(), &unknown);
@@ -228,6 +230,7 @@ QJsonObject RunStep(const CliRequest& calibrate, const GuidedStepDef& def,
                     int* exitCode) {
     CliRequest request = calibrate;
     request.sensor = def.sensor;
+    request.criteria = judged.criteria;
     request.level.reset();
     request.intensityText.reset();
     CliReport report;
@@ -270,25 +273,39 @@ bool Wanted(const CliRequest& request, GuidedStep step) {
     return std::find(request.steps.begin(), request.steps.end(), step) != request.steps.end();
 }
 
+// A step of the sensor that the run takes: asked for, and one of the profile's steps of the
+// sensor unless --steps named the steps.
+bool Wanted(const CliRequest& request, const records::Profile& profile, const GuidedStepDef& def) {
+    const QStringList& own =
+        def.sensor == Sensor::Reflective ? profile.reflectiveSteps : profile.transmissiveSteps;
+    return Wanted(request, def.step) &&
+           (request.stepsGiven || own.contains(QLatin1String(GuidedStepName(def.step))));
+}
+
 // The standard of each sensor: the option, else the one saved in the parameter file; a sensor
 // without one (0.0) is a usage error naming the option.
-bool TakeStandards(const CliRequest& request, CIniFile& ini, std::string texts[2],
-                   CliReport& report) {
+bool TakeStandards(const CliRequest& request, const records::Profile& profile, CIniFile& ini,
+                   std::string texts[2], CliReport& report) {
     for (Sensor sensor : request.sensors) {
         const bool reflective = sensor == Sensor::Reflective;
         const std::optional<std::string>& given =
             reflective ? request.reflectiveStandard : request.transmissiveStandard;
         const SensorKeys& keys = *ParamsOf(sensor).keys;
         std::string& text = texts[reflective ? 0 : 1];
-        text = given ? *given : ini.GetString(keys.szVoltageSection, keys.szBaseKey, "");
+        const std::optional<double> own =
+            reflective ? profile.reflectiveStandard : profile.transmissiveStandard;
+        text = given ? *given
+               : own ? QString::number(*own).toStdString()
+                     : ini.GetString(keys.szVoltageSection, keys.szBaseKey, "");
         const std::optional<float> value = ValidateVoltageText(text);
         if (!Wanted(request, GuidedStep::Adjust) || (value && *value > 0.0f))
             continue;
         report.Fail(kExitUsage,
                     QCoreApplication::translate("tarvello-cli",
-                                                "The %1 sensor has no standard (%2 holds \"%3\"); "
-                                                "give --%1-standard VOLTS.")
-                        .arg(SensorName(sensor), QString::fromLatin1(keys.szBaseKey),
+                                                "The %1 sensor has no standard (the profile "
+                                                "\"%2\" none, %3 \"%4\"); give --%1-standard "
+                                                "VOLTS.")
+                        .arg(SensorName(sensor), profile.name, QString::fromLatin1(keys.szBaseKey),
                              QString::fromStdString(text)));
         return false;
     }
@@ -301,17 +318,25 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
     QJsonObject sensors;
     report.fields.insert("printer_id", request.printerId);
     report.fields.insert("operator", request.operatorName);
-    report.fields.insert("profile", QStringLiteral("Standard"));
+    QString profileError;
+    const std::optional<records::Profile> profile = FindProfile(request.profileName, &profileError);
+    report.fields.insert("profile", profile ? profile->name : request.profileName);
     report.fields.insert("started", Now());
     report.fields.insert("sensors", sensors);
     report.fields.insert("verdict", QJsonValue(QJsonValue::Null));
     std::string standards[2];
     PrinterSession session;
-    if (!TakeStandards(request, ini, standards, report) ||
+    if (!profile)
+        report.Fail(kExitUsage, profileError);
+    if (!profile || !TakeStandards(request, *profile, ini, standards, report) ||
         !session.Open(request, nullptr, report)) {
         report.fields.insert("finished", Now());
         return;
     }
+    // The profile's pass limit for the adjustments (calibrate has no --max-passes of its own).
+    CliRequest run = request;
+    if (profile->maxPasses)
+        run.maxPasses = *profile->maxPasses;
     int worst = kExitDone;
     bool ended = false;
     std::vector<verdict::Result> results;
@@ -319,11 +344,12 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
         QJsonArray steps;
         verdict::Input judged;
         judged.sensor = sensor;
+        judged.criteria = profile->criteria;
         judged.supply = g_fSensorSupply.load();
         const GuidedStepDef* previous = nullptr;
         const std::vector<GuidedStepDef> defs = GuidedStepsOf(sensor);
         for (const GuidedStepDef& def : defs) {
-            if (ended || !Wanted(request, def.step))
+            if (ended || !Wanted(request, *profile, def))
                 continue;
             if (!request.yes && NeedsMediaChange(def, previous) &&
                 !AskForMedia(def.sensor, def.media)) {
@@ -338,7 +364,7 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
                 continue;
             }
             int code = kExitDone;
-            steps.append(RunStep(request, def, standards[sensor == Sensor::Reflective ? 0 : 1], ini,
+            steps.append(RunStep(run, def, standards[sensor == Sensor::Reflective ? 0 : 1], ini,
                                  judged, &code));
             // The sentence of the step whose code counts.
             if (code != kExitDone && ExitRank(code) < ExitRank(worst))

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "cli/CliProfiles.h"
 #include "cli/CliSession.h"
 #include "cli/CliVerdict.h"
 #include "device/PortState.h"
@@ -108,9 +109,11 @@ void ReportCheck(const CliRequest& request, const CheckValues& values, PaperChec
                  CliReport& report);
 
 // The check's verdict: the contrast of its two samples and their scale.
-void JudgeCheck(Sensor sensor, const CheckValues& values, CliReport& report) {
+void JudgeCheck(const CliRequest& request, const CheckValues& values, CliReport& report) {
+    const Sensor sensor = request.sensor;
     verdict::Input input;
     input.sensor = sensor;
+    input.criteria = request.criteria;
     input.supply = g_fSensorSupply.load();
     input.check = CheckSamplesOf(sensor, values.first.value_or(0.0f), values.second.value_or(0.0f),
                                  input.supply);
@@ -343,7 +346,7 @@ void ReportCheck(const CliRequest& request, const CheckValues& values, PaperChec
                             .arg(reflective
                                      ? QCoreApplication::translate("tarvello-cli", "paper")
                                      : QCoreApplication::translate("tarvello-cli", "no paper"));
-        JudgeCheck(request.sensor, values, report);
+        JudgeCheck(request, values, report);
         return;
     case PaperCheckEnd::BadValue:
         report.Fail(kExitNoResult,
@@ -369,18 +372,31 @@ void ReportCheck(const CliRequest& request, const CheckValues& values, PaperChec
 
 } // namespace
 
-CliReport RunRequest(const CliRequest& request) {
+CliReport RunRequest(const CliRequest& asked) {
     CliReport report;
-    if (request.command == Command::Ports) {
+    if (asked.command == Command::Ports) {
         RunPorts(report);
         return report;
     }
+    if (asked.command == Command::Profiles) {
+        RunProfiles(asked, report);
+        return report;
+    }
+    CliRequest request = asked;
     // The parameter file is read before the port is touched: the supply, the saved levels.
     CIniFile ini;
     ini.SetFileName(QFile::encodeName(request.iniPath).toStdString());
     const float supply = request.supply ? *request.supply : ReadSupplyVoltage(ini);
     g_fSensorSupply = supply;
     report.supply = VoltsValue(static_cast<double>(supply));
+    if ((request.command == Command::Adjust || request.command == Command::Check) &&
+        !ApplyProfile(request, ini, report)) {
+        if (request.command == Command::Adjust)
+            AdjustKeys(request, report); // refused before the port: its keys, all null
+        else
+            NullVerdict(report);
+        return report;
+    }
     switch (request.command) {
     case Command::Status:
         RunStatus(request, report);
@@ -398,6 +414,7 @@ CliReport RunRequest(const CliRequest& request) {
         RunCalibrate(request, ini, report);
         break;
     case Command::Ports:
+    case Command::Profiles:
         break;
     }
     return report;

@@ -20,6 +20,8 @@ CliReport RunRequest(const CliRequest& request);
 void RunPorts(CliReport& report);
 void RunStatus(const CliRequest& request, CliReport& report);
 void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report);
+// The keys of adjust as they are before it works (all null, no passes).
+void AdjustKeys(const CliRequest& request, CliReport& report);
 void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report);
 void RunCheck(const CliRequest& request, CliReport& report);
 void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report);

@@ -52,30 +52,42 @@ QString HelpText() {
         "                            saves the value and the two levels\n"
         "  check reflective|transmissive\n"
         "                            the paper check (saves nothing)\n"
+        "  --profile NAME            (adjust, check, calibrate) the media profile: its\n"
+        "                            criteria, and its standard and pass limit unless\n"
+        "                            --standard, --max-passes are given (calibrate: its steps)\n"
+        "                            (\"Standard\": the standard RBase/TBase holds)\n"
+        "  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME\n"
+        "                            the media profiles of this user (profiles.json in the\n"
+        "                            data folder the window shares)\n"
         "  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]\n"
         "            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]\n"
         "            [--steps adjust,mark,no-paper,paper,check] [--yes]\n"
         "                            the guided calibration: each sensor's steps in turn on\n"
         "                            one opening, each saving as adjust and read save; asks\n"
         "                            on the terminal before each change of media. The\n"
-        "                            standards default to RBase/TBase of the parameter file.\n"
+        "                            standards default to the profile's, else RBase/TBase.\n"
         "                            --yes (a fixture with the media in place): only the\n"
         "                            steps that need no change, by default adjust and check\n"
-        "                            (--operator defaults to the login name)"
+        "                            (--operator defaults to the login name)\n"
         "\n"
         "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
         "status values); 2 usage error; 3 the port could not be opened or the printer refused\n"
         "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line\n"
         "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
-        "could not be saved; 7 done and saved, but the verdict is fail; 130 stopped by\n"
-        "SIGINT or SIGTERM (port closed, nothing half-written). Where several apply, the\n"
-        "first in this order counts: 130, 2, 3, 5, 4, 1, 7, 6.\n");
+        "could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or\n"
+        "SIGTERM (port closed, nothing half-written). Where several apply, the first of\n"
+        "130, 2, 3, 5, 4, 1, 7, 6 is given.\n"
+        "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" and\n"
+        "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
+        "message).\n");
 }
 
 struct Parsed {
     QCommandLineParser parser;
     QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("DEVICE")};
     QCommandLineOption simulate{QStringLiteral("simulate")};
+    QCommandLineOption profile{QStringLiteral("profile"), QString(), QStringLiteral("NAME")};
+    QCommandLineOption replace{QStringLiteral("replace")};
     QCommandLineOption dirty{QStringLiteral("dirty"), QString(), QStringLiteral("PERCENT")};
     QCommandLineOption stock{QStringLiteral("stock"), QString(), QStringLiteral("NAME")};
     QCommandLineOption baud{QStringLiteral("baud"), QString(), QStringLiteral("BAUD")};
@@ -98,9 +110,9 @@ struct Parsed {
     Parsed() {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const QCommandLineOption* o :
-             {&port,     &simulate,  &dirty,  &stock,     &baud, &dataBits, &stopBits,
-              &parity,   &handshake, &supply, &ini,       &json, &verbose,  &trace,
-              &standard, &maxPasses, &level,  &intensity, &help, &version}) {
+             {&port,      &simulate,  &dirty, &stock,   &baud,    &dataBits, &stopBits, &parity,
+              &handshake, &supply,    &ini,   &json,    &verbose, &trace,    &standard, &maxPasses,
+              &level,     &intensity, &help,  &version, &profile, &replace}) {
             parser.addOption(*o);
         }
         for (const QString& name : CalibrateValueOptions())
@@ -162,6 +174,22 @@ QString TakeLineSettings(Parsed& p, CliRequest& r) {
     return QString();
 }
 
+// The arguments of profiles: the sentence for the error, or an empty text.
+QString ProfileArgsError(const QStringList& args) {
+    const QString sub = args.value(0);
+    const int count = static_cast<int>(args.size()) - 1;
+    const bool fits = (sub == QLatin1String("list") && count == 0) ||
+                      ((sub == QLatin1String("show") || sub == QLatin1String("import") ||
+                        sub == QLatin1String("delete")) &&
+                       count == 1) ||
+                      (sub == QLatin1String("export") && (count == 1 || count == 2));
+    if (fits)
+        return QString();
+    return QCoreApplication::translate("tarvello-cli",
+                                       "profiles takes list, show NAME, export [NAME] FILE, "
+                                       "import FILE [--replace] or delete NAME.");
+}
+
 // The command and its sensor and reading; the sentence for the error, or an empty text.
 QString TakeCommand(const QStringList& args, CliRequest& r) {
     if (args.isEmpty())
@@ -171,6 +199,11 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
     if (name == QLatin1String("calibrate")) {
         r.command = Command::Calibrate;
         return TakeCalibrateArguments(args, r);
+    }
+    if (name == QLatin1String("profiles")) {
+        r.command = Command::Profiles;
+        r.profileArgs = args.mid(1);
+        return ProfileArgsError(r.profileArgs);
     }
     const int command = IndexOf(name, {"ports", "status", "adjust", "read", "check"});
     if (command < 0)
@@ -221,6 +254,16 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
 QString TakeCommandOptions(Parsed& p, CliRequest& r) {
     const bool adjust = r.command == Command::Adjust;
     const bool read = r.command == Command::Read;
+    if (p.parser.isSet(p.profile) && !adjust && r.command != Command::Check &&
+        r.command != Command::Calibrate)
+        return QCoreApplication::translate("tarvello-cli",
+                                           "--profile belongs to adjust, check and calibrate.");
+    r.profileName = p.parser.value(p.profile);
+    r.replace = p.parser.isSet(p.replace);
+    if (r.replace && r.profileArgs.value(0) != QLatin1String("import"))
+        return QCoreApplication::translate("tarvello-cli", "--replace belongs to profiles import.");
+    r.standardGiven = p.parser.isSet(p.standard);
+    r.maxPassesGiven = p.parser.isSet(p.maxPasses);
     if (!adjust && (p.parser.isSet(p.standard) || p.parser.isSet(p.maxPasses)))
         return QCoreApplication::translate("tarvello-cli",
                                            "--standard and --max-passes belong to adjust.");
@@ -228,9 +271,11 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
         return QCoreApplication::translate("tarvello-cli",
                                            "--level and --intensity belong to read.");
     if (adjust) {
-        if (!p.parser.isSet(p.standard))
-            return QCoreApplication::translate("tarvello-cli",
-                                               "adjust needs --standard VOLTS (0.0 to 5.0).");
+        if (!p.parser.isSet(p.standard) && r.profileName.isEmpty())
+            return QCoreApplication::translate(
+                "tarvello-cli", "adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.");
+    }
+    if (adjust && p.parser.isSet(p.standard)) {
         r.standardText = p.parser.value(p.standard).toStdString();
         const std::optional<float> standard = ValidateVoltageText(r.standardText);
         if (!standard) {
@@ -239,13 +284,13 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
                 .arg(p.parser.value(p.standard));
         }
         r.standard = *standard;
-        if (p.parser.isSet(p.maxPasses)) {
-            bool ok = false;
-            r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
-            if (!ok || r.maxPasses < 1)
-                return QCoreApplication::translate(
-                    "tarvello-cli", "--max-passes must be a whole number of at least 1.");
-        }
+    }
+    if (adjust && p.parser.isSet(p.maxPasses)) {
+        bool ok = false;
+        r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
+        if (!ok || r.maxPasses < 1)
+            return QCoreApplication::translate(
+                "tarvello-cli", "--max-passes must be a whole number of at least 1.");
     }
     if (read && p.parser.isSet(p.level)) {
         bool ok = false;
@@ -354,7 +399,8 @@ QString SensorName(Sensor sensor) {
 }
 
 QString CommandName(Command command) {
-    static const char* const names[] = {"ports", "status", "adjust", "read", "check", "calibrate"};
+    static const char* const names[] = {"ports", "status",   "adjust",   "read",
+                                        "check", "profiles", "calibrate"};
     return QString::fromLatin1(names[static_cast<int>(command)]);
 }
 

@@ -13,13 +13,14 @@
 #include "device/PortState.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/SensorParams.h"
+#include "sensor/Verdict.h"
 #include "sim/PrinterCommands.h"
 
 class QCommandLineParser;
 
 namespace tarvello::cli {
 
-enum class Command { Ports, Status, Adjust, Read, Check, Calibrate };
+enum class Command { Ports, Status, Adjust, Read, Check, Profiles, Calibrate };
 
 // What a single reading measures; each sensor takes two of them.
 enum class ReadWhat { Mark, NoPaper, Paper };
@@ -56,7 +57,19 @@ struct CliRequest {
     std::optional<std::string> reflectiveStandard;
     std::optional<std::string> transmissiveStandard;
     std::vector<GuidedStep> steps;
+    bool stepsGiven = false; // --steps (else the profile's steps)
     bool yes = false;
+
+    // --profile: the media profile of adjust and check (empty: "Standard"); its criteria, and
+    // its standard and pass limit where --standard and --max-passes are not given.
+    QString profileName;
+    bool standardGiven = false;
+    bool maxPassesGiven = false;
+    verdict::Criteria criteria;
+    // profiles: the subcommand and its arguments (list, show NAME, export [NAME] FILE, import
+    // FILE, delete NAME); --replace for import.
+    QStringList profileArgs;
+    bool replace = false;
 
     bool simulate = false;
     // --dirty, --stock: what the virtual printer's sensors see (with --simulate only).
@@ -70,7 +83,7 @@ struct CliRequest {
     QString tracePath; // --trace: the line trace's file, none when empty
 
     // True when the command talks to the printer (everything but ports).
-    bool NeedsPrinter() const { return command != Command::Ports; }
+    bool NeedsPrinter() const { return command != Command::Ports && command != Command::Profiles; }
     // True for the commands that work on one sensor.
     bool NeedsSensor() const {
         return command == Command::Adjust || command == Command::Read || command == Command::Check;

@@ -102,6 +102,10 @@
         <translation>What each step gave, and the values saved to parameterset.ini.</translation>
     </message>
     <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
         <source>各步结果</source>
         <translation>Results of the steps</translation>
     </message>
@@ -122,26 +126,6 @@
         <translation>Repeat step</translation>
     </message>
     <message>
-        <source>%1: %2</source>
-        <translation>%1: %2</translation>
-    </message>
-    <message>
-        <source>%1: &lt;span style=&quot;color:#b00000&quot;&gt;没有完成 (%2)&lt;/span&gt;</source>
-        <translation>%1: &lt;span style=&quot;color:#b00000&quot;&gt;not done (%2)&lt;/span&gt;</translation>
-    </message>
-    <message>
-        <source>%1: 没有进行</source>
-        <translation>%1: not taken</translation>
-    </message>
-    <message>
-        <source>parameterset.ini 没有改变。</source>
-        <translation>parameterset.ini was not changed.</translation>
-    </message>
-    <message>
-        <source>结论</source>
-        <translation>Verdict</translation>
-    </message>
-    <message>
         <source>%1: %2%3</source>
         <translation>%1: %2%3</translation>
     </message>
@@ -160,6 +144,22 @@
     <message>
         <source>整体结论: %1</source>
         <translation>Overall verdict: %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: &lt;span style=&quot;color:#b00000&quot;&gt;没有完成 (%2)&lt;/span&gt;</source>
+        <translation>%1: &lt;span style=&quot;color:#b00000&quot;&gt;not done (%2)&lt;/span&gt;</translation>
+    </message>
+    <message>
+        <source>%1: 没有进行</source>
+        <translation>%1: not taken</translation>
+    </message>
+    <message>
+        <source>parameterset.ini 没有改变。</source>
+        <translation>parameterset.ini was not changed.</translation>
     </message>
     <message>
         <source>保存到 parameterset.ini: %1</source>
@@ -703,6 +703,80 @@ Reason: %2</translation>
     <message>
         <source>请输入一个介于 %1 和 %2 之间的数字。</source>
         <translation>Enter a number from %1 to %2.</translation>
+    </message>
+</context>
+<context>
+    <name>Profile</name>
+    <message>
+        <source>“%1”须为 %2 到 %3 之间的数</source>
+        <translation>“%1” must be a number from %2 to %3</translation>
+    </message>
+    <message>
+        <source>未知的步骤“%1”</source>
+        <translation>unknown step “%1”</translation>
+    </message>
+    <message>
+        <source>对比度的勉强限值不能高于合格限值</source>
+        <translation>the contrast&apos;s marginal limit cannot lie above its pass limit</translation>
+    </message>
+    <message>
+        <source>介质配置缺少名称</source>
+        <translation>a media profile without a name</translation>
+    </message>
+    <message>
+        <source>介质配置“%1”来自更新的版本，本程序无法读取</source>
+        <translation>the media profile “%1” comes from a newer version of the program and cannot be read</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileStore</name>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>第 %1 行第 %2 列：%3</source>
+        <translation>line %1, column %2: %3</translation>
+    </message>
+    <message>
+        <source>介质配置文件 %1 无法读取（%2）；文件保持原样，使用“Standard”</source>
+        <translation>The media profile file %1 cannot be read (%2); the file is kept as it is and “Standard” is used</translation>
+    </message>
+    <message>
+        <source>没有名为“%1”的介质配置</source>
+        <translation>There is no media profile named “%1”</translation>
+    </message>
+    <message>
+        <source>介质配置文件已损坏，请先修复或删除 %1</source>
+        <translation>The media profile file is damaged: mend or remove %1 first</translation>
+    </message>
+    <message>
+        <source>“Standard”是内置配置，不能更改；请另取名称保存</source>
+        <translation>“Standard” is built in and cannot be changed; save it under another name</translation>
+    </message>
+    <message>
+        <source>“%1”是工厂数据库的配置，在此只读</source>
+        <translation>“%1” is a profile of the plant database and read-only here</translation>
+    </message>
+    <message>
+        <source>已有名为“%1”的介质配置（替换需确认）</source>
+        <translation>A media profile named “%1” exists already (replacing it must be asked for)</translation>
+    </message>
+    <message>
+        <source>介质配置文件已损坏</source>
+        <translation>The media profile file is damaged</translation>
+    </message>
+    <message>
+        <source>没有名为“%1”的本地介质配置</source>
+        <translation>There is no local media profile named “%1”</translation>
+    </message>
+    <message>
+        <source>无法创建文件夹 %1</source>
+        <translation>Cannot create the folder %1</translation>
+    </message>
+    <message>
+        <source>无法保存 %1</source>
+        <translation>Cannot save %1</translation>
     </message>
 </context>
 <context>
@@ -1279,10 +1353,6 @@ Reason: %2</translation>
         <translation>--level and --intensity belong to read.</translation>
     </message>
     <message>
-        <source>adjust needs --standard VOLTS (0.0 to 5.0).</source>
-        <translation>adjust needs --standard VOLTS (0.0 to 5.0).</translation>
-    </message>
-    <message>
         <source>The standard &quot;%1&quot; is not a number from 0.0 to 5.0.</source>
         <translation>The standard &quot;%1&quot; is not a number from 0.0 to 5.0.</translation>
     </message>
@@ -1363,6 +1433,34 @@ Reason: %2</translation>
         <translation>(--help lists the commands)</translation>
     </message>
     <message>
+        <source>--%1 needs --simulate.</source>
+        <translation>--%1 needs --simulate.</translation>
+    </message>
+    <message>
+        <source>Verdict: %1%2%3</source>
+        <translation>Verdict: %1%2%3</translation>
+    </message>
+    <message>
+        <source> (partial)</source>
+        <translation> (partial)</translation>
+    </message>
+    <message>
+        <source>The verdict is fail: %1</source>
+        <translation>The verdict is fail: %1</translation>
+    </message>
+    <message>
+        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</source>
+        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</translation>
+    </message>
+    <message>
+        <source>--replace belongs to profiles import.</source>
+        <translation>--replace belongs to profiles import.</translation>
+    </message>
+    <message>
+        <source>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</source>
+        <translation>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</translation>
+    </message>
+    <message>
         <source>Unknown sensor &quot;%1&quot; (reflective, transmissive or both).</source>
         <translation>Unknown sensor &quot;%1&quot; (reflective, transmissive or both).</translation>
     </message>
@@ -1419,40 +1517,16 @@ Reason: %2</translation>
         <translation>, then press Enter: </translation>
     </message>
     <message>
-        <source>The %1 sensor has no standard (%2 holds &quot;%3&quot;); give --%1-standard VOLTS.</source>
-        <translation>The %1 sensor has no standard (%2 holds &quot;%3&quot;); give --%1-standard VOLTS.</translation>
+        <source>The %1 sensor has no standard (the profile &quot;%2&quot; none, %3 &quot;%4&quot;); give --%1-standard VOLTS.</source>
+        <translation>The %1 sensor has no standard (the profile &quot;%2&quot; none, %3 &quot;%4&quot;); give --%1-standard VOLTS.</translation>
     </message>
     <message>
         <source>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</source>
         <translation>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</translation>
     </message>
     <message>
-        <source>No command given (ports, status, adjust, read, check or calibrate).</source>
-        <translation>No command given (ports, status, adjust, read, check or calibrate).</translation>
-    </message>
-    <message>
-        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</source>
-        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</translation>
-    </message>
-    <message>
         <source>The verdict is fail: see the criteria of each sensor.</source>
         <translation>The verdict is fail: see the criteria of each sensor.</translation>
-    </message>
-    <message>
-        <source>Verdict: %1%2%3</source>
-        <translation>Verdict: %1%2%3</translation>
-    </message>
-    <message>
-        <source> (partial)</source>
-        <translation> (partial)</translation>
-    </message>
-    <message>
-        <source>The verdict is fail: %1</source>
-        <translation>The verdict is fail: %1</translation>
-    </message>
-    <message>
-        <source>--%1 needs --simulate.</source>
-        <translation>--%1 needs --simulate.</translation>
     </message>
     <message>
         <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
@@ -1494,23 +1568,34 @@ Commands:
                             saves the value and the two levels
   check reflective|transmissive
                             the paper check (saves nothing)
+  --profile NAME            (adjust, check, calibrate) the media profile: its
+                            criteria, and its standard and pass limit unless
+                            --standard, --max-passes are given (calibrate: its steps)
+                            (&quot;Standard&quot;: the standard RBase/TBase holds)
+  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME
+                            the media profiles of this user (profiles.json in the
+                            data folder the window shares)
   calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
             [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
             [--steps adjust,mark,no-paper,paper,check] [--yes]
                             the guided calibration: each sensor&apos;s steps in turn on
                             one opening, each saving as adjust and read save; asks
                             on the terminal before each change of media. The
-                            standards default to RBase/TBase of the parameter file.
+                            standards default to the profile&apos;s, else RBase/TBase.
                             --yes (a fixture with the media in place): only the
                             steps that need no change, by default adjust and check
                             (--operator defaults to the login name)
+
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
 failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 7 done and saved, but the verdict is fail; 130 stopped by
-SIGINT or SIGTERM (port closed, nothing half-written). Where several apply, the
-first in this order counts: 130, 2, 3, 5, 4, 1, 7, 6.
+could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or
+SIGTERM (port closed, nothing half-written). Where several apply, the first of
+130, 2, 3, 5, 4, 1, 7, 6 is given.
+adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &quot;complete&quot; and
+&quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
+message).
 </source>
         <translation>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
 Adjusts, reads and checks the media sensors of a label printer over RS-232, for
@@ -1551,24 +1636,47 @@ Commands:
                             saves the value and the two levels
   check reflective|transmissive
                             the paper check (saves nothing)
+  --profile NAME            (adjust, check, calibrate) the media profile: its
+                            criteria, and its standard and pass limit unless
+                            --standard, --max-passes are given (calibrate: its steps)
+                            (&quot;Standard&quot;: the standard RBase/TBase holds)
+  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME
+                            the media profiles of this user (profiles.json in the
+                            data folder the window shares)
   calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
             [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
             [--steps adjust,mark,no-paper,paper,check] [--yes]
                             the guided calibration: each sensor&apos;s steps in turn on
                             one opening, each saving as adjust and read save; asks
                             on the terminal before each change of media. The
-                            standards default to RBase/TBase of the parameter file.
+                            standards default to the profile&apos;s, else RBase/TBase.
                             --yes (a fixture with the media in place): only the
                             steps that need no change, by default adjust and check
                             (--operator defaults to the login name)
+
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
 failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 7 done and saved, but the verdict is fail; 130 stopped by
-SIGINT or SIGTERM (port closed, nothing half-written). Where several apply, the
-first in this order counts: 130, 2, 3, 5, 4, 1, 7, 6.
+could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or
+SIGTERM (port closed, nothing half-written). Where several apply, the first of
+130, 2, 3, 5, 4, 1, 7, 6 is given.
+adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &quot;complete&quot; and
+&quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
+message).
 </translation>
+    </message>
+    <message>
+        <source>No command given (ports, status, adjust, read, check or calibrate).</source>
+        <translation>No command given (ports, status, adjust, read, check or calibrate).</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</source>
+        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</translation>
+    </message>
+    <message>
+        <source>--profile belongs to adjust, check and calibrate.</source>
+        <translation>--profile belongs to adjust, check and calibrate.</translation>
     </message>
 </context>
 </TS>

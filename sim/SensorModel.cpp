@@ -142,9 +142,11 @@ SensorModel::Samples SensorModel::CheckSamples(Sensor sensor, int level, int int
     const Media first = sensor == Sensor::Reflective ? Media::Mark : Media::Liner;
     const int paper = Reading(sensor, level, intensity, Media::Paper, conditions);
     const int over = Reading(sensor, level, intensity, first, conditions);
-    // A fifth of the single reading's contrast, rounded half away from zero.
+    // A fifth (reflective) or a third (transmissive) of the single reading's contrast, rounded
+    // half away from zero.
     const int gap = over - paper;
-    const int share = gap >= 0 ? (gap + 2) / 5 : -((-gap + 2) / 5);
+    const int part = sensor == Sensor::Reflective ? 5 : 3;
+    const int share = gap >= 0 ? (gap + part / 2) / part : -((-gap + part / 2) / part);
     return Samples{paper + share, paper};
 }
 

@@ -58,9 +58,9 @@ class SensorModel {
 
     // The paper check's two samples at a sensor's settings, as a printer takes them while it
     // feeds: the first over a mark (reflective) or the liner (transmissive), the second over
-    // the paper. The printer's check sees a fifth of the contrast of a single reading, so the
-    // samples lie a few tenths of a volt apart (at the default standards: 0.3 to 0.5 V), as a
-    // real printer's do, and the derived voltages stay within the supply.
+    // the paper. The printer's check sees a fifth (reflective) or a third (transmissive) of the
+    // contrast of a single reading, so the samples lie a few tenths of a volt apart (at the
+    // default standards: 0.3 to 0.5 V), as a real printer's do.
     struct Samples {
         int first = 0;
         int second = 0;

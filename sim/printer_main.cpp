@@ -68,8 +68,9 @@ Frames answered (STX is 0x02, CR 0x0D, DC3 0x13):
   STX "JC" DC3                   nothing; takes the check's samples at the sensor's last level and
                                  intensity: reflective "14" over a mark, "13" over paper;
                                  transmissive "14" over liner (the gap), "13" over a label; the
-                                 check sees a fifth of a single reading's contrast, so its samples
-                                 lie a few tenths of a volt apart, as a real printer's do
+                                 check sees a fifth (reflective) or a third (transmissive) of a
+                                 single reading's contrast, so its samples lie a few tenths of a
+                                 volt apart, as a real printer's do
 
 Sensor model (deterministic): the output falls as more light reaches the receiver. Reflective
 N = 240 - gain(level) x reflectance x intensity (paper 1.0, liner 0.8, mark 0.15, none 0.03),

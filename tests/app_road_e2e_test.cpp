@@ -72,13 +72,13 @@ TEST_F(Road, OpenAdjustReadCheckCloseLeavesTheExpectedParameterFile) {
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(text(p2, 1032), "4.6471");
 
-    // Its paper check: a mark (4.3725 V) and a paper (2.4510 V) sample; nothing saved.
+    // Its paper check: a mark (2.8431 V) and a paper (2.4510 V) sample, a few tenths apart; nothing saved.
     const std::string beforeCheck = ReadFile("parameterset.ini");
     click(p2, 1059);
     ASSERT_TRUE(WaitIdle(15000));
-    EXPECT_EQ(text(p2, 1057), "4.3725");
-    EXPECT_EQ(text(p2, 1056), "4.80375");
-    EXPECT_EQ(text(p2, 1041), "-0.43125");
+    EXPECT_EQ(text(p2, 1057), "2.8431");
+    EXPECT_EQ(text(p2, 1056), "0.98025");
+    EXPECT_EQ(text(p2, 1041), "1.86285");
     EXPECT_EQ(ReadFile("parameterset.ini"), beforeCheck);
 
     // Transmissive page: adjust to 2.0 through the liner. Too high up to 160 (2.1961 V), then
@@ -105,13 +105,13 @@ TEST_F(Road, OpenAdjustReadCheckCloseLeavesTheExpectedParameterFile) {
     ASSERT_TRUE(WaitIdle());
     EXPECT_EQ(text(p3, 1019), "3.4706");
 
-    // Its paper check: liner (1.9412 V) and label (3.4706 V) samples, inverted; nothing saved.
+    // Its paper check: liner (2.9608 V) and label samples, inverted; nothing saved.
     const std::string beforeCheck3 = ReadFile("parameterset.ini");
     click(p3, 1059);
     ASSERT_TRUE(WaitIdle(15000));
-    EXPECT_EQ(text(p3, 1055), "1.9412");
-    EXPECT_EQ(text(p3, 1054), "3.8235");
-    EXPECT_EQ(text(p3, 1020), "5.7647");
+    EXPECT_EQ(text(p3, 1055), "2.9608");
+    EXPECT_EQ(text(p3, 1054), "1.2745");
+    EXPECT_EQ(text(p3, 1020), "4.2353");
     EXPECT_EQ(ReadFile("parameterset.ini"), beforeCheck3);
 
     // Close the port from the port page.

@@ -39,6 +39,11 @@ TEST(CliCommands, AdjustSavesTheStandardAsTypedAndTheLevelsFound) {
     expected.insert("level_code", "11");
     expected.insert("intensity", 144);
     expected.insert("volts", 2.451);
+    // Judged as an adjustment alone: partial, the contrasts waiting for a check.
+    expected.insert("verdict", "pass");
+    expected.insert("complete", false);
+    expected.insert("criteria", run.json["criteria"]);
+    EXPECT_EQ(run.json["criteria"].toArray().size(), 7);
     expected.insert("history",
                     QJsonArray{Reading(1, "11", 0, 240, 4.7059), Reading(2, "11", 32, 214, 4.1961),
                                Reading(3, "11", 64, 189, 3.7059), Reading(4, "11", 96, 163, 3.1961),
@@ -119,20 +124,30 @@ TEST(CliCommands, StatusAndPaperChecksWriteNothing) {
         {"--port", printer.Device(), "--json", "--supply", "5.0", "check", "reflective"});
     EXPECT_EQ(reflective.exitCode, 0) << reflective.err.toStdString();
     expected = CommonKeys("check", "reflective", 0, printer.Device(), QJsonValue());
-    expected.insert("mark_volts", 4.4118);
-    expected.insert("diff_volts", 4.2648);
-    expected.insert("paper_volts", 0.147);
+    // Samples a few tenths of a volt apart, as a printer's are: the derived voltages stay
+    // within the supply, and the check's contrast is judged.
+    expected.insert("mark_volts", 3.0392);
+    expected.insert("diff_volts", 0.8333);
+    expected.insert("paper_volts", 2.2059);
     expected.insert("wait_ms", 1000);
+    expected.insert("verdict", "pass");
+    expected.insert("complete", false);
+    expected.insert("criteria", reflective.json["criteria"]);
     ExpectJson(reflective.json, expected);
+    EXPECT_EQ(reflective.json["criteria"][2]["code"], "contrast_check");
+    EXPECT_EQ(reflective.json["criteria"][2]["value"], 0.3333);
 
     const CliRun transmissive = folder.Run(
         {"--port", printer.Device(), "--json", "--supply", "5.0", "check", "transmissive"});
     EXPECT_EQ(transmissive.exitCode, 0);
     expected = CommonKeys("check", "transmissive", 0, printer.Device(), QJsonValue());
-    expected.insert("liner_volts", 2.7059);
-    expected.insert("diff_volts", 2.745);
-    expected.insert("no_paper_volts", 5.4509);
+    expected.insert("liner_volts", 3.4314);
+    expected.insert("diff_volts", 0.9312);
+    expected.insert("no_paper_volts", 4.3626);
     expected.insert("wait_ms", 1000);
+    expected.insert("verdict", "pass");
+    expected.insert("complete", false);
+    expected.insert("criteria", transmissive.json["criteria"]);
     ExpectJson(transmissive.json, expected);
     EXPECT_EQ(folder.Ini(), ini);
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "sim/PrinterCommands.h"
 #include "sim/SensorModel.h"
 #include "sim/VirtualPrinter.h"
 
@@ -37,7 +38,7 @@ struct Outcome {
 // (16 high up), halving moves about the anchor once the reading has crossed the band, a fine
 // step after five unchanged passes, and the level moving on when the intensity leaves 0..255.
 std::optional<Outcome> Adjust(Sensor sensor, float target, double supply, Media media,
-                              int maxPasses) {
+                              int maxPasses, const tarvello::sim::Conditions& conditions = {}) {
     const bool refl = sensor == Sensor::Reflective;
     int level = 3, intensity = 0;
     bool raised = false, lowered = false;
@@ -49,7 +50,7 @@ std::optional<Outcome> Adjust(Sensor sensor, float target, double supply, Media 
         if (level < 0 || level > 3) {
             level = 0;
         }
-        const int n = SensorModel::Reading(sensor, level, intensity, media);
+        const int n = SensorModel::Reading(sensor, level, intensity, media, conditions);
         r = ToVolts(refl ? n : 255.0 - n, supply);
         if (low <= r && r <= high) {
             return Outcome{pass, level, intensity, r};
@@ -239,3 +240,75 @@ TEST(SensorModel, DefaultCheckValuesGiveAShortPositiveWait) {
 }
 
 } // namespace
+
+TEST(SensorModel, CheckSamplesLieAFewTenthsApartAndDirtAndStockShowInTheVerdictsInputs) {
+    using tarvello::sim::Conditions;
+    using tarvello::sim::Stock;
+    const auto gapVolts = [](Sensor sensor, int level, int intensity, Conditions c) {
+        const auto s = SensorModel::CheckSamples(sensor, level, intensity, c);
+        return std::abs(s.first - s.second) / 255.0 * 5.0;
+    };
+    // At the default standards' settings (reflective 2.5 V: level 3, 144; transmissive 2.0 V
+    // through liner: level 3, 172): a few tenths of a volt on the standard stock, less on a
+    // faint mark, below 0.15 V on clear labels.
+    for (const auto& [sensor, intensity] :
+         {std::pair{Sensor::Reflective, 144}, std::pair{Sensor::Transmissive, 172}}) {
+        const double standard = gapVolts(sensor, 3, intensity, {});
+        EXPECT_GE(standard, 0.30);
+        EXPECT_LE(standard, 0.70);
+        EXPECT_LT(gapVolts(sensor, 3, intensity, {0, Stock::Clear}), 0.15);
+    }
+    const double faint = gapVolts(Sensor::Reflective, 3, 144, {0, Stock::FaintMark});
+    EXPECT_GE(faint, 0.15);
+    EXPECT_LT(faint, 0.30);
+    // Dirt: from about 50 % the reflective search at 2.5 V ends near full light at level 0;
+    // past about 80 % it cannot reach the band.
+    for (int dirty : {50, 60, 75}) {
+        auto out = Adjust(Sensor::Reflective, 2.5f, 5.0, Media::Paper, 200, {dirty});
+        ASSERT_TRUE(out) << dirty;
+        EXPECT_EQ(out->level, 0);
+        EXPECT_GE(out->intensity, 224);
+    }
+    EXPECT_GE(Adjust(Sensor::Reflective, 2.5f, 5.0, Media::Paper, 200, {40})->level, 1);
+    EXPECT_FALSE(Adjust(Sensor::Reflective, 2.5f, 5.0, Media::Paper, 400, {85}));
+}
+
+TEST(PrinterCommands, LinesAndScriptsChangeWhatTheSensorsSee) {
+    using namespace tarvello::sim;
+    VirtualPrinter printer;
+    CommandFeed feed(printer);
+    // Lines may come in pieces; a refused line is named and changes nothing.
+    EXPECT_TRUE(feed.Feed("reflective ma").empty());
+    EXPECT_TRUE(feed.Feed("rk\r\n# a note\n\ndirty 40\n").empty());
+    const auto refused = feed.Feed("transmissive cardboard\ndirty 140\nstock clear extra\n");
+    ASSERT_EQ(refused.size(), 3u);
+    EXPECT_EQ(refused[0].rfind("line 5: unknown media", 0), 0u) << refused[0];
+    EXPECT_EQ(printer.GetMedia(Sensor::Reflective), Media::Mark);
+    EXPECT_EQ(printer.GetMedia(Sensor::Transmissive), Media::Liner);
+    EXPECT_EQ(printer.GetConditions().dirtyPercent, 40);
+    EXPECT_EQ(printer.GetConditions().stock, Stock::Standard);
+
+    // A script: each command at its time; a refused script applies nothing.
+    const std::string path = testing::TempDir() + "printer_script.txt";
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    ASSERT_TRUE(file);
+    std::fputs("stock faint-mark\nwait 500\nreflective none\nwait 250\ndirty 0\n", file);
+    std::fclose(file);
+    ASSERT_TRUE(feed.LoadScript(path, nullptr));
+    feed.RunDue(0);
+    EXPECT_EQ(printer.GetConditions().stock, Stock::FaintMark);
+    EXPECT_EQ(printer.GetMedia(Sensor::Reflective), Media::Mark);
+    feed.RunDue(700);
+    EXPECT_EQ(printer.GetMedia(Sensor::Reflective), Media::NoPaper);
+    EXPECT_EQ(printer.GetConditions().dirtyPercent, 40);
+    feed.RunDue(750);
+    EXPECT_EQ(printer.GetConditions().dirtyPercent, 0);
+    EXPECT_TRUE(feed.ScriptDone());
+    file = std::fopen(path.c_str(), "w");
+    std::fputs("dirty 10\nwait soon\n", file);
+    std::fclose(file);
+    std::string why;
+    EXPECT_FALSE(feed.LoadScript(path, &why));
+    EXPECT_NE(why.find("line 2"), std::string::npos) << why;
+    std::remove(path.c_str());
+}

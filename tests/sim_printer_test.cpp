@@ -259,10 +259,11 @@ TEST_F(PrinterTest, PaperCheckValuesAndSamples) {
     client->Write(std::string("\x02r", 2));
     client->Write(std::string("\x02JC\x13", 4));
     EXPECT_EQ(client->ReadAll(80ms), "");
-    const int mark = SensorModel::Reading(Sensor::Reflective, 2, 150, Media::Mark);
-    const int paper = SensorModel::Reading(Sensor::Reflective, 2, 150, Media::Paper);
-    EXPECT_EQ(std::stoi(client->Exchange(std::string("\x02Ke14", 5), 4), nullptr, 16), mark);
-    EXPECT_EQ(std::stoi(client->Exchange(std::string("\x02Ke13", 5), 4), nullptr, 16), paper);
+    const auto reflective = SensorModel::CheckSamples(Sensor::Reflective, 2, 150);
+    EXPECT_EQ(std::stoi(client->Exchange(std::string("\x02Ke14", 5), 4), nullptr, 16),
+              reflective.first);
+    EXPECT_EQ(std::stoi(client->Exchange(std::string("\x02Ke13", 5), 4), nullptr, 16),
+              reflective.second);
     // A transmissive check: liner (the gap), then a label.
     client->ExchangeReading(Reading('T', "11", "100"));
     client->Write(std::string("\x02"
@@ -270,10 +271,11 @@ TEST_F(PrinterTest, PaperCheckValuesAndSamples) {
                               2));
     client->Write(std::string("\x02JC\x13", 4));
     std::this_thread::sleep_for(50ms);
+    const auto transmissive = SensorModel::CheckSamples(Sensor::Transmissive, 3, 100);
     EXPECT_EQ(std::stoi(client->Exchange(std::string("\x02Ke14", 5), 4), nullptr, 16),
-              SensorModel::Reading(Sensor::Transmissive, 3, 100, Media::Liner));
+              transmissive.first);
     EXPECT_EQ(std::stoi(client->Exchange(std::string("\x02Ke13", 5), 4), nullptr, 16),
-              SensorModel::Reading(Sensor::Transmissive, 3, 100, Media::Paper));
+              transmissive.second);
     // Configured values, and an unknown selector.
     printer.SetKeValue("0e", 0);
     printer.SetKeValue("14", 0xC0);
