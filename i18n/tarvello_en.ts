@@ -240,6 +240,14 @@
         <source>%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。</source>
         <translation>The voltage standard of the %1 must be a number above 0 and up to 5.0.</translation>
     </message>
+    <message>
+        <source>介质配置的说明</source>
+        <translation>About the media profile</translation>
+    </message>
+    <message>
+        <source>%1；只能使用 Standard 和工厂的配置。</source>
+        <translation>%1; only Standard and the plant&apos;s profiles can be used.</translation>
+    </message>
 </context>
 <context>
     <name>CGuidedStepPage</name>

@@ -11,6 +11,8 @@
 #include "pages/GuidedCalibrationPages.h"
 #include "pages/GuidedStepPage.h"
 #include "pages/PageSensor.h"
+#include "records/DataFolder.h"
+#include "records/ProfileStore.h"
 #include "sensor/GuidedSteps.h"
 #include "store/ParameterSet.h"
 
@@ -64,6 +66,14 @@ CGuidedCalibration::CGuidedCalibration(CSensorPage* reflective, CSensorPage* tra
     m_setup = new CGuidedSetupPage(reflective->ValueText(SensorValue::Standard),
                                    transmissive->ValueText(SensorValue::Standard), this);
     setPage(kSetupPage, m_setup);
+    // The media profiles of this user (a small file, read once as the wizard opens).
+    tarvello::records::ProfileStore store(tarvello::records::DataFolder());
+    QString damage;
+    store.Load(&damage);
+    m_profiles = store.All();
+    if (m_profiles.isEmpty())
+        m_profiles.push_back(tarvello::records::BuiltInProfile());
+    m_setup->SetProfiles(m_profiles, damage);
     int id = kFirstStepPage;
     for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
         CSensorPage* page = sensor == Sensor::Reflective ? reflective : transmissive;
@@ -79,8 +89,21 @@ CGuidedCalibration::CGuidedCalibration(CSensorPage* reflective, CSensorPage* tra
     connect(this, &QWizard::currentIdChanged, this, &CGuidedCalibration::OnCurrentIdChanged);
 }
 
+const tarvello::records::Profile& CGuidedCalibration::ChosenProfile() const {
+    for (const tarvello::records::Profile& p : m_profiles) {
+        if (p.name == m_setup->Profile())
+            return p;
+    }
+    return m_profiles.front();
+}
+
 bool CGuidedCalibration::StepWanted(const CGuidedStepPage* step) const {
-    return m_setup->SensorWanted(step->Def().sensor == Sensor::Reflective ? 0 : 1);
+    // A sensor chosen on the first page, and a step the profile takes.
+    const bool reflective = step->Def().sensor == Sensor::Reflective;
+    const QStringList& steps =
+        reflective ? ChosenProfile().reflectiveSteps : ChosenProfile().transmissiveSteps;
+    return m_setup->SensorWanted(reflective ? 0 : 1) &&
+           steps.contains(QLatin1String(GuidedStepName(step->Def().step)));
 }
 
 int CGuidedCalibration::nextId() const {
@@ -151,6 +174,7 @@ std::map<std::string, std::string> CGuidedCalibration::SavedValues() const {
 verdict::Input CGuidedCalibration::VerdictInput(Sensor sensor) const {
     verdict::Input input;
     input.sensor = sensor;
+    input.criteria = ChosenProfile().criteria;
     input.supply = g_fSensorSupply.load();
     // The check's raw values from its volts, as the check made the volts from them.
     const auto raw = [&](float volts) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "records/Profile.h"
 #include "sensor/Verdict.h"
 
 class CSensorPage;
@@ -48,6 +49,8 @@ class CGuidedCalibration : public QWizard {
     std::vector<std::string> KeysSaved() const;
     // Goes back to the step page with id, for "Repeat step".
     void ReturnToStep(int id);
+    // The profile chosen on the first page ("Standard" when none could be read).
+    const tarvello::records::Profile& ChosenProfile() const;
     // What the sensor's steps measured, for its verdict.
     verdict::Input VerdictInput(Sensor sensor) const;
     // True for a step of a sensor chosen on the first page.
@@ -60,4 +63,5 @@ class CGuidedCalibration : public QWizard {
     CGuidedSetupPage* m_setup = nullptr;
     CGuidedFinishPage* m_finish = nullptr;
     std::vector<CGuidedStepPage*> m_steps;
+    QList<tarvello::records::Profile> m_profiles;
 };

@@ -13,6 +13,7 @@
 
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedStepPage.h"
+#include "records/Profile.h"
 #include "records/VerdictText.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/TextValidation.h"
@@ -27,6 +28,11 @@ CGuidedSetupPage::CGuidedSetupPage(const QString& reflectiveStandard,
     m_cbProfile->addItem(QStringLiteral("Standard"));
     m_cbProfile->setAccessibleName(tr("介质配置"));
     form->addRow(tr("介质配置(&P):"), m_cbProfile);
+    m_lblProfileNote = new QLabel(this);
+    m_lblProfileNote->setWordWrap(true);
+    m_lblProfileNote->setAccessibleName(tr("介质配置的说明"));
+    m_lblProfileNote->hide();
+    form->addRow(m_lblProfileNote);
     m_edPrinterId = new QLineEdit(CurrentPrinterId(), this);
     m_edPrinterId->setAccessibleName(tr("打印机编号"));
     m_edPrinterId->setPlaceholderText(tr("扫描条码或输入"));
@@ -74,6 +80,30 @@ CGuidedSetupPage::CGuidedSetupPage(const QString& reflectiveStandard,
         m_lblWhy->setText(why);
     });
     emit completeChanged();
+}
+
+void CGuidedSetupPage::SetProfiles(const QList<tarvello::records::Profile>& profiles,
+                                   const QString& damage) {
+    m_profiles = profiles;
+    m_cbProfile->clear();
+    for (const tarvello::records::Profile& p : profiles)
+        m_cbProfile->addItem(p.name);
+    if (!damage.isEmpty()) {
+        m_lblProfileNote->setText(tr("%1；只能使用 Standard 和工厂的配置。").arg(damage));
+        m_lblProfileNote->show();
+    }
+    // A profile with standards of its own types them in; one without leaves the file's.
+    const QString fileStandards[2] = {StandardText(0), StandardText(1)};
+    connect(m_cbProfile, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            [this, s0 = fileStandards[0], s1 = fileStandards[1]](int index) {
+                if (index < 0 || index >= m_profiles.size())
+                    return;
+                const tarvello::records::Profile& p = m_profiles[index];
+                m_edStandard[0]->setText(
+                    p.reflectiveStandard ? QString::number(*p.reflectiveStandard) : s0);
+                m_edStandard[1]->setText(
+                    p.transmissiveStandard ? QString::number(*p.transmissiveStandard) : s1);
+            });
 }
 
 QString CGuidedSetupPage::PrinterId() const {

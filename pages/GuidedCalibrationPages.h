@@ -10,6 +10,10 @@ class QLineEdit;
 class QPushButton;
 class CGuidedCalibration;
 
+namespace tarvello::records {
+struct Profile;
+}
+
 // Profile, printer ID, operator, which sensors and their standards.
 class CGuidedSetupPage : public QWizardPage {
     Q_OBJECT
@@ -21,6 +25,9 @@ class CGuidedSetupPage : public QWizardPage {
     QString PrinterId() const;
     QString Operator() const;
     QString Profile() const;
+    // The profiles to choose from (the first is chosen), and why the file of the user's own
+    // could not be read ("" when it could).
+    void SetProfiles(const QList<tarvello::records::Profile>& profiles, const QString& damage);
     bool SensorWanted(int sensor) const; // 0 reflective, 1 transmissive
     QString StandardText(int sensor) const;
 
@@ -35,6 +42,8 @@ class CGuidedSetupPage : public QWizardPage {
     QCheckBox* m_chkSensor[2] = {nullptr, nullptr};
     QLineEdit* m_edStandard[2] = {nullptr, nullptr};
     QLabel* m_lblWhy = nullptr;
+    QLabel* m_lblProfileNote = nullptr;
+    QList<tarvello::records::Profile> m_profiles;
 };
 
 // What each step gave, what was saved to the parameter file, and "Repeat step".
