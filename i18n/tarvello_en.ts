@@ -1060,6 +1060,21 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>VerdictLine</name>
+    <message>
+        <source>判定</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>判定：%1</source>
+        <translation>Verdict: %1</translation>
+    </message>
+    <message>
+        <source>（部分）</source>
+        <translation> (partial)</translation>
+    </message>
+</context>
+<context>
     <name>VerdictText</name>
     <message>
         <source>反射式传感器</source>

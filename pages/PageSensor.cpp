@@ -16,6 +16,7 @@
 #include "device/PortState.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
+#include "pages/VerdictLine.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "sensor/AdjustRun.h"
@@ -56,6 +57,7 @@ CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     // until the page starts a run.
     m_pProgress = new CAdjustProgress(this, m_pTemplate);
     connect(m_pProgress, &CAdjustProgress::stopClicked, this, &CSensorPage::OnAdjustStop);
+    m_pVerdict = new CVerdictLine(this, m_pTemplate, desc.params.sensor);
 }
 
 void CSensorPage::ExchangeIntensity(int32_t* value) {

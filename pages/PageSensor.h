@@ -28,6 +28,7 @@
 #include "store/ParameterSet.h"
 
 class CAdjustProgress;
+class CVerdictLine;
 class QComboBox;
 
 // How a voltage edit is taken from its control: in 0.0..5.0, or any number.
@@ -106,6 +107,9 @@ class CSensorPage : public CPropertyPage {
     void checkEnded(int end, float first, float second);
 
   public:
+    // The verdict line below the progress line (shown after an adjustment and a paper check).
+    CVerdictLine* Verdict() const { return m_pVerdict; }
+
   protected:
     CSensorPage(const SensorPageDesc& desc, QWidget* parent);
     // A worker started from this page still posts to it: the page waits for it to end.
@@ -182,6 +186,7 @@ class CSensorPage : public CPropertyPage {
     float* m_values[kSensorValueCount] = {};
     bool m_bAdjusting = false;
     CAdjustProgress* m_pProgress = nullptr;
+    CVerdictLine* m_pVerdict = nullptr;
     std::vector<Field> m_fields;
     int m_nRefusedId = 0;
     QString m_strRefusal;

@@ -9,9 +9,11 @@
 #include <optional>
 #include <string>
 
+#include "device/PortState.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
+#include "pages/VerdictLine.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
@@ -93,6 +95,7 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
     ShowReadingButtons(false);
     m_bAdjusting = true;
     m_pProgress->Follow();
+    m_pVerdict->Hide();
 }
 
 void CSensorPage::OnAdjustStop() {
@@ -134,4 +137,13 @@ void CSensorPage::OnAdjustUpdate() {
     m_ini.ClearSaveError();
     SaveAdjustedLevels(m_desc.params.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
     tarvello::ui::ReportSaveFailure(this, m_ini);
+    // The verdict judges the levels the run found; it changes no save.
+    AdjustRunState run = LatestAdjustRun();
+    run.end = AdjustEnd::kSuccess;
+    run.level = levels.sensitivity;
+    run.intensity = levels.intensity;
+    m_pVerdict->NoteAdjustment(run, result);
+    m_pVerdict->Judge(g_fSensorSupply.load(), m_pProgress->Text());
+    if (m_pVerdict->Last().verdict != verdict::Outcome::kNotJudged)
+        m_pProgress->Hide();
 }

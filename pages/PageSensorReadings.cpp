@@ -12,6 +12,8 @@
 #include "device/PortState.h"
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
+#include "pages/PageAdjustProgress.h"
+#include "pages/VerdictLine.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
@@ -48,6 +50,7 @@ void CSensorPage::OnSingleReading(int reading) {
                 return; // no reading: member, display and file stay as they were
             }
             *member = **value;
+            m_pVerdict->NoteReading(what.measures, **value);
             ShowReadingButtons(true);
             UpdateData(false);
             // Four saves, one report at most.
@@ -67,6 +70,9 @@ class CPageCheckSink : public PaperCheckSink {
   public:
     CPageCheckSink(CSensorPage* page, float* first, float* difference, float* derived)
         : m_page(page), m_first(first), m_difference(difference), m_derived(derived) {}
+    // The two samples as taken (read on the UI thread once the check has ended).
+    std::optional<float> first, second;
+    bool completed = false;
     void FirstSample(float volts) override {
         first = volts;
         tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
@@ -79,6 +85,7 @@ class CPageCheckSink : public PaperCheckSink {
         tarvello::ui::PostToUi(m_page, [page = m_page] { page->UpdateData(false); });
     }
     void Result(float difference, float derived) override {
+        completed = true;
         tarvello::ui::PostToUi(
             m_page, [page = m_page, diff = m_difference, der = m_derived, difference, derived] {
                 *diff = difference;
@@ -86,9 +93,6 @@ class CPageCheckSink : public PaperCheckSink {
                 page->UpdateData(false);
             });
     }
-
-    // The samples as taken, read once the check's work has ended (0.0: none).
-    float first = 0.0f, second = 0.0f;
 
   private:
     CSensorPage* m_page;
@@ -119,6 +123,13 @@ void CSensorPage::OnCheckPaper() {
         [this, sink, end, wasAdjusting] {
             if (wasAdjusting)
                 ShowIdleState();
-            emit checkEnded(static_cast<int>(*end), sink->first, sink->second);
+            if (sink->completed && sink->first && sink->second) {
+                m_pVerdict->NoteCheck(*sink->first, *sink->second);
+                m_pVerdict->Judge(g_fSensorSupply.load(), m_pProgress->Text());
+                if (m_pVerdict->Last().verdict != verdict::Outcome::kNotJudged)
+                    m_pProgress->Hide();
+            }
+            emit checkEnded(static_cast<int>(*end), sink->first.value_or(0.0f),
+                            sink->second.value_or(0.0f));
         });
 }

@@ -112,11 +112,14 @@ std::optional<double> PaperVolts(const Input& in) {
     return std::nullopt;
 }
 
+// Two readings closer than the contrast's lower limit cannot be told apart: the media was
+// probably still under the sensor for the no-paper reading.
 Criterion MediaRemoved(const Input& in) {
     Criterion c = Contrast("media_removed", in.mark, in.noPaper, in);
+    c.passLimit = c.marginalLimit;
     c.marginalLimit.reset();
     if (c.outcome != Outcome::kNotJudged)
-        c.outcome = c.outcome == Outcome::kPass ? Outcome::kPass : Outcome::kMarginal;
+        c.outcome = c.outcome == Outcome::kFail ? Outcome::kMarginal : Outcome::kPass;
     return c;
 }
 

@@ -22,9 +22,10 @@
 //                       Each contrast: pass from pass_limit, marginal from marginal_limit,
 //                       below that a fail. Limits are shares of the supply: built-in 6 % and
 //                       3 % (0.30 V and 0.15 V at 5.0 V).
-//   "media_removed"     reflective: the mark and the no-paper readings lie within the contrast
-//                       pass limit of each other: marginal ("was the media removed for the
-//                       no-paper reading?"), else pass.
+//   "media_removed"     reflective: the mark and the no-paper readings lie within the
+//                       contrast's marginal limit of each other (they cannot be told apart):
+//                       marginal ("was the media removed for the no-paper reading?"), else
+//                       pass.
 //   "scale"             a final reading or a check sample at the ends of the scale (raw 0..1
 //                       or 254..255) or outside it (a check value above 255): fail, blind or
 //                       saturated; a reading of 0.0 V is no reading and is not judged.
@@ -40,7 +41,7 @@
 //   band reached at level 0, intensity 240: headroom 15 steps: marginal
 //   adjustment out of reach: band fail, the verdict is fail
 //   a check sample of raw 255 (or 300): scale fail; a reading of 0.0 V: scale not judged
-//   mark 2.40 V and no-paper 2.50 V (within 0.30 V): media_removed marginal
+//   mark 2.40 V and no-paper 2.50 V (within 0.15 V): media_removed marginal
 // The suggested threshold lies midway between paper and mark: the check's two samples when a
 // check ran, else the paper and the mark reading.
 #pragma once

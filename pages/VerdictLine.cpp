@@ -1,0 +1,127 @@
+#include "pages/VerdictLine.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+
+#include <cmath>
+
+#include "records/VerdictText.h"
+#include "res/DialogLayout.h"
+#include "res/Templates.h"
+
+namespace {
+
+// The progress line's row, across the page (dialog units).
+constexpr int kRowX = 15;
+constexpr int kLineY = 163;
+constexpr int kLineWidth = 180;
+constexpr int kLineHeight = 10;
+
+// Background and text colours of each outcome; the word says it too.
+const char* StyleOf(verdict::Outcome outcome) {
+    switch (outcome) {
+    case verdict::Outcome::kPass:
+        return "background:#d8f0d8; color:#145214;";
+    case verdict::Outcome::kMarginal:
+        return "background:#fbe6b8; color:#6b4700;";
+    case verdict::Outcome::kFail:
+        return "background:#f6d0d0; color:#7a1010;";
+    case verdict::Outcome::kNotJudged:
+        break;
+    }
+    return "";
+}
+
+} // namespace
+
+CVerdictLine::CVerdictLine(QWidget* page, const tarvello::res::DialogTemplate* pageTemplate,
+                           Sensor sensor)
+    : QObject(page) {
+    m_input.sensor = sensor;
+    m_label = new QLabel(page);
+    m_label->setObjectName(QStringLiteral("verdictLine"));
+    m_label->setFont(tarvello::res::MakeFont("Tahoma", 14, 400));
+    m_label->setAccessibleName(QCoreApplication::translate("VerdictLine", "判定"));
+    if (pageTemplate) {
+        const tarvello::res::BaseUnits base =
+            tarvello::res::DialogBaseUnits(tarvello::res::DialogFont(*pageTemplate));
+        m_label->setGeometry(
+            tarvello::res::MapDialogRect(kRowX, kLineY, kLineWidth, kLineHeight, base));
+    }
+    m_label->hide();
+}
+
+void CVerdictLine::NoteAdjustment(const AdjustRunState& run, float volts) {
+    verdict::AdjustResult& a = m_input.adjust;
+    a.outcome = run.end == AdjustEnd::kSuccess   ? verdict::AdjustOutcome::kReached
+                : run.end == AdjustEnd::kRunning ? verdict::AdjustOutcome::kNone
+                : run.end == AdjustEnd::kPortClosed || run.end == AdjustEnd::kWriteFailed
+                    ? verdict::AdjustOutcome::kLineFailed
+                    : verdict::AdjustOutcome::kStopped;
+    a.level = run.level;
+    a.intensity = run.intensity;
+    a.passes = static_cast<int>(run.passes);
+    a.raw = run.raw;
+    a.volts = a.outcome == verdict::AdjustOutcome::kReached ? volts : 0.0;
+}
+
+void CVerdictLine::NoteReading(SensorValue measured, float volts) {
+    switch (measured) {
+    case SensorValue::Mark:
+        m_input.mark = volts;
+        break;
+    case SensorValue::NoPaper:
+        m_input.noPaper = volts;
+        break;
+    case SensorValue::Paper:
+        m_input.paper = volts;
+        break;
+    default:
+        break;
+    }
+}
+
+void CVerdictLine::NoteCheck(float first, float second) {
+    const double supply = m_input.supply > 0.0 ? m_input.supply : 5.0;
+    const auto raw = [&](double v) {
+        const long n = std::lround(v / supply * 255.0);
+        return static_cast<int>(m_input.sensor == Sensor::Transmissive ? 255 - n : n);
+    };
+    m_input.check = verdict::CheckSamples{raw(first), raw(second), first, second};
+}
+
+void CVerdictLine::Judge(float supply, const QString& progressText) {
+    m_input.supply = supply;
+    if (m_input.check) // the raw values follow the supply the samples were taken with
+        NoteCheck(static_cast<float>(m_input.check->first),
+                  static_cast<float>(m_input.check->second));
+    m_last = verdict::Judge(m_input);
+    if (m_last.verdict == verdict::Outcome::kNotJudged) {
+        Hide();
+        return;
+    }
+    QStringList reasons;
+    for (const verdict::Criterion& c : m_last.criteria)
+        if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
+            reasons << tarvello::records::CriterionSentence(c, m_input.sensor);
+    QString text = QCoreApplication::translate("VerdictLine", "判定：%1")
+                       .arg(tarvello::records::OutcomeWord(m_last.verdict));
+    if (!m_last.complete)
+        text += QCoreApplication::translate("VerdictLine", "（部分）");
+    if (!reasons.isEmpty())
+        text += QStringLiteral("  ") + reasons.first();
+    m_label->setText(text);
+    m_label->setStyleSheet(QString::fromLatin1(StyleOf(m_last.verdict)));
+    QStringList lines;
+    if (!progressText.isEmpty())
+        lines << progressText;
+    lines << (reasons.isEmpty() ? text : reasons.join(QLatin1Char('\n')));
+    const QString all = lines.join(QLatin1Char('\n'));
+    m_label->setToolTip(all);
+    m_label->setAccessibleDescription(all);
+    m_label->show();
+}
+
+void CVerdictLine::Hide() {
+    m_label->hide();
+}
