@@ -9,6 +9,7 @@
 
 #include "app/GuidedEntry.h"
 #include "app/Language.h"
+#include "app/ProfileChooser.h"
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
 #include "device/LineTrace.h"
@@ -132,6 +133,7 @@ bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
     CTarvelloDlg dlg(nullptr, initialPort);
     InstallGuidedCalibration(dlg, GiveDiagnostics(dlg, options.bDiagnostics));
     PlaceMediaOnVirtualPrinter(printer);
+    InstallProfileChooser(dlg);
     if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
     int result = dlg.exec();

@@ -737,6 +737,69 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>ProfileChooser</name>
+    <message>
+        <source>%1（工厂）</source>
+        <translation>%1 (plant)</translation>
+    </message>
+    <message>
+        <source>另存为介质配置</source>
+        <translation>Save as profile</translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>介质配置</source>
+        <translation>Media profile</translation>
+    </message>
+    <message>
+        <source>已有名为“%1”的介质配置。替换它吗？</source>
+        <translation>A media profile named “%1” exists already. Replace it?</translation>
+    </message>
+    <message>
+        <source>判定限值</source>
+        <translation>Verdict limits</translation>
+    </message>
+    <message>
+        <source>对比度合格限值</source>
+        <translation>Contrast pass limit</translation>
+    </message>
+    <message>
+        <source>检纸两个采样之差至少为电源电压的这一比例才算合格（5.0 V 时 6 % 为 0.30 V）。</source>
+        <translation>The paper check&apos;s two samples must differ by at least this share of the supply to pass (6 % is 0.30 V at 5.0 V).</translation>
+    </message>
+    <message>
+        <source>对比度勉强限值</source>
+        <translation>Contrast marginal limit</translation>
+    </message>
+    <message>
+        <source>低于合格限值但不低于此比例为勉强，再低为不合格。</source>
+        <translation>Below the pass limit but not below this share is marginal; lower is a fail.</translation>
+    </message>
+    <message>
+        <source>光强余量</source>
+        <translation>Headroom</translation>
+    </message>
+    <message>
+        <source>最终设定距光强用尽（灵敏度 00、发光强度 255）少于这么多级为勉强。</source>
+        <translation>A final setting fewer intensity steps than this from where the light runs out (level 00, intensity 255) is marginal.</translation>
+    </message>
+    <message>
+        <source>勉强限值不能高于合格限值。</source>
+        <translation>The marginal limit cannot lie above the pass limit.</translation>
+    </message>
+    <message>
+        <source>另存为介质配置…</source>
+        <translation>Save as profile…</translation>
+    </message>
+    <message>
+        <source>判定限值…</source>
+        <translation>Verdict limits…</translation>
+    </message>
+</context>
+<context>
     <name>ProfileStore</name>
     <message>
         <source>无法读取 %1：%2</source>

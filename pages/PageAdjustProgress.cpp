@@ -172,7 +172,3 @@ void CAdjustProgress::Refresh() {
     ShowStop(false);
     m_lblLine->setText(AdjustProgressText(run, false, false, g_fAdjustResult.load()));
 }
-
-QString CAdjustProgress::Text() const {
-    return m_lblLine->isVisible() ? m_lblLine->text() : QString();
-}

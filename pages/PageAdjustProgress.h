@@ -39,8 +39,6 @@ class CAdjustProgress : public QObject {
     void Succeeded(int level, int intensity, float volts);
     // The line and the stop control go away (another page's run, a reading that took the line).
     void Hide();
-    // The line's text while it shows (empty when hidden).
-    QString Text() const;
     // Follows the run, or its last text: what the timer and the update events call.
     void Refresh();
 

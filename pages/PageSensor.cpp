@@ -21,6 +21,7 @@
 #include "res/DialogLayout.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
+#include "sensor/AdjustWorker.h"
 #include "sensor/TextValidation.h"
 
 namespace {
@@ -286,4 +287,13 @@ void CSensorPage::ShowIdleState() {
     m_bAdjusting = false;
     m_pProgress->Hide();
     EnableAdjustControls(true);
+}
+
+void CSensorPage::ApplyStandard(const std::string& text) {
+    m_ini.ClearSaveError();
+    SaveStandardText(m_desc.params.sensor, m_ini, text);
+    tarvello::ui::ReportSaveFailure(this, m_ini);
+    m_fVoltStandard = ReadVoltStandard(m_ini, *m_desc.params.keys);
+    if (auto* edit = ItemAs<QLineEdit>(m_desc.EditOf(SensorValue::Standard)))
+        edit->setText(QString::fromStdString(text));
 }

@@ -109,6 +109,9 @@ class CSensorPage : public CPropertyPage {
   public:
     // The verdict line below the progress line (shown after an adjustment and a paper check).
     CVerdictLine* Verdict() const { return m_pVerdict; }
+    // A media profile's standard: saved as the adjustment's start saves it, and shown; a
+    // running adjustment keeps its own target.
+    void ApplyStandard(const std::string& text);
 
   protected:
     CSensorPage(const SensorPageDesc& desc, QWidget* parent);

@@ -143,7 +143,5 @@ void CSensorPage::OnAdjustUpdate() {
     run.level = levels.sensitivity;
     run.intensity = levels.intensity;
     m_pVerdict->NoteAdjustment(run, result);
-    m_pVerdict->Judge(g_fSensorSupply.load(), m_pProgress->Text());
-    if (m_pVerdict->Last().verdict != verdict::Outcome::kNotJudged)
-        m_pProgress->Hide();
+    m_pVerdict->Judge(g_fSensorSupply.load());
 }

@@ -125,9 +125,7 @@ void CSensorPage::OnCheckPaper() {
                 ShowIdleState();
             if (sink->completed && sink->first && sink->second) {
                 m_pVerdict->NoteCheck(*sink->first, *sink->second);
-                m_pVerdict->Judge(g_fSensorSupply.load(), m_pProgress->Text());
-                if (m_pVerdict->Last().verdict != verdict::Outcome::kNotJudged)
-                    m_pProgress->Hide();
+                m_pVerdict->Judge(g_fSensorSupply.load());
             }
             emit checkEnded(static_cast<int>(*end), sink->first.value_or(0.0f),
                             sink->second.value_or(0.0f));

@@ -11,9 +11,9 @@
 
 namespace {
 
-// The progress line's row, across the page (dialog units).
+// Below the progress line, across the page (dialog units); the page grows to hold it.
 constexpr int kRowX = 15;
-constexpr int kLineY = 163;
+constexpr int kLineY = 175;
 constexpr int kLineWidth = 180;
 constexpr int kLineHeight = 10;
 
@@ -47,6 +47,9 @@ CVerdictLine::CVerdictLine(QWidget* page, const tarvello::res::DialogTemplate* p
             tarvello::res::DialogBaseUnits(tarvello::res::DialogFont(*pageTemplate));
         m_label->setGeometry(
             tarvello::res::MapDialogRect(kRowX, kLineY, kLineWidth, kLineHeight, base));
+        const int bottom = m_label->geometry().bottom() + m_label->height() / 2;
+        if (page->height() < bottom)
+            page->setFixedSize(page->width(), bottom);
     }
     m_label->hide();
 }
@@ -90,7 +93,7 @@ void CVerdictLine::NoteCheck(float first, float second) {
     m_input.check = verdict::CheckSamples{raw(first), raw(second), first, second};
 }
 
-void CVerdictLine::Judge(float supply, const QString& progressText) {
+void CVerdictLine::Judge(float supply) {
     m_input.supply = supply;
     if (m_input.check) // the raw values follow the supply the samples were taken with
         NoteCheck(static_cast<float>(m_input.check->first),
@@ -112,11 +115,7 @@ void CVerdictLine::Judge(float supply, const QString& progressText) {
         text += QStringLiteral("  ") + reasons.first();
     m_label->setText(text);
     m_label->setStyleSheet(QString::fromLatin1(StyleOf(m_last.verdict)));
-    QStringList lines;
-    if (!progressText.isEmpty())
-        lines << progressText;
-    lines << (reasons.isEmpty() ? text : reasons.join(QLatin1Char('\n')));
-    const QString all = lines.join(QLatin1Char('\n'));
+    const QString all = reasons.isEmpty() ? text : reasons.join(QLatin1Char('\n'));
     m_label->setToolTip(all);
     m_label->setAccessibleDescription(all);
     m_label->show();

@@ -1,4 +1,4 @@
-// The verdict line of a sensor page, in the progress line's row once a run has ended: after an
+// The verdict line of a sensor page, below the progress line (the page grows to hold it): after an
 // adjustment and after a paper check, the page's verdict as a coloured line with its word beside
 // the colour (green "合格", amber "勉强", red "不合格"; never the colour alone), then the sentences
 // of the criteria that did not pass (all of them in the tooltip and the accessible description).
@@ -30,10 +30,8 @@ class CVerdictLine : public QObject {
     void NoteCheck(float first, float second);
     void SetCriteria(const verdict::Criteria& criteria) { m_input.criteria = criteria; }
 
-    // Judges what the page has, with the supply in use, and shows the line in the place of the
-    // progress line (the page has no other row): the progress line's last text, if any, leads
-    // the tooltip.
-    void Judge(float supply, const QString& progressText);
+    // Judges what the page has, with the supply in use, and shows the line.
+    void Judge(float supply);
     void Hide();
 
     const verdict::Result& Last() const { return m_last; }

@@ -306,6 +306,11 @@ std::optional<int> LastAdjustmentExitCode() {
     return code;
 }
 
+void SaveStandardText(Sensor sensor, CIniFile& ini, const std::string& typed) {
+    const SensorKeys& keys = *ParamsOf(sensor).keys;
+    ini.WriteString(keys.szVoltageSection, keys.szBaseKey, typed);
+}
+
 std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini,
                                             const std::string& typed) {
     if (!ValidateVoltageText(typed)) {
@@ -316,7 +321,7 @@ std::optional<float> PrepareAdjustmentStart(Sensor sensor, CIniFile& ini,
     StopAdjustmentAndWait();
     const SensorKeys& keys = *ParamsOf(sensor).keys;
     ini.ClearSaveError();
-    ini.WriteString(keys.szVoltageSection, keys.szBaseKey, typed);
+    SaveStandardText(sensor, ini, typed);
     // The target is what the file yields after the save; a save that failed leaves an older
     // value there, and the run then targets the standard as typed and validated.
     const float target =

@@ -73,6 +73,10 @@ std::optional<AdjustLevels> TakeSuccessfulLevels();
 
 // --- Start and update handlers ---------------------------------------------------------------
 
+// The voltage standard's save: the text as typed under "RBase"/"TBase" (the adjustment's start
+// and a media profile's choice both save it so).
+void SaveStandardText(Sensor sensor, CIniFile& ini, const std::string& typed);
+
 // The start handler's work after its port check. Validates the typed standard as the page's
 // data exchange does (0.0..5.0); a refused text changes nothing and gives nullopt. Otherwise:
 // waits for an earlier worker to end (StopAdjustmentAndWait), clears ini's save error, saves the

@@ -67,6 +67,10 @@ class CliFolder {
     std::unique_ptr<QProcess> Start(const QStringList& args) const {
         auto process = std::make_unique<QProcess>();
         process->setWorkingDirectory(Path());
+        // The user's data folder (profiles, records) inside this folder, not the tester's.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), Path() + QStringLiteral("/data"));
+        process->setProcessEnvironment(env);
         process->start(QStringLiteral(TARVELLO_CLI_PATH), args);
         EXPECT_TRUE(process->waitForStarted(10000));
         return process;

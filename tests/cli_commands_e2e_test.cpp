@@ -40,6 +40,7 @@ TEST(CliCommands, AdjustSavesTheStandardAsTypedAndTheLevelsFound) {
     expected.insert("intensity", 144);
     expected.insert("volts", 2.451);
     // Judged as an adjustment alone: partial, the contrasts waiting for a check.
+    expected.insert("profile", "Standard");
     expected.insert("verdict", "pass");
     expected.insert("complete", false);
     expected.insert("criteria", run.json["criteria"]);
@@ -133,6 +134,7 @@ TEST(CliCommands, StatusAndPaperChecksWriteNothing) {
     expected.insert("verdict", "pass");
     expected.insert("complete", false);
     expected.insert("criteria", reflective.json["criteria"]);
+    expected.insert("profile", "Standard");
     ExpectJson(reflective.json, expected);
     EXPECT_EQ(reflective.json["criteria"][2]["code"], "contrast_check");
     EXPECT_EQ(reflective.json["criteria"][2]["value"], 0.3333);
@@ -148,6 +150,7 @@ TEST(CliCommands, StatusAndPaperChecksWriteNothing) {
     expected.insert("verdict", "pass");
     expected.insert("complete", false);
     expected.insert("criteria", transmissive.json["criteria"]);
+    expected.insert("profile", "Standard");
     ExpectJson(transmissive.json, expected);
     EXPECT_EQ(folder.Ini(), ini);
 }
@@ -230,3 +233,48 @@ TEST(CliCommands, TheProgramNeedsNoDisplayLibrary) {
 }
 
 } // namespace
+
+TEST(CliCommands, ProfilesAndVerdictsOnTheVirtualPrinter) {
+    CliFolder folder;
+    // Dirt leaves the search near full light: marginal, with the headroom's sentence.
+    const CliRun dirty = folder.Run(
+        {"--simulate", "--dirty", "60", "--json", "adjust", "reflective", "--standard", "2.5"});
+    EXPECT_EQ(dirty.exitCode, 0) << dirty.err.toStdString();
+    EXPECT_EQ(dirty.json["verdict"], "marginal");
+    EXPECT_EQ(dirty.json["criteria"][1]["outcome"], "marginal");
+    EXPECT_TRUE(dirty.json["criteria"][1]["message"].toString().contains("light runs out"));
+    // Clear labels fail the check's contrast: exit 7, the reason on standard error.
+    const CliRun clear =
+        folder.Run({"--simulate", "--stock", "clear", "--json", "check", "reflective"});
+    EXPECT_EQ(clear.exitCode, 7);
+    EXPECT_EQ(clear.json["verdict"], "fail");
+    EXPECT_FALSE(clear.json["ok"].toBool());
+    // A profile: imported, its standard used; a missing one refused before the port.
+    QFile file(folder.Path() + "/p.json");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"name": "Thermal", "reflective_standard": 2.5,
+                   "criteria": {"contrast_pass": 0.2, "contrast_marginal": 0.1}})");
+    file.close();
+    EXPECT_EQ(folder.Run({"profiles", "import", "p.json"}).exitCode, 0);
+    EXPECT_EQ(folder.Run({"profiles", "import", "p.json"}).exitCode, 2); // exists
+    const CliRun strict =
+        folder.Run({"--simulate", "--json", "check", "reflective", "--profile", "Thermal"});
+    EXPECT_EQ(strict.json["profile"], "Thermal");
+    EXPECT_EQ(strict.json["criteria"][2]["pass_limit"], 1.0);
+    EXPECT_EQ(strict.exitCode, 7);
+    const CliRun missing =
+        folder.Run({"--port", "/nonexistent/tty", "adjust", "reflective", "--profile", "Nope"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains("Nope"));
+    // A damaged file: its line and column, and the run goes on with Standard.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"profiles\": [\n  {\"name\": }]}");
+    file.close();
+    QFile::remove(folder.Path() + "/data/Tarvello/profiles.json");
+    ASSERT_TRUE(
+        QFile::copy(folder.Path() + "/p.json", folder.Path() + "/data/Tarvello/profiles.json"));
+    const CliRun damaged = folder.Run({"--simulate", "--json", "check", "reflective"});
+    EXPECT_EQ(damaged.exitCode, 0);
+    EXPECT_EQ(damaged.json["profile"], "Standard");
+    EXPECT_TRUE(damaged.err.contains("(line 2, column ")) << damaged.err.toStdString();
+}
