@@ -141,6 +141,14 @@ void CGuidedStepPage::Start() {
     m_btnStop->setFocus();
     if (m_bPolling)
         return; // the live reading's exchange ends first (OnLiveReading starts the step)
+    if (tarvello::ui::BackgroundRunActive()) {
+        // Another page's live reading is still on the line: one exchange at a time.
+        QTimer::singleShot(50, this, [this] {
+            if (m_state == State::Running)
+                Start();
+        });
+        return;
+    }
     switch (m_def.step) {
     case GuidedStep::Adjust:
         StartAdjust();
@@ -295,8 +303,9 @@ bool CGuidedStepPage::Stop() {
 }
 
 void CGuidedStepPage::PollLive() {
-    if (!m_bLive || m_bPolling || m_state == State::Running)
-        return;
+    if (!m_bLive || m_bPolling || m_state == State::Running ||
+        tarvello::ui::BackgroundRunActive() || IsAdjustmentRunning())
+        return; // the line is busy: the next tick reads
     if (!g_bPortOpen) {
         m_lblLive->setText(tr("当前读数: -- (%1)")
                                .arg(ReadingEndText(static_cast<int>(ReadingEnd::kPortNotOpen))));
