@@ -70,4 +70,8 @@ void AddStoppedSearchSteps(Sequence& seq);
 void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startButton,
                     const int (&readings)[2], bool adjustPictures);
 
+// The guided calibration from its first page to its result, a picture of each page
+// (app/ScreenshotGuided.cpp).
+void AddGuidedSteps(Sequence& seq);
+
 } // namespace screenshots

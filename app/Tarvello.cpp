@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/GuidedEntry.h"
 #include "app/Language.h"
 #include "app/ProfileChooser.h"
 #include "app/Screenshots.h"
@@ -131,11 +132,13 @@ bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
     if (screenshots)
         SetLineTraceEnabled(true); // the trace view's picture shows the run's last exchanges
     CTarvelloDlg dlg(nullptr, initialPort);
-    GiveDiagnostics(dlg, options.bDiagnostics);
+    InstallGuidedCalibration(dlg, GiveDiagnostics(dlg, options.bDiagnostics));
+    PlaceMediaOnVirtualPrinter(printer);
     InstallProfileChooser(dlg);
     if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
     int result = dlg.exec();
+    PlaceMediaOnVirtualPrinter(nullptr);
     // The diagnostics after the run: its last exchanges, and the curves of its adjustments.
     QString failed;
     if (screenshots && result == 0 &&

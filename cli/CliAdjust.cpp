@@ -16,6 +16,7 @@
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
+#include "sensor/GuidedSteps.h"
 #include "store/IniFile.h"
 
 #ifdef _WIN32
@@ -230,20 +231,25 @@ void AdjustKeys(const CliRequest& request, CliReport& report) {
 }
 
 void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
-    // The standard as asked; once the run starts, as the file gives it back.
-    const auto shown = [](float volts) {
-        return QString::fromStdString(ShownValue(static_cast<double>(volts))).toDouble();
-    };
     AdjustKeys(request, report);
 
     PrinterSession session;
     if (!session.Open(request, nullptr, report))
         return;
+    AdjustOnOpenPort(request, ini, report);
+    session.Close();
+}
+
+void AdjustOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    // The standard as the file gives it back once the run starts.
+    const auto shown = [](float volts) {
+        return QString::fromStdString(ShownValue(static_cast<double>(volts))).toDouble();
+    };
     if (StopRequested()) {
-        session.Close();
         ReportStopped(report);
         return;
     }
+    PlaceMedia(request.sensor, LoadedStock(request.sensor));
     // As the page's start: the standard saved as typed and read back as the target, level 3,
     // intensity 0. A standard that could not be saved is still the target (the run reports it).
     ini.ClearSaveError();
@@ -252,7 +258,6 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
     report.fields.insert("standard", shown(target));
     AdjustWatch watch(request.maxPasses);
     if (!StartAdjustment(request.sensor, [&watch] { watch.OnReading(); })) {
-        session.Close();
         report.Fail(kExitLineFailed, QCoreApplication::translate(
                                          "tarvello-cli", "The adjustment could not be started."));
         return;
@@ -270,7 +275,6 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report) {
         input.adjust = AdjustResultOf(LatestAdjustRun(), report.exitCode, g_fAdjustResult.load());
         ReportVerdict(input, report);
     }
-    session.Close();
 }
 
 } // namespace tarvello::cli

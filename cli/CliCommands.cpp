@@ -20,6 +20,7 @@
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/StatusMonitor.h"
+#include "sensor/GuidedSteps.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
 #include "store/IniFile.h"
@@ -106,6 +107,9 @@ class CheckValues : public PaperCheckSink {
     std::optional<int> wait;
     std::optional<float> first, second, difference, derived;
 };
+
+void ReportCheck(const CliRequest& request, const CheckValues& values, PaperCheckEnd end,
+                 CliReport& report);
 
 // The check's verdict: the contrast of its two samples and their scale.
 void JudgeCheck(const CliRequest& request, const CheckValues& values, CliReport& report) {
@@ -210,31 +214,61 @@ void RunStatus(const CliRequest& request, CliReport& report) {
                                        "tarvello-cli", "The printer sent no status reply."));
 }
 
-void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
+namespace {
+
+// The level and intensity text of a reading: the ones given, else the ones saved for the sensor
+// (a level outside 0..3 selects nothing: -1). False, with the report's usage error, when the
+// intensity is not from 0 to 255.
+bool ReadArguments(const CliRequest& request, CIniFile& ini, CliReport& report, int* level,
+                   std::string* intensityText) {
     const SensorKeys& keys = *ParamsOf(request.sensor).keys;
     report.fields.insert("what", ReadWhatName(request.what));
     report.fields.insert("volts", Null());
-    // The saved levels, as the page shows them: a level outside 0..3 selects nothing (-1).
-    int level = request.level ? *request.level : ReadSensitivity(ini, keys);
-    if (level < 0 || level > 3)
-        level = -1;
-    const std::string intensityText =
+    *level = request.level ? *request.level : ReadSensitivity(ini, keys);
+    if (*level < 0 || *level > 3)
+        *level = -1;
+    *intensityText =
         request.intensityText ? *request.intensityText : std::to_string(ReadIntensity(ini, keys));
-    const std::optional<int> intensity = ValidateIntensityText(intensityText);
-    report.fields.insert("level_code", LevelCodeValue(level));
+    const std::optional<int> intensity = ValidateIntensityText(*intensityText);
+    report.fields.insert("level_code", LevelCodeValue(*level));
     report.fields.insert("intensity", intensity ? QJsonValue(*intensity) : Null());
-    if (!intensity) {
-        report.Fail(kExitUsage,
-                    QCoreApplication::translate(
-                        "tarvello-cli", "The intensity %1 saved in %2 is not from 0 to 255; give "
-                                        "--intensity.")
-                        .arg(QString::fromStdString(intensityText),
-                             QFile::decodeName(ini.GetFileName().c_str())));
+    if (intensity)
+        return true;
+    report.Fail(kExitUsage,
+                QCoreApplication::translate("tarvello-cli",
+                                            "The intensity %1 saved in %2 is not from 0 to 255; "
+                                            "give --intensity.")
+                    .arg(QString::fromStdString(*intensityText),
+                         QFile::decodeName(ini.GetFileName().c_str())));
+    return false;
+}
+
+} // namespace
+
+void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    int level = -1;
+    std::string intensityText;
+    if (!ReadArguments(request, ini, report, &level, &intensityText))
         return;
-    }
     PrinterSession session;
     if (!session.Open(request, nullptr, report))
         return;
+    ReadOnOpenPort(request, ini, report);
+    session.Close();
+}
+
+void ReadOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    const SensorKeys& keys = *ParamsOf(request.sensor).keys;
+    int level = -1;
+    std::string intensityText;
+    if (!ReadArguments(request, ini, report, &level, &intensityText))
+        return;
+    const std::optional<int> intensity = ValidateIntensityText(intensityText);
+    const int reading = request.what == ReadWhat::Mark         ? kMarkReading
+                        : request.what == ReadWhat::Paper      ? kPaperReading
+                        : request.sensor == Sensor::Reflective ? kReflectiveNoPaperReading
+                                                               : kTransmissiveNoPaperReading;
+    PlaceMedia(request.sensor, MediaOfReading(request.sensor, reading));
     ReadingEnd end = ReadingEnd::kReading;
     const std::optional<float> value =
         TakeSingleReading(request.sensor, level, intensityText, g_fSensorSupply.load(), &end);
@@ -265,20 +299,36 @@ void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report) {
         if (ini.SaveFailed())
             ReportNotSaved(ini, report);
     }
-    session.Close();
 }
 
 void RunCheck(const CliRequest& request, CliReport& report) {
+    PrinterSession session;
+    if (session.Open(request, nullptr, report)) {
+        CheckOnOpenPort(request, report);
+        session.Close();
+        return;
+    }
+    ReportCheck(request, CheckValues(), PaperCheckEnd::PortNotOpen, report);
+}
+
+void CheckOnOpenPort(const CliRequest& request, CliReport& report,
+                     std::optional<verdict::CheckSamples>* samples) {
+    CheckValues values;
+    PlaceMedia(request.sensor, LoadedStock(request.sensor));
+    const PaperCheckEnd end = RunPaperCheck(request.sensor, g_fSensorSupply.load(), values);
+    ReportCheck(request, values, end, report);
+    if (samples && end == PaperCheckEnd::Completed)
+        *samples = CheckSamplesOf(request.sensor, values.first.value_or(0.0f),
+                                  values.second.value_or(0.0f), g_fSensorSupply.load());
+}
+
+namespace {
+
+void ReportCheck(const CliRequest& request, const CheckValues& values, PaperCheckEnd end,
+                 CliReport& report) {
     const bool reflective = request.sensor == Sensor::Reflective;
     const char* firstKey = reflective ? "mark_volts" : "liner_volts";
     const char* derivedKey = reflective ? "paper_volts" : "no_paper_volts";
-    PrinterSession session;
-    CheckValues values;
-    PaperCheckEnd end = PaperCheckEnd::PortNotOpen;
-    if (session.Open(request, nullptr, report)) {
-        end = RunPaperCheck(request.sensor, g_fSensorSupply.load(), values);
-        session.Close();
-    }
     report.fields.insert(firstKey, VoltsValue(values.first));
     report.fields.insert("diff_volts", VoltsValue(values.difference));
     report.fields.insert(derivedKey, VoltsValue(values.derived));
@@ -333,6 +383,8 @@ void RunCheck(const CliRequest& request, CliReport& report) {
                                     "failed."));
 }
 
+} // namespace
+
 CliReport RunRequest(const CliRequest& asked) {
     CliReport report;
     if (asked.command == Command::Ports) {
@@ -375,6 +427,9 @@ CliReport RunRequest(const CliRequest& asked) {
         break;
     case Command::Check:
         RunCheck(request, report);
+        break;
+    case Command::Calibrate:
+        RunCalibrate(request, ini, report);
         break;
     case Command::Ports:
     case Command::Profiles:

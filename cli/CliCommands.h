@@ -5,6 +5,9 @@
 
 #include "cli/CliReport.h"
 #include "cli/CliRequest.h"
+#include "sensor/Verdict.h"
+
+#include <optional>
 
 class CIniFile;
 
@@ -21,6 +24,15 @@ void RunAdjust(const CliRequest& request, CIniFile& ini, CliReport& report);
 void AdjustKeys(const CliRequest& request, CliReport& report);
 void RunRead(const CliRequest& request, CIniFile& ini, CliReport& report);
 void RunCheck(const CliRequest& request, CliReport& report);
+void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report);
+
+// The work of adjust, read and check once the port is open (the calibrate command runs them in
+// turn on one opening): the same exchanges, saves and report keys.
+void AdjustOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report);
+void ReadOnOpenPort(const CliRequest& request, CIniFile& ini, CliReport& report);
+// samples, when given, receives the check's two samples once it has completed.
+void CheckOnOpenPort(const CliRequest& request, CliReport& report,
+                     std::optional<verdict::CheckSamples>* samples = nullptr);
 
 // The sentence of a run stopped by a signal, with its exit code.
 void ReportStopped(CliReport& report);

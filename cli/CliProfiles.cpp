@@ -92,6 +92,11 @@ bool ApplyProfile(CliRequest& request, CIniFile& ini, CliReport& report) {
     return request.standardGiven || TakeStandard(*profile, request, ini, report);
 }
 
+std::optional<Profile> FindProfile(const QString& name, QString* error) {
+    return LoadStore(nullptr).Find(
+        name.isEmpty() ? QString::fromLatin1(records::kBuiltInProfileName) : name, error);
+}
+
 void RunProfiles(const CliRequest& request, CliReport& report) {
     const QString sub = request.profileArgs.value(0);
     const QString arg = request.profileArgs.value(1);

@@ -24,10 +24,10 @@ QString T(const char* text) {
     return QCoreApplication::translate("tarvello-cli", text);
 }
 
+// --printer-id and --operator are declared with calibrate's options.
 const char* const kValueOptions[][2] = {
-    {"records", "PATH"}, {"printer-id", "ID"},  {"operator", "NAME"}, {"since", "DATE"},
-    {"verdict", "V"},    {"limit", "N"},        {"csv", "FILE"},      {"pdf", "FILE"},
-    {"days", "N"},       {"older-than", "DAYS"}};
+    {"records", "PATH"}, {"since", "DATE"}, {"verdict", "V"}, {"limit", "N"},
+    {"csv", "FILE"},     {"pdf", "FILE"},   {"days", "N"},    {"older-than", "DAYS"}};
 
 QString PathOf(const CliRequest& request) {
     return request.records.path.isEmpty() ? records::DataFilePath(QStringLiteral("records.sqlite"))

@@ -76,16 +76,34 @@ QString HelpText() {
                "                            saves the value and the two levels\n"
                "  check reflective|transmissive\n"
                "                            the paper check (saves nothing)\n"
-               "  --profile NAME            (adjust, check) the media profile: its criteria, and "
-               "its\n"
-               "                            standard and pass limit unless --standard, "
-               "--max-passes\n"
-               "                            are given (\"Standard\": the standard RBase/TBase "
-               "holds)\n"
+               "  --profile NAME            (adjust, check, calibrate) the media profile: its\n"
+               "                            criteria, and its standard and pass limit unless\n"
+               "                            --standard, --max-passes are given (calibrate: its "
+               "steps)\n"
+               "                            (\"Standard\": the standard RBase/TBase holds)\n"
                "  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | "
                "delete NAME\n"
                "                            the media profiles of this user (profiles.json in the\n"
                "                            data folder the window shares)\n"
+               "  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]\n"
+               "            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]\n"
+               "            [--steps adjust,mark,no-paper,paper,check] [--yes]\n"
+               "                            the guided calibration: each sensor's steps in turn "
+               "on\n"
+               "                            one opening, each saving as adjust and read save; "
+               "asks\n"
+               "                            on the terminal before each change of media. The\n"
+               "                            standards default to the profile's, else RBase/TBase.\n"
+               "                            --yes (a fixture with the media in place): only the\n"
+               "                            steps that need no change, by default adjust and "
+               "check\n"
+               "                            (--operator defaults to the login name)\n"
+               "  records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]\n"
+               "  records show ID | export --csv FILE | overdue --days N\n"
+               "  records prune --sent --older-than DAYS | move-aside\n"
+               "                            the calibration records (records.sqlite in the data\n"
+               "                            folder the window shares, or --records PATH); adjust,\n"
+               "                            read and check store one unless --no-record\n"
                "\n"
                "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
                "status values); 2 usage error; 3 the port could not be opened or the printer "
@@ -93,9 +111,9 @@ QString HelpText() {
                "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the "
                "line\n"
                "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
-               "could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or\n"
-               "SIGTERM (port closed, nothing half-written). Where several apply, the first of\n"
-               "130, 2, 3, 5, 4, 1, 7, 6 is given.\n"
+               "could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was\n"
+               "not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).\n"
+               "Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.\n"
                "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" "
                "and\n"
                "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
@@ -137,6 +155,10 @@ struct Parsed {
               &level,     &intensity, &help,  &version, &profile, &replace}) {
             parser.addOption(*o);
         }
+        for (const QString& name : CalibrateValueOptions())
+            parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("VALUE")));
+        for (const QString& name : CalibrateFlagOptions())
+            parser.addOption(QCommandLineOption(name));
     }
 };
 
@@ -212,8 +234,12 @@ QString ProfileArgsError(const QStringList& args) {
 QString TakeCommand(const QStringList& args, CliRequest& r) {
     if (args.isEmpty())
         return QCoreApplication::translate(
-            "tarvello-cli", "No command given (ports, status, adjust, read or check).");
+            "tarvello-cli", "No command given (ports, status, adjust, read, check or calibrate).");
     const QString& name = args[0];
+    if (name == QLatin1String("calibrate")) {
+        r.command = Command::Calibrate;
+        return TakeCalibrateArguments(args, r);
+    }
     if (name == QLatin1String("profiles")) {
         r.command = Command::Profiles;
         r.profileArgs = args.mid(1);
@@ -227,7 +253,8 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
     const int command = IndexOf(name, {"ports", "status", "adjust", "read", "check"});
     if (command < 0)
         return QCoreApplication::translate(
-                   "tarvello-cli", "Unknown command \"%1\" (ports, status, adjust, read or check).")
+                   "tarvello-cli",
+                   "Unknown command \"%1\" (ports, status, adjust, read, check or calibrate).")
             .arg(name);
     r.command = static_cast<Command>(command);
     const int wanted = r.command == Command::Read ? 3 : r.NeedsSensor() ? 2 : 1;
@@ -272,9 +299,10 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
 QString TakeCommandOptions(Parsed& p, CliRequest& r) {
     const bool adjust = r.command == Command::Adjust;
     const bool read = r.command == Command::Read;
-    if (p.parser.isSet(p.profile) && !adjust && r.command != Command::Check)
+    if (p.parser.isSet(p.profile) && !adjust && r.command != Command::Check &&
+        r.command != Command::Calibrate)
         return QCoreApplication::translate("tarvello-cli",
-                                           "--profile belongs to adjust and check.");
+                                           "--profile belongs to adjust, check and calibrate.");
     r.profileName = p.parser.value(p.profile);
     r.replace = p.parser.isSet(p.replace);
     if (r.replace && r.profileArgs.value(0) != QLatin1String("import"))
@@ -403,6 +431,8 @@ ParseOutcome ParseCommandLine(const QStringList& arguments) {
     if (error.isEmpty())
         error = TakeRecordOptions(p.parser, r);
     if (error.isEmpty())
+        error = TakeCalibrateOptions(p.parser, r);
+    if (error.isEmpty())
         error = TakePrinter(p, r);
     if (error.isEmpty())
         error = TakeLineSettings(p, r);
@@ -423,8 +453,8 @@ QString SensorName(Sensor sensor) {
 }
 
 QString CommandName(Command command) {
-    static const char* const names[] = {"ports", "status",   "adjust", "read",
-                                        "check", "profiles", "records"};
+    static const char* const names[] = {"ports", "status",   "adjust",  "read",
+                                        "check", "profiles", "records", "calibrate"};
     return QString::fromLatin1(names[static_cast<int>(command)]);
 }
 
@@ -445,6 +475,8 @@ QStringList CommandKeys(Command command, Sensor sensor) {
     case Command::Profiles:
     case Command::Records:
         return {"action"};
+    case Command::Calibrate:
+        return {};
     case Command::Check:
         break;
     }

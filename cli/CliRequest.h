@@ -11,13 +11,16 @@
 #include <vector>
 
 #include "device/PortState.h"
+#include "sensor/GuidedSteps.h"
 #include "sensor/SensorParams.h"
 #include "sensor/Verdict.h"
 #include "sim/PrinterCommands.h"
 
+class QCommandLineParser;
+
 namespace tarvello::cli {
 
-enum class Command { Ports, Status, Adjust, Read, Check, Profiles, Records };
+enum class Command { Ports, Status, Adjust, Read, Check, Profiles, Records, Calibrate };
 
 // What a single reading measures; each sensor takes two of them.
 enum class ReadWhat { Mark, NoPaper, Paper };
@@ -47,6 +50,16 @@ struct CliRequest {
     // read: the level and intensity text given (nullopt: the saved ones).
     std::optional<int> level;
     std::optional<std::string> intensityText;
+    // calibrate (cli/CliCalibrate.cpp): its sensors, who and what, the standards given (the
+    // text as typed; nullopt: the profile's), its steps and whether to ask for media changes.
+    std::vector<Sensor> sensors;
+    QString printerId;
+    QString operatorName;
+    std::optional<std::string> reflectiveStandard;
+    std::optional<std::string> transmissiveStandard;
+    std::vector<GuidedStep> steps;
+    bool stepsGiven = false; // --steps (else the profile's steps)
+    bool yes = false;
 
     // --profile: the media profile of adjust and check (empty: "Standard"); its criteria, and
     // its standard and pass limit where --standard and --max-passes are not given.
@@ -105,6 +118,13 @@ struct ParseOutcome {
 };
 
 ParseOutcome ParseCommandLine(const QStringList& arguments);
+// The calibrate command's sensors (args after the command) and its options; an empty text, or
+// the sentence of the usage error (also for calibrate's options given to another command).
+QString TakeCalibrateArguments(const QStringList& args, CliRequest& r);
+QString TakeCalibrateOptions(const QCommandLineParser& parser, CliRequest& r);
+// The options only calibrate takes, for the parser.
+QStringList CalibrateValueOptions();
+QStringList CalibrateFlagOptions();
 
 // The names used on the command line and in the JSON output.
 QString SensorName(Sensor sensor);

@@ -9,6 +9,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "sensor/GuidedSteps.h"
 #include "sensor/PortOpenSequence.h"
 #include "sim/VirtualPrinter.h"
 
@@ -129,6 +130,18 @@ bool PrinterSession::Open(const CliRequest& request, DisplaySink* sink, CliRepor
         for (const tarvello::sim::PrinterCommand& command : request.simCommands)
             tarvello::sim::ApplyPrinterCommand(*m_printer, command);
         device = m_printer->DevicePath();
+        // What each step and command asks for lies under the sensor at once.
+        tarvello::sim::VirtualPrinter* printer = m_printer.get();
+        SetMediaPlacer([printer](Sensor sensor, GuidedMedia media) {
+            using tarvello::sim::Media;
+            const Media under = media == GuidedMedia::Mark         ? Media::Mark
+                                : media == GuidedMedia::NoPaper    ? Media::NoPaper
+                                : media == GuidedMedia::LabelStock ? Media::Liner
+                                                                   : Media::Paper;
+            printer->SetMedia(sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
+                                                           : tarvello::sim::Sensor::Transmissive,
+                              under);
+        });
     }
     const QString name = QString::fromStdString(device);
     report.port = name;
@@ -151,6 +164,7 @@ void PrinterSession::Close() {
         ClosePort();
     WaitStatusMonitorEnd();
     if (m_printer) {
+        SetMediaPlacer(nullptr);
         m_printer->Stop();
         m_printer.reset();
     }

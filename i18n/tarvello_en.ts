@@ -73,6 +73,370 @@
     </message>
 </context>
 <context>
+    <name>CGuidedCalibration</name>
+    <message>
+        <source>引导校准</source>
+        <translation>Guided calibration</translation>
+    </message>
+    <message>
+        <source>&lt; 上一步(&amp;B)</source>
+        <translation>&lt; &amp;Back</translation>
+    </message>
+    <message>
+        <source>下一步(&amp;N) &gt;</source>
+        <translation>&amp;Next &gt;</translation>
+    </message>
+    <message>
+        <source>完成(&amp;F)</source>
+        <translation>&amp;Finish</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>关闭引导校准？已经完成的步骤保存的值保留在 parameterset.ini 中。</source>
+        <translation>Close the guided calibration? What the finished steps saved stays in parameterset.ini.</translation>
+    </message>
+</context>
+<context>
+    <name>CGuidedFinishPage</name>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>每一步的结果，以及保存到 parameterset.ini 的值。</source>
+        <translation>What each step gave, and the values saved to parameterset.ini.</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>各步结果</source>
+        <translation>Results of the steps</translation>
+    </message>
+    <message>
+        <source>保存的值</source>
+        <translation>Values saved</translation>
+    </message>
+    <message>
+        <source>要重做的步骤</source>
+        <translation>Step to repeat</translation>
+    </message>
+    <message>
+        <source>重做步骤(&amp;R)</source>
+        <translation>&amp;Repeat step</translation>
+    </message>
+    <message>
+        <source>重做步骤</source>
+        <translation>Repeat step</translation>
+    </message>
+    <message>
+        <source>%1: %2%3</source>
+        <translation>%1: %2%3</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source> (部分)</source>
+        <translation> (partial)</translation>
+    </message>
+    <message>
+        <source>整体结论: %1</source>
+        <translation>Overall verdict: %1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: &lt;span style=&quot;color:#b00000&quot;&gt;没有完成 (%2)&lt;/span&gt;</source>
+        <translation>%1: &lt;span style=&quot;color:#b00000&quot;&gt;not done (%2)&lt;/span&gt;</translation>
+    </message>
+    <message>
+        <source>%1: 没有进行</source>
+        <translation>%1: not taken</translation>
+    </message>
+    <message>
+        <source>parameterset.ini 没有改变。</source>
+        <translation>parameterset.ini was not changed.</translation>
+    </message>
+    <message>
+        <source>保存到 parameterset.ini: %1</source>
+        <translation>Saved to parameterset.ini: %1</translation>
+    </message>
+</context>
+<context>
+    <name>CGuidedSetupPage</name>
+    <message>
+        <source>引导校准</source>
+        <translation>Guided calibration</translation>
+    </message>
+    <message>
+        <source>选择介质配置，扫描或输入打印机编号，然后按“下一步”。</source>
+        <translation>Choose the media profile, scan or type the printer ID, then press Next.</translation>
+    </message>
+    <message>
+        <source>介质配置</source>
+        <translation>Media profile</translation>
+    </message>
+    <message>
+        <source>介质配置(&amp;P):</source>
+        <translation>Media &amp;profile:</translation>
+    </message>
+    <message>
+        <source>打印机编号</source>
+        <translation>Printer ID</translation>
+    </message>
+    <message>
+        <source>扫描条码或输入</source>
+        <translation>Scan the barcode or type</translation>
+    </message>
+    <message>
+        <source>打印机编号(&amp;I):</source>
+        <translation>Printer &amp;ID:</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>操作员(&amp;O):</source>
+        <translation>&amp;Operator:</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>%1的电压标准</source>
+        <translation>Voltage standard of the %1</translation>
+    </message>
+    <message>
+        <source>电压标准:</source>
+        <translation>Voltage standard:</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>打印机编号不能为空，也不能含控制字符。</source>
+        <translation>The printer ID must not be empty or hold control characters.</translation>
+    </message>
+    <message>
+        <source>操作员不能为空，也不能含控制字符。</source>
+        <translation>The operator must not be empty or hold control characters.</translation>
+    </message>
+    <message>
+        <source>至少选择一个传感器。</source>
+        <translation>Choose at least one sensor.</translation>
+    </message>
+    <message>
+        <source>%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。</source>
+        <translation>The voltage standard of the %1 must be a number above 0 and up to 5.0.</translation>
+    </message>
+    <message>
+        <source>介质配置的说明</source>
+        <translation>About the media profile</translation>
+    </message>
+    <message>
+        <source>%1；只能使用 Standard 和工厂的配置。</source>
+        <translation>%1; only Standard and the plant&apos;s profiles can be used.</translation>
+    </message>
+</context>
+<context>
+    <name>CGuidedStepPage</name>
+    <message>
+        <source>传感器下的介质</source>
+        <translation>Media under the sensor</translation>
+    </message>
+    <message>
+        <source>当前读数</source>
+        <translation>Current reading</translation>
+    </message>
+    <message>
+        <source>调节进度</source>
+        <translation>Adjustment progress</translation>
+    </message>
+    <message>
+        <source>调节曲线</source>
+        <translation>Adjustment curve</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>重做此步(&amp;R)</source>
+        <translation>&amp;Repeat step</translation>
+    </message>
+    <message>
+        <source>重做此步</source>
+        <translation>Repeat step</translation>
+    </message>
+    <message>
+        <source>停止(&amp;S)</source>
+        <translation>&amp;Stop</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>调节没有开始：电压标准无效。</source>
+        <translation>The adjustment did not start: the voltage standard is not valid.</translation>
+    </message>
+    <message>
+        <source>串口未打开。</source>
+        <translation>The port is not open.</translation>
+    </message>
+    <message>
+        <source>等级 %1，光强度 %2，%3（%4 次）</source>
+        <translation>level %1, intensity %2, %3 (%4 passes)</translation>
+    </message>
+    <message>
+        <source>四个等级都试过了，没有达到电压标准：检查介质和传感器。</source>
+        <translation>All four levels were tried without reaching the voltage standard: check the media and the sensor.</translation>
+    </message>
+    <message>
+        <source>样本 %1 和 %2，电压差 %3 V</source>
+        <translation>samples %1 and %2, voltage difference %3 V</translation>
+    </message>
+    <message>
+        <source>正在结束当前的交换…</source>
+        <translation>Ending the exchange in progress…</translation>
+    </message>
+    <message>
+        <source>当前读数: -- (%1)</source>
+        <translation>Current reading: -- (%1)</translation>
+    </message>
+    <message>
+        <source>当前读数: %1</source>
+        <translation>Current reading: %1</translation>
+    </message>
+    <message>
+        <source>纸已放回：%1</source>
+        <translation>Paper back in place: %1</translation>
+    </message>
+    <message>
+        <source>正在进行…</source>
+        <translation>In progress…</translation>
+    </message>
+    <message>
+        <source>此步没有完成: %1</source>
+        <translation>This step was not done: %1</translation>
+    </message>
+    <message>
+        <source>光强度无效 (0..255)，读数未发送。</source>
+        <translation>The intensity is not valid (0..255); no reading was sent.</translation>
+    </message>
+    <message>
+        <source>读数帧无法写出：线路故障。</source>
+        <translation>The reading frame could not be written: the line failed.</translation>
+    </message>
+    <message>
+        <source>打印机没有给出读数。</source>
+        <translation>The printer gave no reading.</translation>
+    </message>
+    <message>
+        <source>纸张校验的帧无法写出或串口已关闭：线路故障。</source>
+        <translation>A frame of the paper check could not be written or the port closed: the line failed.</translation>
+    </message>
+    <message>
+        <source>纸张校验的回复不是四位十六进制数，校验提前结束。</source>
+        <translation>A reply of the paper check was not four hexadecimal digits; the check ended early.</translation>
+    </message>
+    <message>
+        <source>打印机的值给不出可用的校验等待时间，校验没有测量。</source>
+        <translation>The printer&apos;s values give no usable check wait; the check did not measure.</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>自动调节</source>
+        <translation>automatic adjustment</translation>
+    </message>
+    <message>
+        <source>标记读数</source>
+        <translation>mark reading</translation>
+    </message>
+    <message>
+        <source>无纸读数</source>
+        <translation>no-paper reading</translation>
+    </message>
+    <message>
+        <source>有纸读数</source>
+        <translation>paper reading</translation>
+    </message>
+    <message>
+        <source>重新装纸</source>
+        <translation>reload</translation>
+    </message>
+    <message>
+        <source>纸张校验</source>
+        <translation>paper check</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>把一个黑色标记放在传感器下，然后按“下一步”取读数。</source>
+        <translation>Put a black mark under the sensor, then press Next to take the reading.</translation>
+    </message>
+    <message>
+        <source>取出传感器下的所有介质，然后按“下一步”取读数。</source>
+        <translation>Take all media out from under the sensor, then press Next to take the reading.</translation>
+    </message>
+    <message>
+        <source>把一张标签（连同底纸）放在传感器下，然后按“下一步”取读数。</source>
+        <translation>Put a label (on its liner) under the sensor, then press Next to take the reading.</translation>
+    </message>
+    <message>
+        <source>装上标签纸，使传感器下是标签间隙，然后按“下一步”开始调节。</source>
+        <translation>Load the label stock with a gap under the sensor, then press Next to start the adjustment.</translation>
+    </message>
+    <message>
+        <source>装上标签纸，然后按“下一步”开始纸张校验。</source>
+        <translation>Load the label stock, then press Next to start the paper check.</translation>
+    </message>
+    <message>
+        <source>把纸放在传感器下，然后按“下一步”开始调节。</source>
+        <translation>Put paper under the sensor, then press Next to start the adjustment.</translation>
+    </message>
+    <message>
+        <source>把纸重新放回传感器下。读数回到调节的范围内（连续三次）后自动继续。</source>
+        <translation>Put the paper back under the sensor. The flow goes on by itself once the reading is back in the adjustment&apos;s band (three times in a row).</translation>
+    </message>
+    <message>
+        <source>纸放在传感器下，然后按“下一步”开始纸张校验。</source>
+        <translation>With paper under the sensor, press Next to start the paper check.</translation>
+    </message>
+    <message>
+        <source>纸张校验已停止。</source>
+        <translation>The paper check was stopped.</translation>
+    </message>
+</context>
+<context>
     <name>CSensorPage</name>
     <message>
         <source>标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。</source>
@@ -277,6 +641,13 @@ Voltage %5 V</translation>
     <message>
         <source>诊断: 线路跟踪 (Ctrl+T) 与调整曲线 (Ctrl+G); 窗口 Ctrl+D</source>
         <translation>Diagnostics: line trace (Ctrl+T) and adjustment curves (Ctrl+G); window Ctrl+D</translation>
+    </message>
+</context>
+<context>
+    <name>GuidedEntry</name>
+    <message>
+        <source>引导校准…</source>
+        <translation>Guided calibration…</translation>
     </message>
 </context>
 <context>
@@ -1129,14 +1500,6 @@ Reason: %2</translation>
         <translation>--supply must be 2.5, 3.3 or 5.0.</translation>
     </message>
     <message>
-        <source>No command given (ports, status, adjust, read or check).</source>
-        <translation>No command given (ports, status, adjust, read or check).</translation>
-    </message>
-    <message>
-        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read or check).</source>
-        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read or check).</translation>
-    </message>
-    <message>
         <source>read needs a sensor and what to read: read reflective mark|no-paper, read transmissive no-paper|paper.</source>
         <translation>read needs a sensor and what to read: read reflective mark|no-paper, read transmissive no-paper|paper.</translation>
     </message>
@@ -1261,6 +1624,124 @@ Reason: %2</translation>
         <translation>The verdict is fail: %1</translation>
     </message>
     <message>
+        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</source>
+        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</translation>
+    </message>
+    <message>
+        <source>--replace belongs to profiles import.</source>
+        <translation>--replace belongs to profiles import.</translation>
+    </message>
+    <message>
+        <source>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</source>
+        <translation>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</translation>
+    </message>
+    <message>
+        <source>Unknown sensor &quot;%1&quot; (reflective, transmissive or both).</source>
+        <translation>Unknown sensor &quot;%1&quot; (reflective, transmissive or both).</translation>
+    </message>
+    <message>
+        <source>calibrate needs --printer-id ID (the printer&apos;s serial number or asset tag).</source>
+        <translation>calibrate needs --printer-id ID (the printer&apos;s serial number or asset tag).</translation>
+    </message>
+    <message>
+        <source>--printer-id must not be empty or blank or hold control characters.</source>
+        <translation>--printer-id must not be empty or blank or hold control characters.</translation>
+    </message>
+    <message>
+        <source>--operator must not be empty or blank or hold control characters (it defaults to the login name).</source>
+        <translation>--operator must not be empty or blank or hold control characters (it defaults to the login name).</translation>
+    </message>
+    <message>
+        <source>Unknown step &quot;%1&quot; in --steps (adjust, mark, no-paper, paper, check).</source>
+        <translation>Unknown step &quot;%1&quot; in --steps (adjust, mark, no-paper, paper, check).</translation>
+    </message>
+    <message>
+        <source>--yes runs only the steps that need no change of media (adjust, check); &quot;%1&quot; needs one.</source>
+        <translation>--yes runs only the steps that need no change of media (adjust, check); &quot;%1&quot; needs one.</translation>
+    </message>
+    <message>
+        <source>--%1 belongs to calibrate.</source>
+        <translation>--%1 belongs to calibrate.</translation>
+    </message>
+    <message>
+        <source>--%1 &quot;%2&quot; is not a number from 0.0 to 5.0.</source>
+        <translation>--%1 &quot;%2&quot; is not a number from 0.0 to 5.0.</translation>
+    </message>
+    <message>
+        <source>Put a black mark under the %1 sensor</source>
+        <translation>Put a black mark under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Take all media out from under the %1 sensor</source>
+        <translation>Take all media out from under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Put a label under the %1 sensor</source>
+        <translation>Put a label under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Load the label stock with a gap under the %1 sensor</source>
+        <translation>Load the label stock with a gap under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>Put the paper back under the %1 sensor</source>
+        <translation>Put the paper back under the %1 sensor</translation>
+    </message>
+    <message>
+        <source>, then press Enter: </source>
+        <translation>, then press Enter: </translation>
+    </message>
+    <message>
+        <source>The %1 sensor has no standard (the profile &quot;%2&quot; none, %3 &quot;%4&quot;); give --%1-standard VOLTS.</source>
+        <translation>The %1 sensor has no standard (the profile &quot;%2&quot; none, %3 &quot;%4&quot;); give --%1-standard VOLTS.</translation>
+    </message>
+    <message>
+        <source>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</source>
+        <translation>Standard input ended before the media was changed; the steps left were not taken (--yes on a fixture).</translation>
+    </message>
+    <message>
+        <source>The verdict is fail: see the criteria of each sensor.</source>
+        <translation>The verdict is fail: see the criteria of each sensor.</translation>
+    </message>
+    <message>
+        <source>No command given (ports, status, adjust, read, check or calibrate).</source>
+        <translation>No command given (ports, status, adjust, read, check or calibrate).</translation>
+    </message>
+    <message>
+        <source>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</source>
+        <translation>Unknown command &quot;%1&quot; (ports, status, adjust, read, check or calibrate).</translation>
+    </message>
+    <message>
+        <source>--profile belongs to adjust, check and calibrate.</source>
+        <translation>--profile belongs to adjust, check and calibrate.</translation>
+    </message>
+    <message>
+        <source>head switch</source>
+        <translation>head switch</translation>
+    </message>
+    <message>
+        <source>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</source>
+        <translation>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</translation>
+    </message>
+    <message>
+        <source>The printer&apos;s line went away during the reading.</source>
+        <translation>The printer&apos;s line went away during the reading.</translation>
+    </message>
+    <message>
+        <source>The printer&apos;s line went away during the paper check.</source>
+        <translation>The printer&apos;s line went away during the paper check.</translation>
+    </message>
+    <message>
+        <source>
+JSON keys (--json), on every run, null where the work did not get that far:
+  every command: command sensor ok exit_code port supply error
+</source>
+        <translation>
+JSON keys (--json), on every run, null where the work did not get that far:
+  every command: command sensor ok exit_code port supply error
+</translation>
+    </message>
+    <message>
         <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
 Adjusts, reads and checks the media sensors of a label printer over RS-232, for
 production lines and scripts. One process works on one port.
@@ -1300,20 +1781,37 @@ Commands:
                             saves the value and the two levels
   check reflective|transmissive
                             the paper check (saves nothing)
-  --profile NAME            (adjust, check) the media profile: its criteria, and its
-                            standard and pass limit unless --standard, --max-passes
-                            are given (&quot;Standard&quot;: the standard RBase/TBase holds)
+  --profile NAME            (adjust, check, calibrate) the media profile: its
+                            criteria, and its standard and pass limit unless
+                            --standard, --max-passes are given (calibrate: its steps)
+                            (&quot;Standard&quot;: the standard RBase/TBase holds)
   profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME
                             the media profiles of this user (profiles.json in the
                             data folder the window shares)
+  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
+            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
+            [--steps adjust,mark,no-paper,paper,check] [--yes]
+                            the guided calibration: each sensor&apos;s steps in turn on
+                            one opening, each saving as adjust and read save; asks
+                            on the terminal before each change of media. The
+                            standards default to the profile&apos;s, else RBase/TBase.
+                            --yes (a fixture with the media in place): only the
+                            steps that need no change, by default adjust and check
+                            (--operator defaults to the login name)
+  records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]
+  records show ID | export --csv FILE | overdue --days N
+  records prune --sent --older-than DAYS | move-aside
+                            the calibration records (records.sqlite in the data
+                            folder the window shares, or --records PATH); adjust,
+                            read and check store one unless --no-record
 
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
 failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or
-SIGTERM (port closed, nothing half-written). Where several apply, the first of
-130, 2, 3, 5, 4, 1, 7, 6 is given.
+could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was
+not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).
+Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.
 adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &quot;complete&quot; and
 &quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
 message).
@@ -1357,65 +1855,40 @@ Commands:
                             saves the value and the two levels
   check reflective|transmissive
                             the paper check (saves nothing)
-  --profile NAME            (adjust, check) the media profile: its criteria, and its
-                            standard and pass limit unless --standard, --max-passes
-                            are given (&quot;Standard&quot;: the standard RBase/TBase holds)
+  --profile NAME            (adjust, check, calibrate) the media profile: its
+                            criteria, and its standard and pass limit unless
+                            --standard, --max-passes are given (calibrate: its steps)
+                            (&quot;Standard&quot;: the standard RBase/TBase holds)
   profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | delete NAME
                             the media profiles of this user (profiles.json in the
                             data folder the window shares)
+  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]
+            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]
+            [--steps adjust,mark,no-paper,paper,check] [--yes]
+                            the guided calibration: each sensor&apos;s steps in turn on
+                            one opening, each saving as adjust and read save; asks
+                            on the terminal before each change of media. The
+                            standards default to the profile&apos;s, else RBase/TBase.
+                            --yes (a fixture with the media in place): only the
+                            steps that need no change, by default adjust and check
+                            (--operator defaults to the login name)
+  records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]
+  records show ID | export --csv FILE | overdue --days N
+  records prune --sent --older-than DAYS | move-aside
+                            the calibration records (records.sqlite in the data
+                            folder the window shares, or --records PATH); adjust,
+                            read and check store one unless --no-record
 
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
 failed during the work (write failed, port gone); 6 done, but the parameter file
-could not be saved; 7 done, but the verdict is a fail; 130 stopped by SIGINT or
-SIGTERM (port closed, nothing half-written). Where several apply, the first of
-130, 2, 3, 5, 4, 1, 7, 6 is given.
+could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was
+not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).
+Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.
 adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &quot;complete&quot; and
 &quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
 message).
-</translation>
-    </message>
-    <message>
-        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</source>
-        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</translation>
-    </message>
-    <message>
-        <source>--profile belongs to adjust and check.</source>
-        <translation>--profile belongs to adjust and check.</translation>
-    </message>
-    <message>
-        <source>--replace belongs to profiles import.</source>
-        <translation>--replace belongs to profiles import.</translation>
-    </message>
-    <message>
-        <source>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</source>
-        <translation>adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.</translation>
-    </message>
-    <message>
-        <source>head switch</source>
-        <translation>head switch</translation>
-    </message>
-    <message>
-        <source>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</source>
-        <translation>The standard %1 V puts the band below 0.1 V, which the sensor does not reach: give a standard of at least 0.1 V.</translation>
-    </message>
-    <message>
-        <source>The printer&apos;s line went away during the reading.</source>
-        <translation>The printer&apos;s line went away during the reading.</translation>
-    </message>
-    <message>
-        <source>The printer&apos;s line went away during the paper check.</source>
-        <translation>The printer&apos;s line went away during the paper check.</translation>
-    </message>
-    <message>
-        <source>
-JSON keys (--json), on every run, null where the work did not get that far:
-  every command: command sensor ok exit_code port supply error
-</source>
-        <translation>
-JSON keys (--json), on every run, null where the work did not get that far:
-  every command: command sensor ok exit_code port supply error
 </translation>
     </message>
 </context>

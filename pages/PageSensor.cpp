@@ -71,6 +71,16 @@ void CSensorPage::ExchangeVoltage(SensorValue value, float* member, VoltageRange
     m_fields.push_back({m_desc.EditOf(value), nullptr, member, range, 0.0, 5.0});
 }
 
+void CSensorPage::SetStandardText(const QString& text) {
+    if (auto* edit = ItemAs<QLineEdit>(m_desc.EditOf(SensorValue::Standard)))
+        edit->setText(text);
+}
+
+std::string CSensorPage::IntensityText() const {
+    auto* edit = ItemAs<QLineEdit>(m_desc.intensityEdit);
+    return edit ? edit->text().toStdString() : std::string();
+}
+
 std::string CSensorPage::TextOf(SensorValue value) const {
     auto* edit = ItemAs<QLineEdit>(m_desc.EditOf(value));
     return edit ? edit->text().toStdString() : std::string();

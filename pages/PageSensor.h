@@ -85,6 +85,28 @@ class CSensorPage : public CPropertyPage {
     // The update event of the adjustment (QEvent::User + 101 / + 100), posted by the worker.
     virtual void OnAdjustUpdate();
 
+    // The page's own buttons, for the guided calibration, which runs each step exactly as the
+    // button runs it: the adjustment's start, a single reading (an index of the sensor's
+    // readings), the paper check and the stop control beside the progress line.
+    void RunAdjustButton() { OnAdjustStart(); }
+    void RunReadingButton(int reading) { OnSingleReading(reading); }
+    void RunCheckButton() { OnCheckPaper(); }
+    void RunStopControl() { OnAdjustStop(); }
+    const SensorParams& Params() const { return m_desc.params; }
+    // The standard's edit, where a profile's standard is typed before an adjustment.
+    void SetStandardText(const QString& text);
+    // The intensity as the edit holds it: what a reading sends.
+    std::string IntensityText() const;
+    // A value as the page displays it ("" for a value the page does not show).
+    QString ValueText(SensorValue value) const { return QString::fromStdString(TextOf(value)); }
+
+  signals:
+    // A single reading's exchange has ended and its result is applied (end: a ReadingEnd).
+    void readingEnded(int reading, int end);
+    // A paper check has ended (end: a PaperCheckEnd) with the samples it took (0.0: none).
+    void checkEnded(int end, float first, float second);
+
+  public:
     // The verdict line below the progress line (shown after an adjustment and a paper check).
     CVerdictLine* Verdict() const { return m_pVerdict; }
     // A media profile's standard: saved as the adjustment's start saves it, and shown; a

@@ -18,6 +18,7 @@
 #include "sensor/AdjustSearch.h"
 #include "sensor/AdjustState.h"
 #include "sensor/AdjustWorker.h"
+#include "sensor/GuidedSteps.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ void CSensorPage::OnAdjustStart() {
     if (!ValidateField(standardEdit))
         return;
     const std::string typed = TextOf(SensorValue::Standard);
+    PlaceMedia(m_desc.params.sensor, LoadedStock(m_desc.params.sensor)); // the virtual printer's
     if (IsAdjustmentRunning()) {
         // An earlier worker is finishing its last pass (at most about 2.1 s): wait for it off
         // the UI thread, then start.

@@ -14,6 +14,7 @@
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
 #include "pages/VerdictLine.h"
+#include "sensor/GuidedSteps.h"
 #include "sensor/PaperCheck.h"
 #include "sensor/SensorReadings.h"
 
@@ -34,17 +35,21 @@ void CSensorPage::OnSingleReading(int reading) {
     const bool wasAdjusting = m_bAdjusting;
     auto value = std::make_shared<std::optional<float>>();
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Reading);
+    auto end = std::make_shared<ReadingEnd>(ReadingEnd::kReading);
+    PlaceMedia(sensor, MediaOfReading(sensor, reading)); // what the virtual printer measures
     tarvello::ui::RunInBackground(
         this, InputBlock(),
-        [value, sensor, comboIndex, intensityText, supply] {
+        [value, end, sensor, comboIndex, intensityText, supply] {
             // Stops a running adjustment first, then suspends the monitor for the exchange.
-            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply);
+            *value = TakeSingleReading(sensor, comboIndex, intensityText, supply, end.get());
         },
-        [this, value, wasAdjusting, member, what] {
+        [this, value, end, wasAdjusting, member, what, reading] {
             if (wasAdjusting)
                 ShowIdleState();
-            if (!value->has_value())
+            if (!value->has_value()) {
+                emit readingEnded(reading, static_cast<int>(*end));
                 return; // no reading: member, display and file stay as they were
+            }
             *member = **value;
             m_pVerdict->NoteReading(what.measures, **value);
             ShowReadingButtons(true);
@@ -55,6 +60,7 @@ void CSensorPage::OnSingleReading(int reading) {
                 m_ini, m_desc.params, what, [this](SensorValue from) { return TextOf(from); },
                 m_cbSensitivity->currentIndex(), m_nIntensity);
             tarvello::ui::ReportSaveFailure(this, m_ini);
+            emit readingEnded(reading, static_cast<int>(ReadingEnd::kReading));
         });
 }
 
@@ -109,13 +115,15 @@ void CSensorPage::OnCheckPaper() {
                                                  Member(m_desc.params.checkDerived));
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Check);
     m_pProgress->Wait(tr("纸张检测: 打印机走纸中"));
+    auto end = std::make_shared<PaperCheckEnd>(PaperCheckEnd::PortNotOpen);
+    PlaceMedia(sensor, LoadedStock(sensor)); // what the virtual printer measures
     tarvello::ui::RunInBackground(
         this, InputBlock(),
-        [sink, sensor, supply] {
+        [sink, end, sensor, supply] {
             // Stops a running adjustment first; nothing is saved.
-            (void)RunPaperCheck(sensor, supply, *sink);
+            *end = RunPaperCheck(sensor, supply, *sink);
         },
-        [this, wasAdjusting, sink] {
+        [this, sink, end, wasAdjusting] {
             if (wasAdjusting)
                 ShowIdleState();
             // The line says that the check stopped the adjustment, and at which pass, until
@@ -126,5 +134,7 @@ void CSensorPage::OnCheckPaper() {
                 m_pVerdict->NoteCheck(*sink->first, *sink->second);
                 m_pVerdict->Judge(g_fSensorSupply.load());
             }
+            emit checkEnded(static_cast<int>(*end), sink->first.value_or(0.0f),
+                            sink->second.value_or(0.0f));
         });
 }

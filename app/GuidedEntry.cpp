@@ -1,0 +1,79 @@
+#include "app/GuidedEntry.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/TarvelloDlg.h"
+#include "pages/GuidedCalibration.h"
+#include "res/ControlIds.h"
+#include "sensor/GuidedSteps.h"
+#include "sim/VirtualPrinter.h"
+
+namespace {
+
+QString CommandText() {
+    return QCoreApplication::translate("GuidedEntry", "引导校准…");
+}
+
+} // namespace
+
+CGuidedCalibration* OpenGuidedCalibration(CTarvelloDlg& dlg) {
+    static QPointer<CGuidedCalibration> s_open;
+    if (s_open) {
+        s_open->raise();
+        s_open->activateWindow();
+        return s_open;
+    }
+    auto* reflective = qobject_cast<CSensorPage*>(dlg.Sheet()->widget(1));
+    auto* transmissive = qobject_cast<CSensorPage*>(dlg.Sheet()->widget(2));
+    // A window of its own (the sensor pages' exchanges disable the main window, never the
+    // wizard's Stop), modal over the tool, gone with the main window.
+    auto* wizard = new CGuidedCalibration(reflective, transmissive, nullptr);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    wizard->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(&dlg, &QObject::destroyed, wizard, &QObject::deleteLater);
+    wizard->show();
+    s_open = wizard;
+    return wizard;
+}
+
+QToolButton* InstallGuidedCalibration(CTarvelloDlg& dlg, QToolButton* diagnostics) {
+    auto* action = new QAction(CommandText(), &dlg);
+    action->setObjectName(QStringLiteral("guidedCalibrationAction"));
+    QObject::connect(action, &QAction::triggered, &dlg, [&dlg] { OpenGuidedCalibration(dlg); });
+    dlg.addAction(action); // the window's menu
+    QWidget* header = dlg.Item(tarvello::res::ids::mainwindow::kHeader);
+    if (!header)
+        return nullptr;
+    auto* button = new QToolButton(&dlg);
+    button->setObjectName(QStringLiteral("guidedCalibrationButton"));
+    button->setDefaultAction(action);
+    button->setAccessibleName(CommandText());
+    const int width = button->sizeHint().width() + 8;
+    const QRect beside =
+        diagnostics ? diagnostics->geometry()
+                    : QRect(header->geometry().right() + 4, header->geometry().top() + 4, 0, 24);
+    button->setGeometry(beside.left() - width - 4, beside.top(), width, beside.height());
+    button->show();
+    return button;
+}
+
+void PlaceMediaOnVirtualPrinter(tarvello::sim::VirtualPrinter* printer) {
+    if (!printer) {
+        SetMediaPlacer(nullptr);
+        return;
+    }
+    SetMediaPlacer([printer](Sensor sensor, GuidedMedia media) {
+        using tarvello::sim::Media;
+        const Media under = media == GuidedMedia::Mark         ? Media::Mark
+                            : media == GuidedMedia::NoPaper    ? Media::NoPaper
+                            : media == GuidedMedia::LabelStock ? Media::Liner
+                                                               : Media::Paper;
+        printer->SetMedia(sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
+                                                       : tarvello::sim::Sensor::Transmissive,
+                          under);
+    });
+}
