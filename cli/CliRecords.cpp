@@ -151,7 +151,7 @@ QString TakeRecordOptions(const QCommandLineParser& p, CliRequest& r) {
         if (p.isSet(QLatin1String(name)) &&
             ((o.days = p.value(QLatin1String(name)).toInt(&ok)), !ok || o.days < 0))
             return T("--%1 must be a whole number of days.").arg(QLatin1String(name));
-    if (HasControl(o.printerId) || HasControl(o.operatorName))
+    if (r.command != Command::Calibrate && (HasControl(o.printerId) || HasControl(o.operatorName)))
         return T("--printer-id and --operator take no control characters.");
     if (!o.since.isEmpty() && !QDate::fromString(o.since, Qt::ISODate).isValid())
         return T("--since takes a date as 2026-12-31.");

@@ -92,9 +92,9 @@ TEST(CliCalibrate, AFixtureRunAdjustsAndChecksBothSensorsAndSavesAsAdjustDoes) {
 
 TEST(CliCalibrate, ADirtySensorIsJudgedMarginalWithItsReason) {
     CliFolder folder;
-    const CliRun run = folder.Run({"calibrate", "reflective", "--simulate", "--dirty", "60",
-                                   "--printer-id", "P-0004", "--yes", "--json",
-                                   "--reflective-standard", "2.5"});
+    const CliRun run =
+        folder.Run({"calibrate", "reflective", "--simulate", "--dirty", "60", "--printer-id",
+                    "P-0004", "--yes", "--json", "--reflective-standard", "2.5"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.json["verdict"], "marginal");
     const QJsonObject reflective = run.json["sensors"]["reflective"].toObject();
@@ -139,7 +139,8 @@ TEST(CliCalibrate, ALineThatHangsUpMidFlowEndsWithExit5AndTheStepsSoFar) {
                                    "2.5", "--transmissive-standard", "2.0"});
     EXPECT_EQ(run.exitCode, 5);
     EXPECT_EQ(run.json["exit_code"], 5);
-    EXPECT_TRUE(run.json["error"].toString().contains("adjustment frame could not be written"))
+    EXPECT_TRUE((run.json["error"].toString().contains("adjustment frame could not be written") ||
+                 run.json["error"].toString().contains("port went away")))
         << run.err.toStdString();
     const QJsonObject sensors = run.json["sensors"].toObject();
     EXPECT_EQ(Steps(sensors["reflective"].toObject()), QStringList({"adjust=0", "check=0"}));
