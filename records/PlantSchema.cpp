@@ -110,16 +110,4 @@ bool InitPlantSchema(QSqlDatabase& db, QString* error) {
     return true;
 }
 
-QString PlantRoleGrantsSql() {
-    return QStringLiteral(
-        "-- Each station logs in with its own login that holds the station role:\n"
-        "CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station;\n"
-        "-- Quality staff read every record and profile:\n"
-        "CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;\n"
-        "-- Whoever publishes media profiles:\n"
-        "CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;\n"
-        "-- An existing login gets a role with: GRANT tarvello_station TO some_login;\n"
-        "-- Passwords: \\password some_login in psql, then ~/.pgpass on the station.\n");
-}
-
 } // namespace tarvello::records

@@ -1,5 +1,6 @@
 // The plant database's schema and roles: created or upgraded in one transaction, idempotent,
-// versioned by a one-row table (plant_schema_version).
+// versioned by a one-row table (plant_schema_version). docs/plant-roles.sql shows how the three
+// roles are given to logins.
 #pragma once
 
 #include <QString>
@@ -13,8 +14,5 @@ constexpr int kPlantSchemaVersion = 1;
 // Creates or upgrades the schema on db (an open connection of a role that may create tables and
 // roles). Refuses a server whose schema is newer than this program's. False with the reason.
 bool InitPlantSchema(QSqlDatabase& db, QString* error);
-
-// The SQL that gives the three roles to logins, for the manual page.
-QString PlantRoleGrantsSql();
 
 } // namespace tarvello::records
