@@ -147,8 +147,16 @@ bool ParsePlantConnection(const QString& conninfo, PlantConnection* out, QString
             return false;
         }
     }
-    if (c.Value(QStringLiteral("connect_timeout")).isEmpty())
-        c.params.append({QStringLiteral("connect_timeout"), QStringLiteral("5")});
+    // libpq waits for ever by default: for the connection, and for an answer on a connection
+    // whose network went away (TCP keepalives end that within about a minute).
+    const char* const defaults[][2] = {{"connect_timeout", "5"},
+                                       {"keepalives", "1"},
+                                       {"keepalives_idle", "30"},
+                                       {"keepalives_interval", "10"},
+                                       {"keepalives_count", "3"}};
+    for (const auto& d : defaults)
+        if (c.Value(QString::fromLatin1(d[0])).isEmpty())
+            c.params.append({QString::fromLatin1(d[0]), QString::fromLatin1(d[1])});
     *out = c;
     return true;
 }

@@ -21,7 +21,8 @@ struct PlantConnection {
 };
 
 // Parses conninfo. False with the reason in error for a malformed string or one that holds a
-// password. Adds connect_timeout=5 where none is given (libpq would otherwise wait for ever).
+// password. Adds connect_timeout=5 and TCP keepalives where none are given (libpq would
+// otherwise wait for ever).
 bool ParsePlantConnection(const QString& conninfo, PlantConnection* out, QString* error);
 
 // The statement time limit every session of the plant database gets, in milliseconds.

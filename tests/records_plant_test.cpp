@@ -35,6 +35,7 @@ TEST(PlantConnectionTest, ParsesBothFormsAndNamesThePlantWithoutSecrets) {
     EXPECT_EQ(k.Value("dbname"), "line 'one'");
     EXPECT_EQ(k.Value("port"), "5433");
     EXPECT_EQ(k.Value("connect_timeout"), "5");
+    EXPECT_EQ(k.Value("keepalives"), "1");
     EXPECT_EQ(k.PlantName(), "host=db.plant port=5433 dbname=line 'one' user=st1");
     const PlantConnection u =
         Parsed("postgresql://st%201@db.plant:6000/records?sslmode=require&connect_timeout=2");
