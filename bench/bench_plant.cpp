@@ -1,6 +1,6 @@
 // Sending 10,000 waiting records to a plant database (goal: <= 10 s to a local server).
 //   bench_plant "host=/tmp/some-socket-dir user=postgres dbname=postgres"
-// tests/plant_server.sh start DIR gives such a server. The records go into an in-memory outbox;
+// scripts/plant-server.sh start DIR gives such a server. The records go into an in-memory outbox;
 // the server's records table is emptied first, so run it on a throw-away server only.
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
 // The plant database: connection strings and back-off as pure functions; schema, roles and
-// sending against the real PostgreSQL server the CTest fixture starts (tests/plant_server.sh).
+// sending against the real PostgreSQL server the CTest fixture starts (scripts/plant-server.sh).
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

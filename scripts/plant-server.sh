@@ -1,7 +1,7 @@
 #!/bin/sh
 # Starts or stops a throw-away PostgreSQL server for the plant database's tests.
-#   plant_server.sh start DIR   initdb in DIR/data, listen on a Unix socket in DIR only
-#   plant_server.sh stop DIR    stop it and remove DIR
+#   plant-server.sh start DIR   initdb in DIR/data, listen on a Unix socket in DIR only
+#   plant-server.sh stop DIR    stop it and remove DIR
 # The server refuses to run as root: as root it runs as the "postgres" system user the package
 # creates. Where the server is not installed, start writes DIR/not-installed and succeeds, and
 # the tests that need it skip saying so.
