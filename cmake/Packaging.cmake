@@ -35,6 +35,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-ukai, fonts-arphic-uming")
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-psql") # the plant database (QPSQL plugin)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The files go under /usr, the DEB generator's own CPACK_PACKAGING_INSTALL_PREFIX (set here it
 # would move the source package's files too).

@@ -3,7 +3,8 @@
 # Does nothing when everything is there already. The packages' part: dpkg-dev, file (the Debian
 # package's library dependencies), lintian, appstream, desktop-file-utils (its checks), help2man
 # (the manual pages), nsis (the Windows installer's dry run), librsvg2-bin and icoutils
-# (scripts/icons.sh), clang-tidy (scripts/sizes.sh), ccache (rebuilds).
+# (scripts/icons.sh), clang-tidy (scripts/sizes.sh), ccache (rebuilds), postgresql (the plant
+# database's tests start a throw-away server) and libqt6sql6-psql (its Qt SQL driver).
 set -euo pipefail
 packages=(
   cmake g++ make clang libclang-rt-14-dev
@@ -18,6 +19,7 @@ packages=(
   librsvg2-bin icoutils
   clang-tidy
   ccache
+  postgresql libqt6sql6-psql
 )
 missing=()
 for p in "${packages[@]}"; do
