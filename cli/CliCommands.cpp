@@ -118,8 +118,8 @@ void JudgeCheck(const CliRequest& request, const CheckValues& values, CliReport&
     input.sensor = sensor;
     input.criteria = request.criteria;
     input.supply = g_fSensorSupply.load();
-    input.check = CheckSamplesOf(sensor, values.first.value_or(0.0f), values.second.value_or(0.0f),
-                                 input.supply);
+    input.check = verdict::CheckSamplesFromVolts(sensor, values.first.value_or(0.0f),
+                                                 values.second.value_or(0.0f), input.supply);
     ReportVerdict(input, report);
 }
 
@@ -318,8 +318,9 @@ void CheckOnOpenPort(const CliRequest& request, CliReport& report,
     const PaperCheckEnd end = RunPaperCheck(request.sensor, g_fSensorSupply.load(), values);
     ReportCheck(request, values, end, report);
     if (samples && end == PaperCheckEnd::Completed)
-        *samples = CheckSamplesOf(request.sensor, values.first.value_or(0.0f),
-                                  values.second.value_or(0.0f), g_fSensorSupply.load());
+        *samples =
+            verdict::CheckSamplesFromVolts(request.sensor, values.first.value_or(0.0f),
+                                           values.second.value_or(0.0f), g_fSensorSupply.load());
 }
 
 namespace {

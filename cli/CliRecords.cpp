@@ -48,16 +48,12 @@ QString LoginName() {
     return QString();
 }
 
+// A record in a list: all but its document and its trace.
 QJsonObject Summary(const RecordRow& r) {
-    return QJsonObject{{"id", r.id},
-                       {"kind", r.kind},
-                       {"printer_id", r.printerId},
-                       {"operator", r.operatorName},
-                       {"station", r.station},
-                       {"profile", r.profile},
-                       {"verdict", r.verdict.isEmpty() ? QJsonValue() : QJsonValue(r.verdict)},
-                       {"started", r.started.toUTC().toString(Qt::ISODateWithMs)},
-                       {"finished", r.finished.toUTC().toString(Qt::ISODateWithMs)}};
+    QJsonObject object = records::RecordToJson(r);
+    object.remove(QStringLiteral("doc"));
+    object.remove(QStringLiteral("trace"));
+    return object;
 }
 
 records::RecordFilter FilterOf(const CliRequest& request) {

@@ -27,15 +27,6 @@ QJsonObject CriterionObject(const verdict::Criterion& c, Sensor sensor) {
                        {"message", records::CriterionSentence(c, sensor)}};
 }
 
-// The sentences of the criteria that did not pass, for the plain output and the error.
-QString Reasons(const verdict::Result& result, Sensor sensor) {
-    QStringList reasons;
-    for (const verdict::Criterion& c : result.criteria)
-        if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
-            reasons << records::CriterionSentence(c, sensor);
-    return reasons.join(QLatin1Char(' '));
-}
-
 } // namespace
 
 verdict::AdjustResult AdjustResultOf(const AdjustRunState& run, int exitCode, double volts) {
@@ -57,14 +48,6 @@ verdict::AdjustResult AdjustResultOf(const AdjustRunState& run, int exitCode, do
     return r;
 }
 
-verdict::CheckSamples CheckSamplesOf(Sensor sensor, double first, double second, double supply) {
-    const auto raw = [&](double volts) {
-        const long n = supply > 0.0 ? std::lround(volts / supply * 255.0) : 0;
-        return static_cast<int>(sensor == Sensor::Transmissive ? 255 - n : n);
-    };
-    return verdict::CheckSamples{raw(first), raw(second), first, second};
-}
-
 void NullVerdict(CliReport& report) {
     report.fields.insert("verdict", QJsonValue(QJsonValue::Null));
     report.fields.insert("complete", QJsonValue(QJsonValue::Null));
@@ -83,7 +66,7 @@ void ReportVerdict(const verdict::Input& input, CliReport& report) {
     report.fields.insert("criteria", criteria);
     if (result.verdict == verdict::Outcome::kNotJudged)
         return;
-    const QString reasons = Reasons(result, input.sensor);
+    const QString reasons = records::FailingSentences(result, input.sensor).join(QLatin1Char(' '));
     report.lines << QCoreApplication::translate("tarvello-cli", "Verdict: %1%2%3")
                         .arg(records::OutcomeWord(result.verdict),
                              result.complete

@@ -12,9 +12,6 @@ namespace tarvello::cli {
 // The verdict's input of an adjustment that ended with this record and this report so far.
 verdict::AdjustResult AdjustResultOf(const AdjustRunState& run, int exitCode, double volts);
 
-// The paper check's samples with their raw values recovered from the volts.
-verdict::CheckSamples CheckSamplesOf(Sensor sensor, double first, double second, double supply);
-
 // Judges and reports. Nothing is judged for a run that was refused, stopped or never reached
 // the printer: the keys are then null.
 void ReportVerdict(const verdict::Input& input, CliReport& report);

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-#include <cmath>
 
 #include "records/VerdictText.h"
 #include "res/DialogLayout.h"
@@ -85,28 +84,20 @@ void CVerdictLine::NoteReading(SensorValue measured, float volts) {
 }
 
 void CVerdictLine::NoteCheck(float first, float second) {
-    const double supply = m_input.supply > 0.0 ? m_input.supply : 5.0;
-    const auto raw = [&](double v) {
-        const long n = std::lround(v / supply * 255.0);
-        return static_cast<int>(m_input.sensor == Sensor::Transmissive ? 255 - n : n);
-    };
-    m_input.check = verdict::CheckSamples{raw(first), raw(second), first, second};
+    m_input.check = verdict::CheckSamples{0, 0, first, second}; // raw values at Judge
 }
 
 void CVerdictLine::Judge(float supply) {
     m_input.supply = supply;
-    if (m_input.check) // the raw values follow the supply the samples were taken with
-        NoteCheck(static_cast<float>(m_input.check->first),
-                  static_cast<float>(m_input.check->second));
+    if (m_input.check)
+        m_input.check = verdict::CheckSamplesFromVolts(m_input.sensor, m_input.check->first,
+                                                       m_input.check->second, supply);
     m_last = verdict::Judge(m_input);
     if (m_last.verdict == verdict::Outcome::kNotJudged) {
         Hide();
         return;
     }
-    QStringList reasons;
-    for (const verdict::Criterion& c : m_last.criteria)
-        if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
-            reasons << tarvello::records::CriterionSentence(c, m_input.sensor);
+    const QStringList reasons = tarvello::records::FailingSentences(m_last, m_input.sensor);
     QString text = QCoreApplication::translate("VerdictLine", "判定：%1")
                        .arg(tarvello::records::OutcomeWord(m_last.verdict));
     if (!m_last.complete)

@@ -65,6 +65,14 @@ QString ScaleSentence(const verdict::Criterion& c) {
 
 } // namespace
 
+QStringList FailingSentences(const verdict::Result& result, Sensor sensor) {
+    QStringList sentences;
+    for (const verdict::Criterion& c : result.criteria)
+        if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
+            sentences << CriterionSentence(c, sensor);
+    return sentences;
+}
+
 QString OutcomeWord(verdict::Outcome outcome) {
     switch (outcome) {
     case verdict::Outcome::kPass:

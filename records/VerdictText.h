@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "sensor/Verdict.h"
 
@@ -18,5 +19,8 @@ QString CriterionName(const std::string& code);
 // mark differs from the paper by 0.09 V; this media needs at least 0.30 V: check that the
 // reflective sensor is the right one for this media".
 QString CriterionSentence(const verdict::Criterion& criterion, Sensor sensor);
+
+// The sentences of the criteria judged marginal or fail, in the criteria's order.
+QStringList FailingSentences(const verdict::Result& result, Sensor sensor);
 
 } // namespace tarvello::records

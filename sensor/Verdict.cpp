@@ -133,6 +133,14 @@ std::optional<double> Threshold(const Input& in, std::optional<double> paper) {
 
 } // namespace
 
+CheckSamples CheckSamplesFromVolts(Sensor sensor, double first, double second, double supply) {
+    const auto raw = [&](double volts) {
+        const long n = supply > 0.0 ? std::lround(volts / supply * 255.0) : 0;
+        return static_cast<int>(sensor == Sensor::Transmissive ? 255 - n : n);
+    };
+    return CheckSamples{raw(first), raw(second), first, second};
+}
+
 int HeadroomSteps(int level, int intensity) {
     const int l = std::clamp(level, 0, 3);
     const int i = std::clamp(intensity, 0, 255);

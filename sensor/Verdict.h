@@ -108,6 +108,10 @@ struct Result {
     std::optional<double> threshold; // the suggested threshold, volts
 };
 
+// The paper check's samples with their raw values recovered from the volts the check gives
+// (value / 255 * supply; transmissive (255 - value) / 255 * supply).
+CheckSamples CheckSamplesFromVolts(Sensor sensor, double first, double second, double supply);
+
 // Judges one sensor.
 Result Judge(const Input& input);
 
