@@ -263,10 +263,11 @@ void CTarvelloDlg::OnAboutBox() {
 }
 
 void CTarvelloDlg::ShowStatus(int controlId, const std::string& text) {
-    QCoreApplication::postEvent(this, new CStatusEvent(controlId, QString::fromStdString(text)));
+    tarvello::ui::PostEventToUi(this, new CStatusEvent(controlId, QString::fromStdString(text)));
 }
 
 bool CTarvelloDlg::event(QEvent* e) {
+    tarvello::ui::AcceptPostedEvents();
     if (e->type() == CStatusEvent::Kind()) {
         auto* status = static_cast<CStatusEvent*>(e);
         if (auto* edit = qobject_cast<QLineEdit*>(Item(status->controlId)))

@@ -1,9 +1,12 @@
 #include "pages/BackgroundRun.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -76,6 +79,19 @@ CBackgroundRunNotifier* CBackgroundRunNotifier::Instance() {
 
 void PostToUi(QObject* receiver, std::function<void()> fn) {
     QMetaObject::invokeMethod(receiver, std::move(fn), Qt::QueuedConnection);
+}
+
+namespace {
+std::atomic<unsigned> g_postedEvents{0};
+} // namespace
+
+void PostEventToUi(QObject* receiver, QEvent* event) {
+    g_postedEvents.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(receiver, event);
+}
+
+void AcceptPostedEvents() {
+    (void)g_postedEvents.load(std::memory_order_acquire);
 }
 
 void RunInBackground(QObject* context, QWidget* blockInput, std::function<void()> work,

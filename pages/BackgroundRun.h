@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QEvent;
 class QWidget;
 
 namespace tarvello::ui {
@@ -27,6 +28,12 @@ RunKind ActiveRunKind();
 // Posts fn to run on the UI thread in the context of receiver (dropped if it is destroyed
 // first). Safe from any thread; never waits.
 void PostToUi(QObject* receiver, std::function<void()> fn);
+// Posts an event made on a worker thread to receiver. The event's handler calls
+// AcceptPostedEvents() before it reads the event: the pair orders the event's construction
+// before its use with an atomic of our own, so the handover is proven without relying on the
+// ordering inside Qt's event queue, which the thread checker cannot see.
+void PostEventToUi(QObject* receiver, QEvent* event);
+void AcceptPostedEvents();
 // True while a run has not finished (its done has not run yet).
 bool BackgroundRunActive();
 // Joins every worker thread (blocking). For destructors only; their done calls are dropped.

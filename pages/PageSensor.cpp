@@ -15,6 +15,7 @@
 
 #include "device/PortState.h"
 #include "device/Protocol.h"
+#include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
 #include "pages/VerdictLine.h"
@@ -256,6 +257,7 @@ bool CSensorPage::CheckPortOpen() {
 }
 
 bool CSensorPage::event(QEvent* e) {
+    tarvello::ui::AcceptPostedEvents();
     if (static_cast<int>(e->type()) == m_desc.params.updateEventType) {
         OnAdjustUpdate();
         return true;

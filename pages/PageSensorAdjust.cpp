@@ -83,7 +83,7 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
     const int eventType = m_desc.params.updateEventType;
     const bool started = StartAdjustment(m_desc.params.sensor, [this, eventType] {
         // On the worker thread: post, never wait for the UI thread.
-        QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(eventType)));
+        tarvello::ui::PostEventToUi(this, new QEvent(static_cast<QEvent::Type>(eventType)));
     });
     if (!started)
         return;
