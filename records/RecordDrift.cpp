@@ -46,7 +46,13 @@ void Walk(const QJsonValue& value, SensorSnapshot& s) {
 
 QMap<QString, SensorSnapshot> RecordSnapshots(const RecordRow& row) {
     QMap<QString, SensorSnapshot> snapshots;
-    const QJsonObject sensors = row.doc.value(QStringLiteral("sensors")).toObject();
+    // A calibration keeps each sensor under its name, at the top or in its command's result.
+    QJsonObject sensors = row.doc.value(QStringLiteral("sensors")).toObject();
+    if (sensors.isEmpty())
+        sensors = row.doc.value(QStringLiteral("result"))
+                      .toObject()
+                      .value(QStringLiteral("sensors"))
+                      .toObject();
     for (auto it = sensors.begin(); it != sensors.end(); ++it)
         if (IsSensorName(it.key()))
             Walk(*it, snapshots[it.key()]);
