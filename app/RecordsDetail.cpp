@@ -44,6 +44,10 @@ QString Cell(const std::optional<int>& v) {
     return v ? QString::number(*v) : QStringLiteral("-");
 }
 
+QString SensorName(const QString& key) {
+    return key == QLatin1String("reflective") ? T("反射式") : T("透射式");
+}
+
 // The drift limits of the record's profile, or the built-in ones.
 tarvello::records::DriftLimits LimitsOf(const RecordRow& row) {
     tarvello::records::ProfileStore profiles(tarvello::records::DataFolder());
@@ -65,12 +69,13 @@ QString CompareHtml(const QList<RecordRow>& rows, int selected,
     for (int i = 0; i < rows.size(); ++i) {
         const auto snapshots = tarvello::records::RecordSnapshots(rows[i]);
         for (auto it = snapshots.begin(); it != snapshots.end(); ++it)
-            html += QStringLiteral("<tr%1><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td>"
-                                   "<td>%7</td><td>%8</td></tr>")
-                        .arg(i == selected ? QStringLiteral(" bgcolor='#eef'") : QString(),
-                             rows[i].started.toLocalTime().toString(Qt::ISODate), rows[i].verdict,
-                             rows[i].kind, it.key(), Cell(it->level), Cell(it->intensity),
-                             Cell(it->contrast, 2));
+            html +=
+                QStringLiteral("<tr%1><td>%2</td><td>%3</td><td>%4</td><td>%5</td><td>%6</td>"
+                               "<td>%7</td><td>%8</td></tr>")
+                    .arg(i == selected ? QStringLiteral(" bgcolor='#eef'") : QString(),
+                         rows[i].started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                         rows[i].verdict, rows[i].kind, SensorName(it.key()), Cell(it->level),
+                         Cell(it->intensity), Cell(it->contrast, 2));
     }
     html += QStringLiteral("</table>");
     // The drift: the selected record against the printer's pass before it.
