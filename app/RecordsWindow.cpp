@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/RecordsModel.h"
@@ -170,6 +171,9 @@ QWidget* CRecordsWindow::BuildButtons() {
     });
     row->addWidget(csv);
     row->addWidget(pdf);
+    QPushButton* file = Button(box, T("记录文件…"), "recordsFile");
+    connect(file, &QPushButton::clicked, this, &CRecordsWindow::ChooseFile);
+    row->addWidget(file);
     return box;
 }
 
@@ -255,6 +259,21 @@ void CRecordsWindow::ExportPdf(const QString& path) {
     });
 }
 
+void CRecordsWindow::ChooseFile() {
+    const QString path = QFileDialog::getSaveFileName(this, T("记录文件"), m_worker->Path(),
+                                                      T("记录文件 (*.sqlite)"), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return;
+    SaveRecordsPathSetting(path);
+    if (WindowRecordsPath() != path) // --records of this run still rules
+        return m_status->setText(T("已保存；本次运行仍使用 --records 指定的文件。"));
+    // The window starts again on the chosen file, with a records thread of its own.
+    QPointer<QWidget> owner(qobject_cast<QWidget*>(property("owner").value<QObject*>()));
+    close();
+    QTimer::singleShot(0, [owner] { OpenRecordsWindow(owner); });
+}
+
 CRecordsWindow* OpenRecordsWindow(QWidget* owner) {
     static QPointer<CRecordsWindow> s_open;
     if (s_open) {
@@ -264,8 +283,10 @@ CRecordsWindow* OpenRecordsWindow(QWidget* owner) {
     }
     auto* window = new CRecordsWindow(WindowRecordsPath(), nullptr);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (owner)
+    if (owner) {
         QObject::connect(owner, &QObject::destroyed, window, &QObject::deleteLater);
+        window->setProperty("owner", QVariant::fromValue<QObject*>(owner));
+    }
     window->show();
     s_open = window;
     return window;

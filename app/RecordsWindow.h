@@ -40,6 +40,8 @@ class CRecordsWindow : public QDialog {
     void ShowOverdue();
     void ExportCsv(const QString& path);
     void ExportPdf(const QString& path);
+    // Another records file for the window (the setting "records/path"); the view reopens on it.
+    void ChooseFile();
 
   private:
     QWidget* BuildFilters();
