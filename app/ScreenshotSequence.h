@@ -70,6 +70,10 @@ void AddStoppedSearchSteps(Sequence& seq);
 void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startButton,
                     const int (&readings)[2], bool adjustPictures);
 
+// The history view of the window's records file: the newest record and its comparison
+// (app/ScreenshotRecords.cpp).
+void AddRecordsSteps(Sequence& seq);
+
 // The guided calibration from its first page to its result, a picture of each page
 // (app/ScreenshotGuided.cpp).
 void AddGuidedSteps(Sequence& seq);

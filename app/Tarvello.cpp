@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/GuidedEntry.h"
+#include "app/RecordsEntry.h"
 #include "app/Language.h"
 #include "app/ProfileChooser.h"
 #include "app/Screenshots.h"
@@ -133,6 +134,7 @@ bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
         SetLineTraceEnabled(true); // the trace view's picture shows the run's last exchanges
     CTarvelloDlg dlg(nullptr, initialPort);
     InstallGuidedCalibration(dlg, GiveDiagnostics(dlg, options.bDiagnostics));
+    InstallRecordsView(dlg);
     PlaceMediaOnVirtualPrinter(printer);
     InstallProfileChooser(dlg);
     if (screenshots)

@@ -11,6 +11,7 @@
 #include "device/TraceFile.h"
 #include "records/DataFolder.h"
 #include "records/RecordCsv.h"
+#include "records/RecordReport.h"
 #include "records/RecordStore.h"
 
 namespace tarvello::cli {
@@ -159,12 +160,13 @@ QString TakeRecordOptions(const QCommandLineParser& p, CliRequest& r) {
     const int count = static_cast<int>(o.args.size()) - 1;
     const bool fits = ((sub == "list" || sub == "move-aside") && count == 0) ||
                       (sub == "show" && count == 1) ||
+                      (sub == "report" && count == 1 && !o.pdf.isEmpty()) ||
                       (sub == "export" && count == 0 && !o.csv.isEmpty()) ||
                       (sub == "overdue" && count == 0 && o.days >= 0) ||
                       (sub == "prune" && count == 0 && o.sent && o.days >= 0);
     if (!fits)
-        return T("records takes list, show ID, export --csv FILE, overdue --days N, prune --sent "
-                 "--older-than DAYS or move-aside.");
+        return T("records takes list, show ID, export --csv FILE, report ID --pdf FILE, overdue "
+                 "--days N, prune --sent --older-than DAYS or move-aside.");
     return QString();
 }
 
@@ -241,6 +243,13 @@ void RunRecords(const CliRequest& request, CliReport& report) {
     const std::optional<RecordRow> row = store.Get(request.records.args.value(1), &error);
     if (!row)
         return report.Fail(kExitNoResult, error);
+    if (sub == QLatin1String("report")) {
+        if (!records::WriteRecordReport(*row, request.records.pdf, &error))
+            return report.Fail(kExitNotSaved, error);
+        report.fields.insert("written", request.records.pdf);
+        report.lines << T("Report of %1 written to %2.").arg(row->id, request.records.pdf);
+        return;
+    }
     const QJsonObject object = records::RecordToJson(*row);
     report.fields.insert("record", object);
     report.lines << QString::fromUtf8(QJsonDocument(object).toJson()).trimmed();

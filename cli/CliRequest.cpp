@@ -99,7 +99,7 @@ QString HelpText() {
                "check\n"
                "                            (--operator defaults to the login name)\n"
                "  records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]\n"
-               "  records show ID | export --csv FILE | overdue --days N\n"
+               "  records show ID | export --csv FILE | report ID --pdf FILE | overdue --days N\n"
                "  records prune --sent --older-than DAYS | move-aside\n"
                "                            the calibration records (records.sqlite in the data\n"
                "                            folder the window shares, or --records PATH); adjust,\n"

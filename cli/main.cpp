@@ -1,9 +1,12 @@
 // tarvello-cli: the sensors' adjustment, readings and paper check from the command line, on the
 // same core as the window, without a display.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "cli/CliCommands.h"
 #include "cli/CliReport.h"
@@ -16,8 +19,26 @@
 #include <csignal>
 #endif
 
+namespace {
+
+// Only a PDF report draws (fonts, pictures); it does so on the offscreen platform, so that no
+// display is needed. Every other command runs on Qt Core alone.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
+    bool records = false, report = false;
+    for (int i = 1; i < argc; ++i) {
+        records = records || std::strcmp(argv[i], "records") == 0;
+        report = report || (records && std::strcmp(argv[i], "report") == 0);
+    }
+    if (!report)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarvello-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARVELLO_VERSION));
     // The tool speaks English; the texts it shares with the window are Chinese in the source.

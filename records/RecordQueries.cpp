@@ -115,6 +115,26 @@ QList<RecordRow> RecordStore::Page(const RecordFilter& filter, PageFrom from, co
     return rows;
 }
 
+QList<RecordRow> RecordStore::PageAt(const RecordFilter& filter, int offset, int limit,
+                                     QString* error) {
+    QList<RecordRow> rows;
+    if (!m_open && !Open(error))
+        return rows;
+    QVariantList values;
+    const QString sql = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
+                        WhereOf(filter, values) +
+                        QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ? OFFSET ?");
+    values << limit << offset;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    q.prepare(sql);
+    if (!Run(q, values, error))
+        return rows;
+    while (q.next())
+        rows << RowOf(q);
+    return rows;
+}
+
 std::optional<RecordRow> RecordStore::Get(const QString& id, QString* error) {
     if (!m_open && !Open(error))
         return std::nullopt;

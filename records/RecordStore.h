@@ -83,6 +83,9 @@ class RecordStore : public Outbox {
     int Count(const RecordFilter& filter, QString* error);
     QList<RecordRow> Page(const RecordFilter& filter, PageFrom from, const RecordKey& key,
                           int limit, QString* error);
+    // The rows from place offset on (newest first), for a jump into the middle of a long list;
+    // the keyed Page is the way to scroll from a row already read.
+    QList<RecordRow> PageAt(const RecordFilter& filter, int offset, int limit, QString* error);
     std::optional<RecordRow> Get(const QString& id, QString* error);
     QList<OverdueRow> Overdue(int days, const QDateTime& now, QString* error);
     // Removes the records sent to some plant whose end is older than days; how many, or -1.

@@ -4,7 +4,8 @@
 # package's library dependencies), lintian, appstream, desktop-file-utils (its checks), help2man
 # (the manual pages), nsis (the Windows installer's dry run), librsvg2-bin and icoutils
 # (scripts/icons.sh), clang-tidy (scripts/sizes.sh), ccache (rebuilds), postgresql (the plant
-# database's tests start a throw-away server) and libqt6sql6-psql (its Qt SQL driver).
+# database's tests start a throw-away server), libqt6sql6-psql (its Qt SQL driver) and
+# poppler-utils (pdftotext reads the records' PDF reports in the tests).
 set -euo pipefail
 packages=(
   cmake g++ make clang libclang-rt-14-dev
@@ -20,6 +21,7 @@ packages=(
   clang-tidy
   ccache
   postgresql libqt6sql6-psql
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do
