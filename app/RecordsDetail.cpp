@@ -19,6 +19,7 @@
 #include "records/RecordStore.h"
 
 using tarvello::records::RecordRow;
+using tarvello::records::RecordSource;
 using tarvello::records::RecordStore;
 
 namespace {
@@ -103,7 +104,7 @@ void CRecordsWindow::ShowSelected() {
     if (!row)
         return;
     QPointer<CRecordsWindow> self(this);
-    m_worker->Post([self, id = row->id](RecordStore& store) {
+    m_worker->Post([self, id = row->id](RecordSource& store) {
         QString error;
         const std::optional<RecordRow> whole = store.Get(id, &error);
         tarvello::ui::PostToUi(self, [self, whole, error] {
@@ -130,7 +131,7 @@ void CRecordsWindow::CompareWithPrevious() {
     tarvello::records::RecordFilter filter;
     filter.printerId = row->printerId;
     QPointer<CRecordsWindow> self(this);
-    m_worker->Post([self, filter, selected = *row](RecordStore& store) {
+    m_worker->Post([self, filter, selected = *row](RecordSource& store) {
         QString error;
         // The selected record and up to 20 of the printer's records before it.
         QList<RecordRow> rows{selected};
@@ -151,7 +152,7 @@ void CRecordsWindow::CompareWithPrevious() {
 void CRecordsWindow::ShowOverdue() {
     const int days = m_days->value();
     QPointer<CRecordsWindow> self(this);
-    m_worker->Post([self, days](RecordStore& store) {
+    m_worker->Post([self, days](RecordSource& store) {
         QString error;
         const auto rows = store.Overdue(days, QDateTime::currentDateTimeUtc(), &error);
         tarvello::ui::PostToUi(self, [self, rows, error, days] {

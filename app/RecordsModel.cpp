@@ -8,6 +8,7 @@
 
 using tarvello::records::PageFrom;
 using tarvello::records::RecordRow;
+using tarvello::records::RecordSource;
 using tarvello::records::RecordStore;
 
 namespace {
@@ -40,7 +41,7 @@ void CRecordsModel::SetFilter(const tarvello::records::RecordFilter& filter) {
     m_wanted = -1;
     const unsigned generation = ++m_generation;
     endResetModel();
-    m_worker.Post([this, filter, generation](RecordStore& store) {
+    m_worker.Post([this, filter, generation](RecordSource& store) {
         QString error;
         const int count = store.Count(filter, &error);
         const bool damaged = store.Damaged();
@@ -131,7 +132,7 @@ void CRecordsModel::Request(int row) const {
     const tarvello::records::RecordFilter filter = m_filter;
     const unsigned generation = m_generation;
     auto* self = const_cast<CRecordsModel*>(this);
-    m_worker.Post([self, filter, fetch, generation](RecordStore& store) {
+    m_worker.Post([self, filter, fetch, generation](RecordSource& store) {
         QString error;
         QList<RecordRow> rows = fetch.byOffset
                                     ? store.PageAt(filter, fetch.first, kPageRows, &error)

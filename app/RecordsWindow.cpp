@@ -28,6 +28,7 @@
 #include "records/RecordStore.h"
 
 using tarvello::records::RecordRow;
+using tarvello::records::RecordSource;
 using tarvello::records::RecordStore;
 
 namespace {
@@ -46,7 +47,17 @@ QPushButton* Button(QWidget* parent, const QString& text, const char* name) {
 
 CRecordsWindow::CRecordsWindow(const QString& path, QWidget* parent)
     : QDialog(parent), m_worker(std::make_unique<CRecordsWorker>(path)) {
-    setWindowTitle(T("校准记录"));
+    Build(T("校准记录"));
+}
+
+CRecordsWindow::CRecordsWindow(std::unique_ptr<CRecordsWorker> worker, const QString& title,
+                               QWidget* parent)
+    : QDialog(parent), m_worker(std::move(worker)), m_plant(true) {
+    Build(title);
+}
+
+void CRecordsWindow::Build(const QString& title) {
+    setWindowTitle(title);
     setObjectName(QStringLiteral("recordsWindow"));
     m_model = new CRecordsModel(*m_worker, this);
     m_table = new QTableView(this);
@@ -82,7 +93,7 @@ CRecordsWindow::CRecordsWindow(const QString& path, QWidget* parent)
     layout->addWidget(split, 1);
     layout->addWidget(BuildButtons());
     layout->addWidget(m_status);
-    m_status->setText(T("记录文件：%1").arg(QDir::toNativeSeparators(path)));
+    m_status->setText(T("正在读取 %1…").arg(QDir::toNativeSeparators(m_worker->Path())));
     connect(m_model, &CRecordsModel::counted, this, [this](int count) {
         m_status->setText(T("共 %1 条记录（%2）").arg(count).arg(m_worker->Path()));
     });
@@ -171,9 +182,14 @@ QWidget* CRecordsWindow::BuildButtons() {
     });
     row->addWidget(csv);
     row->addWidget(pdf);
-    QPushButton* file = Button(box, T("记录文件…"), "recordsFile");
-    connect(file, &QPushButton::clicked, this, &CRecordsWindow::ChooseFile);
-    row->addWidget(file);
+    if (!m_plant) { // the plant's records are read, never chosen or moved
+        QPushButton* file = Button(box, T("记录文件…"), "recordsFile");
+        connect(file, &QPushButton::clicked, this, &CRecordsWindow::ChooseFile);
+        row->addWidget(file);
+        QPushButton* plant = Button(box, T("工厂数据库…"), "plantRecords");
+        connect(plant, &QPushButton::clicked, this, &CRecordsWindow::OpenPlant);
+        row->addWidget(plant);
+    }
     return box;
 }
 
@@ -199,7 +215,7 @@ std::optional<RecordRow> CRecordsWindow::Selected() const {
 
 void CRecordsWindow::OnFailed(const QString& reason, bool damaged) {
     m_status->setText(T("记录无法读取：%1").arg(reason));
-    if (damaged && !m_offeredMove) {
+    if (damaged && !m_offeredMove && !m_plant) {
         m_offeredMove = true; // once per window
         OfferMoveAside(reason);
     }
@@ -213,9 +229,10 @@ void CRecordsWindow::OfferMoveAside(const QString& reason) {
     if (answer != QMessageBox::Yes)
         return;
     QPointer<CRecordsWindow> self(this);
-    m_worker->Post([self](RecordStore& store) {
+    m_worker->Post([self](RecordSource& store) {
         QString movedTo, error;
-        const bool moved = store.MoveAside(&movedTo, &error);
+        auto* file = dynamic_cast<RecordStore*>(&store); // the plant's copy is never moved
+        const bool moved = file && file->MoveAside(&movedTo, &error);
         tarvello::ui::PostToUi(self, [self, moved, movedTo, error] {
             self->m_status->setText(
                 moved ? T("损坏的文件已移到 %1；新的记录文件已建立。").arg(movedTo)
@@ -230,7 +247,7 @@ void CRecordsWindow::ExportCsv(const QString& path) {
     const tarvello::records::RecordFilter filter = m_model->Filter();
     m_status->setText(T("正在导出…"));
     QPointer<CRecordsWindow> self(this);
-    m_worker->Post([self, filter, path](RecordStore& store) {
+    m_worker->Post([self, filter, path](RecordSource& store) {
         QString error;
         const int written = tarvello::records::ExportCsv(store, filter, path, &error);
         tarvello::ui::PostToUi(self, [self, written, path, error] {
@@ -245,7 +262,7 @@ void CRecordsWindow::ExportPdf(const QString& path) {
     if (!row)
         return;
     QPointer<CRecordsWindow> self(this);
-    m_worker->Post([self, id = row->id, path](RecordStore& store) {
+    m_worker->Post([self, id = row->id, path](RecordSource& store) {
         QString error;
         const std::optional<RecordRow> whole = store.Get(id, &error);
         tarvello::ui::PostToUi(self, [self, whole, error, path] {

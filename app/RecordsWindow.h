@@ -27,6 +27,9 @@ class CRecordsWindow : public QDialog {
   public:
     // path: the records file (WindowRecordsPath() by default).
     explicit CRecordsWindow(const QString& path, QWidget* parent = nullptr);
+    // Another source, read-only (the plant database); title names it.
+    CRecordsWindow(std::unique_ptr<CRecordsWorker> worker, const QString& title,
+                   QWidget* parent = nullptr);
     ~CRecordsWindow() override;
 
     CRecordsModel* Model() const { return m_model; }
@@ -42,8 +45,11 @@ class CRecordsWindow : public QDialog {
     void ExportPdf(const QString& path);
     // Another records file for the window (the setting "records/path"); the view reopens on it.
     void ChooseFile();
+    // Opens the plant database's records in a window of their own, with the user's connection.
+    void OpenPlant();
 
   private:
+    void Build(const QString& title);
     QWidget* BuildFilters();
     QWidget* BuildButtons();
     void OnFailed(const QString& reason, bool damaged);
@@ -65,6 +71,7 @@ class CRecordsWindow : public QDialog {
     QTextBrowser* m_detail = nullptr;
     QLabel* m_status = nullptr;
     bool m_offeredMove = false;
+    bool m_plant = false;
 };
 
 // Opens the history view over dlg (one at a time), on the window's records file.

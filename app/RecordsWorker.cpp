@@ -3,6 +3,13 @@
 #include "records/RecordStore.h"
 
 CRecordsWorker::CRecordsWorker(QString path) : m_path(std::move(path)) {
+    const QString file = m_path;
+    m_make = [file] { return std::make_unique<tarvello::records::RecordStore>(file); };
+    m_thread = std::thread([this] { Run(); });
+}
+
+CRecordsWorker::CRecordsWorker(QString name, MakeSource make)
+    : m_path(std::move(name)), m_make(std::move(make)) {
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -25,8 +32,8 @@ void CRecordsWorker::Post(Job job) {
 }
 
 void CRecordsWorker::Run() {
-    // The store, and so its connection, belongs to this thread from start to end.
-    tarvello::records::RecordStore store(m_path);
+    // The source, and so its connection, belongs to this thread from start to end.
+    const std::unique_ptr<tarvello::records::RecordSource> source = m_make();
     for (;;) {
         Job job;
         {
@@ -37,6 +44,6 @@ void CRecordsWorker::Run() {
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
         }
-        job(store);
+        job(*source);
     }
 }

@@ -12,15 +12,19 @@
 #include <mutex>
 #include <thread>
 
-namespace tarvello::records {
-class RecordStore;
-}
+#include <memory>
+
+#include "records/RecordSource.h"
 
 class CRecordsWorker {
   public:
-    using Job = std::function<void(tarvello::records::RecordStore&)>;
+    using Job = std::function<void(tarvello::records::RecordSource&)>;
+    using MakeSource = std::function<std::unique_ptr<tarvello::records::RecordSource>()>;
 
+    // The station's records file at path.
     explicit CRecordsWorker(QString path);
+    // Another source (the plant database), made on the thread; name says which for a person.
+    CRecordsWorker(QString name, MakeSource make);
     ~CRecordsWorker(); // finishes the job in hand, drops the rest, joins
     CRecordsWorker(const CRecordsWorker&) = delete;
     CRecordsWorker& operator=(const CRecordsWorker&) = delete;
@@ -32,6 +36,7 @@ class CRecordsWorker {
     void Run();
 
     const QString m_path;
+    MakeSource m_make;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;

@@ -14,6 +14,6 @@ namespace tarvello::records {
 QString CsvCell(const QString& text);
 
 // Writes every record the filter matches, newest first; the number written, or -1 with error.
-int ExportCsv(RecordStore& store, const RecordFilter& filter, const QString& path, QString* error);
+int ExportCsv(RecordSource& store, const RecordFilter& filter, const QString& path, QString* error);
 
 } // namespace tarvello::records

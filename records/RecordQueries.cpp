@@ -14,12 +14,12 @@
 
 namespace tarvello::records {
 
-namespace {
+namespace sql {
 
 const char kColumns[] = "id, kind, printer_id, operator, station, profile, profile_version,"
                         " verdict, started, finished, doc, trace";
 
-QDateTime TimeOf(const QVariant& v) {
+static QDateTime TimeOf(const QVariant& v) {
     QDateTime t = QDateTime::fromString(v.toString(), Qt::ISODateWithMs);
     return t.toUTC();
 }
@@ -70,7 +70,42 @@ bool Run(QSqlQuery& q, const QVariantList& values, QString* error) {
     return true;
 }
 
-} // namespace
+QString PageSql(const RecordFilter& filter, PageFrom from, const RecordKey& key, int limit,
+                QVariantList& values) {
+    QString text = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
+                   WhereOf(filter, values);
+    if (from == PageFrom::kBefore) { // older than key
+        text += QStringLiteral(" AND (started < ? OR (started = ? AND id < ?))");
+        values << key.started << key.started << key.id;
+    } else if (from == PageFrom::kAfter) { // newer than key
+        text += QStringLiteral(" AND (started > ? OR (started = ? AND id > ?))");
+        values << key.started << key.started << key.id;
+    }
+    // Newest first on screen; the older end is read ascending and turned round (by the caller).
+    const bool ascending = from == PageFrom::kOldest || from == PageFrom::kAfter;
+    text += ascending ? QStringLiteral(" ORDER BY started ASC, id ASC LIMIT ?")
+                      : QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ?");
+    values << limit;
+    return text;
+}
+
+QList<RecordRow> Rows(QSqlQuery& q, const QString& text, const QVariantList& values, bool reversed,
+                      QString* error) {
+    QList<RecordRow> rows;
+    q.setForwardOnly(true);
+    q.prepare(text);
+    if (!Run(q, values, error))
+        return rows;
+    while (q.next())
+        rows << RowOf(q);
+    if (reversed)
+        std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+} // namespace sql
+
+using namespace sql;
 
 int RecordStore::Count(const RecordFilter& filter, QString* error) {
     if (!m_open && !Open(error))
@@ -85,54 +120,25 @@ int RecordStore::Count(const RecordFilter& filter, QString* error) {
 
 QList<RecordRow> RecordStore::Page(const RecordFilter& filter, PageFrom from, const RecordKey& key,
                                    int limit, QString* error) {
-    QList<RecordRow> rows;
     if (!m_open && !Open(error))
-        return rows;
+        return {};
     QVariantList values;
-    QString sql = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
-                  WhereOf(filter, values);
-    // Newest first on screen; the older end is read ascending and turned round.
-    const bool ascending = from == PageFrom::kOldest || from == PageFrom::kAfter;
-    if (from == PageFrom::kBefore) { // older than key
-        sql += QStringLiteral(" AND (started < ? OR (started = ? AND id < ?))");
-        values << key.started << key.started << key.id;
-    } else if (from == PageFrom::kAfter) { // newer than key
-        sql += QStringLiteral(" AND (started > ? OR (started = ? AND id > ?))");
-        values << key.started << key.started << key.id;
-    }
-    sql += ascending ? QStringLiteral(" ORDER BY started ASC, id ASC LIMIT ?")
-                     : QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ?");
-    values << limit;
+    const QString text = PageSql(filter, from, key, limit, values);
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (!Run(q, values, error))
-        return rows;
-    while (q.next())
-        rows << RowOf(q);
-    if (ascending)
-        std::reverse(rows.begin(), rows.end());
-    return rows;
+    return Rows(q, text, values, from == PageFrom::kOldest || from == PageFrom::kAfter, error);
 }
 
 QList<RecordRow> RecordStore::PageAt(const RecordFilter& filter, int offset, int limit,
                                      QString* error) {
-    QList<RecordRow> rows;
     if (!m_open && !Open(error))
-        return rows;
+        return {};
     QVariantList values;
-    const QString sql = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
-                        WhereOf(filter, values) +
-                        QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ? OFFSET ?");
+    const QString text = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
+                         WhereOf(filter, values) +
+                         QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ? OFFSET ?");
     values << limit << offset;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    q.prepare(sql);
-    if (!Run(q, values, error))
-        return rows;
-    while (q.next())
-        rows << RowOf(q);
-    return rows;
+    return Rows(q, text, values, false, error);
 }
 
 std::optional<RecordRow> RecordStore::Get(const QString& id, QString* error) {

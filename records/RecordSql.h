@@ -3,7 +3,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QList>
 #include <QString>
+#include <QVariantList>
+
+#include "records/RecordSource.h"
+
+class QSqlQuery;
 
 namespace tarvello::records {
 
@@ -12,6 +18,22 @@ inline bool Fail(QString* error, const QString& why) {
         *error = why;
     return false;
 }
+
+// The queries the station's file and the plant database share (their tables have the same
+// columns; SQLite keeps times as ISO 8601 text, PostgreSQL as timestamptz, which both compare
+// with the same text).
+namespace sql {
+extern const char kColumns[];
+RecordRow RowOf(const QSqlQuery& q);
+// " WHERE ..." for the filter, its values appended in order.
+QString WhereOf(const RecordFilter& f, QVariantList& values);
+bool Run(QSqlQuery& q, const QVariantList& values, QString* error);
+// A page by key (newest first once turned round: kOldest and kAfter are read ascending).
+QString PageSql(const RecordFilter& filter, PageFrom from, const RecordKey& key, int limit,
+                QVariantList& values);
+QList<RecordRow> Rows(QSqlQuery& q, const QString& text, const QVariantList& values, bool reversed,
+                      QString* error);
+} // namespace sql
 
 namespace Text {
 

@@ -26,6 +26,7 @@
 
 #include "records/Outbox.h"
 #include "records/Record.h"
+#include "records/RecordSource.h"
 
 namespace tarvello::records {
 
@@ -38,30 +39,7 @@ struct StoreOutcome {
     QString reason;        // why it was not stored (empty when it was)
 };
 
-// The searched columns' filter; empty fields match everything.
-struct RecordFilter {
-    QString printerId;
-    QDateTime from, to; // started, inclusive, UTC
-    QString verdict;
-    QString operatorName;
-    QString profile;
-    QString kind;
-};
-
-// A place in the list, newest first: (started, id) of a row.
-struct RecordKey {
-    QString started; // as stored (ISO 8601 UTC, milliseconds)
-    QString id;
-};
-
-enum class PageFrom { kNewest, kOldest, kAfter, kBefore };
-
-struct OverdueRow {
-    QString printerId;
-    QDateTime lastPass; // invalid: never passed
-};
-
-class RecordStore : public Outbox {
+class RecordStore : public Outbox, public RecordSource {
   public:
     // busyMs: how long a writer waits for another before it counts as locked.
     explicit RecordStore(QString path, int busyMs = 5000);
@@ -73,21 +51,21 @@ class RecordStore : public Outbox {
     // reason (newer schema, damaged, cannot open); the store then keeps records in the side file.
     bool Open(QString* error);
     bool IsOpen() const { return m_open; }
-    bool Damaged() const { return m_damaged; }
+    bool Damaged() const override { return m_damaged; }
     QString Path() const { return m_path; }
     QString SideFilePath() const;
 
     StoreOutcome Store(const RecordRow& row);
 
     // Queries (false / empty with error on a failure).
-    int Count(const RecordFilter& filter, QString* error);
+    int Count(const RecordFilter& filter, QString* error) override;
     QList<RecordRow> Page(const RecordFilter& filter, PageFrom from, const RecordKey& key,
-                          int limit, QString* error);
-    // The rows from place offset on (newest first), for a jump into the middle of a long list;
-    // the keyed Page is the way to scroll from a row already read.
-    QList<RecordRow> PageAt(const RecordFilter& filter, int offset, int limit, QString* error);
-    std::optional<RecordRow> Get(const QString& id, QString* error);
-    QList<OverdueRow> Overdue(int days, const QDateTime& now, QString* error);
+                          int limit, QString* error) override;
+    QList<RecordRow> PageAt(const RecordFilter& filter, int offset, int limit,
+                            QString* error) override;
+    std::optional<RecordRow> Get(const QString& id, QString* error) override;
+    QList<OverdueRow> Overdue(int days, const QDateTime& now, QString* error) override;
+    bool Writable() const override { return true; }
     // Removes the records sent to some plant whose end is older than days; how many, or -1.
     int PruneSent(int days, const QDateTime& now, QString* error);
 
