@@ -10,7 +10,7 @@
 #include "pages/GuidedCalibration.h"
 #include "res/ControlIds.h"
 #include "sensor/GuidedSteps.h"
-#include "sim/VirtualPrinter.h"
+#include "sim/PrinterCommands.h"
 
 namespace {
 
@@ -66,14 +66,5 @@ void PlaceMediaOnVirtualPrinter(tarvello::sim::VirtualPrinter* printer) {
         SetMediaPlacer(nullptr);
         return;
     }
-    SetMediaPlacer([printer](Sensor sensor, GuidedMedia media) {
-        using tarvello::sim::Media;
-        const Media under = media == GuidedMedia::Mark         ? Media::Mark
-                            : media == GuidedMedia::NoPaper    ? Media::NoPaper
-                            : media == GuidedMedia::LabelStock ? Media::Liner
-                                                               : Media::Paper;
-        printer->SetMedia(sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
-                                                       : tarvello::sim::Sensor::Transmissive,
-                          under);
-    });
+    SetMediaPlacer(tarvello::sim::LineApplier(*printer));
 }

@@ -47,11 +47,11 @@ GuidedMedia MediaOfReading(Sensor sensor, int reading) {
 namespace {
 
 std::mutex s_placerMutex;
-std::function<void(Sensor, GuidedMedia)> s_placer; // guarded by s_placerMutex
+std::function<void(const std::string&)> s_placer; // guarded by s_placerMutex
 
 } // namespace
 
-void SetMediaPlacer(std::function<void(Sensor, GuidedMedia)> placer) {
+void SetMediaPlacer(std::function<void(const std::string& command)> placer) {
     std::lock_guard<std::mutex> lock(s_placerMutex);
     s_placer = std::move(placer);
 }
@@ -59,7 +59,28 @@ void SetMediaPlacer(std::function<void(Sensor, GuidedMedia)> placer) {
 void PlaceMedia(Sensor sensor, GuidedMedia media) {
     std::lock_guard<std::mutex> lock(s_placerMutex);
     if (s_placer)
-        s_placer(sensor, media);
+        s_placer(MediaCommand(sensor, media));
+}
+
+std::string MediaCommand(Sensor sensor, GuidedMedia media) {
+    const char* under = "paper";
+    switch (media) {
+    case GuidedMedia::Paper:
+        break;
+    case GuidedMedia::Mark:
+        under = "mark";
+        break;
+    case GuidedMedia::NoPaper:
+        under = "none";
+        break;
+    case GuidedMedia::LabelStock:
+        under = "liner";
+        break;
+    case GuidedMedia::Label:
+        under = "label";
+        break;
+    }
+    return std::string(sensor == Sensor::Reflective ? "reflective " : "transmissive ") + under;
 }
 
 bool PrinterIdAcceptable(const std::string& id) {

@@ -68,8 +68,13 @@ GuidedMedia MediaOfReading(Sensor sensor, int reading);
 
 // On the virtual printer the tool itself puts under the sensor what a step or a button asks
 // for; with a real printer no placer is set and the technician does it. Set once at start-up
-// (nullptr: none); PlaceMedia is called before each adjustment, reading and paper check.
-void SetMediaPlacer(std::function<void(Sensor, GuidedMedia)> placer);
+// (nullptr: none); PlaceMedia is called before each adjustment, reading and paper check and
+// hands the placer the line of the virtual printer's command language that a person would type
+// for it (MediaCommand), so the program and a scripted technician change the media alike.
+void SetMediaPlacer(std::function<void(const std::string& command)> placer);
+// "reflective paper", "reflective mark", "reflective none", "transmissive liner" (the label
+// stock at a gap), "transmissive label", "transmissive none".
+std::string MediaCommand(Sensor sensor, GuidedMedia media);
 void PlaceMedia(Sensor sensor, GuidedMedia media);
 
 // A printer ID as a person or a barcode scanner types it: not empty or blank, no control

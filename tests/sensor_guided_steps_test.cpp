@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sensor/GuidedSteps.h"
+#include "sim/PrinterCommands.h"
 
 namespace {
 
@@ -43,6 +44,30 @@ TEST(GuidedSteps, OrderMediaAndTheChangesTheyAskFor) {
     EXPECT_EQ(MediaOfReading(Sensor::Transmissive, kPaperReading), GuidedMedia::Label);
     EXPECT_EQ(MediaOfReading(Sensor::Transmissive, kTransmissiveNoPaperReading),
               GuidedMedia::NoPaper);
+}
+
+// On --simulate each step's media reaches the virtual printer through its command language.
+TEST(GuidedSteps, EveryStepsMediaIsPutUnderItsSensorOfTheVirtualPrinter) {
+    using tarvello::sim::Media;
+    tarvello::sim::VirtualPrinter printer;
+    SetMediaPlacer(tarvello::sim::LineApplier(printer));
+    const Media reflective[] = {Media::Paper, Media::Mark, Media::NoPaper, Media::Paper,
+                                Media::Paper};
+    const Media transmissive[] = {Media::Liner, Media::NoPaper, Media::Paper, Media::Liner};
+    for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
+        const auto simSensor = sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
+                                                            : tarvello::sim::Sensor::Transmissive;
+        const auto steps = GuidedStepsOf(sensor);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            // Start from something else, so that a line that is refused shows.
+            printer.SetMedia(simSensor, i % 2 ? Media::Mark : Media::Liner);
+            PlaceMedia(sensor, steps[i].media);
+            EXPECT_EQ(printer.GetMedia(simSensor),
+                      sensor == Sensor::Reflective ? reflective[i] : transmissive[i])
+                << MediaCommand(sensor, steps[i].media);
+        }
+    }
+    SetMediaPlacer(nullptr);
 }
 
 TEST(GuidedSteps, StepNamesOfTheCommandLine) {
