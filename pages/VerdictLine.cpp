@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-
 #include "records/VerdictText.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
@@ -14,7 +13,7 @@ namespace {
 constexpr int kRowX = 15;
 constexpr int kLineY = 175;
 constexpr int kLineWidth = 180;
-constexpr int kLineHeight = 10;
+constexpr int kLineHeight = 18; // two lines: the word and the reason of the verdict
 
 // Background and text colours of each outcome; the word says it too.
 const char* StyleOf(verdict::Outcome outcome) {
@@ -39,6 +38,8 @@ CVerdictLine::CVerdictLine(QWidget* page, const tarvello::res::DialogTemplate* p
     m_input.sensor = sensor;
     m_label = new QLabel(page);
     m_label->setObjectName(QStringLiteral("verdictLine"));
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label->setFont(tarvello::res::MakeFont("Tahoma", 14, 400));
     m_label->setAccessibleName(QCoreApplication::translate("VerdictLine", "判定"));
     if (pageTemplate) {
