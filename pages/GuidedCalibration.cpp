@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 
 #include "device/PortState.h"
 #include "pages/GuidedCalibrationPages.h"
@@ -176,11 +175,6 @@ verdict::Input CGuidedCalibration::VerdictInput(Sensor sensor) const {
     input.sensor = sensor;
     input.criteria = ChosenProfile().criteria;
     input.supply = g_fSensorSupply.load();
-    // The check's raw values from its volts, as the check made the volts from them.
-    const auto raw = [&](float volts) {
-        const long n = input.supply > 0.0 ? std::lround(volts / input.supply * 255.0) : 0;
-        return static_cast<int>(sensor == Sensor::Transmissive ? 255 - n : n);
-    };
     for (const CGuidedStepPage* step : m_steps) {
         if (step->Def().sensor != sensor)
             continue;
@@ -199,9 +193,8 @@ verdict::Input CGuidedCalibration::VerdictInput(Sensor sensor) const {
             break;
         case GuidedStep::Check:
             if (done)
-                input.check =
-                    verdict::CheckSamples{raw(step->FirstSample()), raw(step->SecondSample()),
-                                          step->FirstSample(), step->SecondSample()};
+                input.check = verdict::CheckSamplesFromVolts(sensor, step->FirstSample(),
+                                                             step->SecondSample(), input.supply);
             break;
         default:
             break;

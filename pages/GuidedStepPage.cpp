@@ -228,11 +228,9 @@ void CGuidedStepPage::OnTick() {
     adjusted.intensity = run.intensity;
     adjusted.passes = static_cast<int>(run.passes);
     adjusted.raw = run.raw;
-    adjusted.outcome = run.end == AdjustEnd::kSuccess ? verdict::AdjustOutcome::kReached
-                       : m_bOutOfReach                ? verdict::AdjustOutcome::kOutOfReach
-                       : run.end == AdjustEnd::kWriteFailed || run.end == AdjustEnd::kPortClosed
-                           ? verdict::AdjustOutcome::kLineFailed
-                           : verdict::AdjustOutcome::kStopped;
+    adjusted.outcome = m_bOutOfReach && run.end != AdjustEnd::kSuccess
+                           ? verdict::AdjustOutcome::kOutOfReach
+                           : verdict::AdjustOutcomeOf(run.end);
     if (run.end == AdjustEnd::kSuccess)
         adjusted.volts = g_fAdjustResult.load();
     m_adjusted = adjusted;

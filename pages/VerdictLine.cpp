@@ -56,11 +56,7 @@ CVerdictLine::CVerdictLine(QWidget* page, const tarvello::res::DialogTemplate* p
 
 void CVerdictLine::NoteAdjustment(const AdjustRunState& run, float volts) {
     verdict::AdjustResult& a = m_input.adjust;
-    a.outcome = run.end == AdjustEnd::kSuccess   ? verdict::AdjustOutcome::kReached
-                : run.end == AdjustEnd::kRunning ? verdict::AdjustOutcome::kNone
-                : run.end == AdjustEnd::kPortClosed || run.end == AdjustEnd::kWriteFailed
-                    ? verdict::AdjustOutcome::kLineFailed
-                    : verdict::AdjustOutcome::kStopped;
+    a.outcome = verdict::AdjustOutcomeOf(run.end);
     a.level = run.level;
     a.intensity = run.intensity;
     a.passes = static_cast<int>(run.passes);
