@@ -157,8 +157,9 @@ TEST(DiagCurveChart, ABandNotReachedIsDrawnAsAFail) {
     chart.Refresh();
     EXPECT_TRUE(chart.Summary().contains("判定: 不合格"));
     for (QAbstractSeries* s : chart.View()->chart()->series()) {
-        if (auto* area = qobject_cast<QAreaSeries*>(s))
+        if (auto* area = qobject_cast<QAreaSeries*>(s)) {
             EXPECT_EQ(area->color().rgb(), QColor(0xd6, 0x27, 0x28).rgb());
+        }
     }
 }
 
