@@ -81,6 +81,13 @@ CGuidedCalibration::CGuidedCalibration(CSensorPage* reflective, CSensorPage* tra
             step->setProperty("pageId", id);
             setPage(id++, step);
             m_steps.push_back(step);
+            // No Back while the page's step runs: Stop (or Esc) first, so that no other step
+            // can start beside it.
+            connect(step, &CGuidedStepPage::busyChanged, this, [this, step] {
+                if (currentPage() == step)
+                    button(QWizard::BackButton)
+                        ->setEnabled(step->StepState() != CGuidedStepPage::State::Running);
+            });
         }
     }
     m_finish = new CGuidedFinishPage(this);

@@ -189,25 +189,49 @@ QString OutcomeHtml(verdict::Outcome outcome) {
 } // namespace
 
 QString CGuidedFinishPage::VerdictText() const {
+    using verdict::Outcome;
     QString text;
+    QStringList all; // every criterion's sentence, for the tooltip and the screen reader
     std::vector<verdict::Result> results;
     for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
         if (!m_wizard->Setup()->SensorWanted(sensor == Sensor::Reflective ? 0 : 1))
             continue;
         const verdict::Result result = verdict::Judge(m_wizard->VerdictInput(sensor));
         results.push_back(result);
+        const QString name = sensor == Sensor::Reflective ? tr("反射式传感器") : tr("透射式传感器");
         text += tr("%1: %2%3")
-                    .arg(sensor == Sensor::Reflective ? tr("反射式传感器") : tr("透射式传感器"),
-                         OutcomeHtml(result.verdict), result.complete ? QString() : tr(" (部分)"));
-        for (const verdict::Criterion& c : result.criteria) {
-            if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
-                text += QStringLiteral("<br>&nbsp;&nbsp;• ") +
-                        tarvello::records::CriterionSentence(c, sensor).toHtmlEscaped();
+                    .arg(name, OutcomeHtml(result.verdict),
+                         result.complete ? QString() : tr(" (部分)"));
+        // The sentences of what did not pass, the worst first; then the names of the criteria
+        // that passed and of those that could not be judged.
+        for (Outcome outcome : {Outcome::kFail, Outcome::kMarginal}) {
+            for (const verdict::Criterion& c : result.criteria) {
+                if (c.outcome == outcome)
+                    text += QStringLiteral("<br>&nbsp;&nbsp;• ") +
+                            tarvello::records::CriterionSentence(c, sensor).toHtmlEscaped();
+            }
+        }
+        for (Outcome outcome : {Outcome::kPass, Outcome::kNotJudged}) {
+            QStringList names;
+            for (const verdict::Criterion& c : result.criteria) {
+                if (c.outcome == outcome)
+                    names << tarvello::records::CriterionName(c.code);
+            }
+            if (!names.isEmpty())
+                text += QStringLiteral("<br>&nbsp;&nbsp;") +
+                        tr("%1: %2").arg(tarvello::records::OutcomeWord(outcome),
+                                         names.join(tr("、")).toHtmlEscaped());
         }
         text += QStringLiteral("<br>");
+        for (const verdict::Criterion& c : result.criteria)
+            all << name + QStringLiteral(": ") + tarvello::records::CriterionSentence(c, sensor);
     }
+    m_lblVerdict->setToolTip(all.join(QLatin1Char('\n')));
+    m_lblVerdict->setAccessibleDescription(all.join(QLatin1Char('\n')));
     const verdict::Result whole = verdict::Combine(results);
-    return tr("整体结论: %1").arg(OutcomeHtml(whole.verdict)) + QStringLiteral("<br>") + text;
+    return tr("整体结论: %1%2")
+               .arg(OutcomeHtml(whole.verdict), whole.complete ? QString() : tr(" (部分)")) +
+           QStringLiteral("<br>") + text;
 }
 
 void CGuidedFinishPage::initializePage() {

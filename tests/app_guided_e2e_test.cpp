@@ -54,6 +54,7 @@ TEST_F(Guided, BothSensorsFromTheFirstPageToTheResultWithTheKeyboardAlone) {
     // Esc stops the running adjustment; the wizard, the port and the monitor stay.
     press(Qt::Key_Return);
     ASSERT_TRUE(WaitFor([] { return AdjustmentPasses() >= 2; }, 20000));
+    EXPECT_FALSE(wizard->button(QWizard::BackButton)->isEnabled());
     press(Qt::Key_Escape);
     auto* adjust = qobject_cast<CGuidedStepPage*>(wizard->currentPage());
     ASSERT_TRUE(
