@@ -5,19 +5,25 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSaveFile>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <memory>
 
 #include "app/TarvelloDlg.h"
+#include "pages/NoteBox.h"
 #include "pages/PageSensor.h"
 #include "pages/VerdictLine.h"
 #include "records/DataFolder.h"
@@ -43,6 +49,10 @@ struct Chooser {
     ProfileStore store{tarvello::records::DataFolder()};
     Profile current = tarvello::records::BuiltInProfile();
 };
+
+void ShowNoteOf(Chooser& c, const QString& text) {
+    tarvello::ui::ShowNote(c.dlg, text);
+}
 
 void Fill(Chooser& c, const QString& select) {
     QSignalBlocker block(c.list);
@@ -161,21 +171,114 @@ void EditCriteria(Chooser& c) {
                           "最终设定距光强用尽（灵敏度 00、发光强度 255）少于这么多级为勉强。"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    // A refused limit keeps the editor open with what was typed.
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        if (marginal->value() <= pass->value()) {
+            dialog.accept();
+            return;
+        }
+        QMessageBox::warning(
+            &dialog, QCoreApplication::translate("ProfileChooser", "判定限值"),
+            QCoreApplication::translate("ProfileChooser",
+                                        "勉强限值不能高于合格限值：降低勉强限值或提高合格限值。"));
+        marginal->setFocus();
+    });
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (marginal->value() > pass->value()) {
-        QMessageBox::warning(
-            c.dlg, QCoreApplication::translate("ProfileChooser", "判定限值"),
-            QCoreApplication::translate("ProfileChooser", "勉强限值不能高于合格限值。"));
-        return;
-    }
     Profile p = c.current;
     p.criteria.contrastPass = pass->value() / 100.0;
     p.criteria.contrastMarginal = marginal->value() / 100.0;
     p.criteria.headroomSteps = headroom->value();
     SaveAs(c, p);
+}
+
+QString Title() {
+    return QCoreApplication::translate("ProfileChooser", "介质配置");
+}
+
+// Profiles from a JSON file (one profile or a list, as exported here or by tarvello-cli): all
+// of them or none; a name that exists is replaced only after asking.
+void ImportFile(Chooser& c) {
+    const QString path = QFileDialog::getOpenFileName(
+        c.dlg, QCoreApplication::translate("ProfileChooser", "导入介质配置"), QString(),
+        QCoreApplication::translate("ProfileChooser", "介质配置 (*.json)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    QString error;
+    QStringList imported;
+    if (!file.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(c.dlg, Title(),
+                             QCoreApplication::translate("ProfileChooser", "无法读取 %1：%2")
+                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    const QByteArray json = file.readAll();
+    bool done = c.store.Import(json, false, &imported, &error);
+    QList<Profile> incoming;
+    bool clash = false; // refused only because a name exists
+    if (!done && tarvello::records::ParseProfiles(json, ProfileSource::kLocal, incoming, nullptr)) {
+        for (const Profile& p : incoming) {
+            const std::optional<Profile> existing = c.store.Find(p.name, nullptr);
+            clash = clash || (existing && existing->source == ProfileSource::kLocal);
+        }
+    }
+    if (!done && clash &&
+        QMessageBox::question(
+            c.dlg, Title(),
+            QCoreApplication::translate("ProfileChooser", "%1\n替换已有的同名介质配置吗？")
+                .arg(error)) == QMessageBox::Yes) {
+        imported.clear();
+        done = c.store.Import(json, true, &imported, &error);
+    }
+    if (!done) {
+        QMessageBox::warning(
+            c.dlg, Title(),
+            QCoreApplication::translate("ProfileChooser", "%1 没有导入：%2")
+                .arg(QDir::toNativeSeparators(path), error.isEmpty() ? QString() : error));
+        return;
+    }
+    Fill(c, c.current.name);
+    if (imported.contains(c.current.name))
+        Apply(c, c.current.name); // the profile in use was replaced: its new values apply
+    ShowNoteOf(c, QCoreApplication::translate("ProfileChooser", "已导入：%1")
+                      .arg(imported.join(QStringLiteral(", "))));
+}
+
+// The profile chosen (all=false; "Standard" is built in and has nothing to hand on: then all)
+// or all of the user's own, as one JSON file written whole or not at all.
+void ExportFile(Chooser& c, bool all) {
+    const QStringList names = all || c.current.source == ProfileSource::kBuiltIn
+                                  ? QStringList()
+                                  : QStringList{c.current.name};
+    bool own = false;
+    for (const Profile& p : c.store.All())
+        own = own || p.source == ProfileSource::kLocal;
+    QString error;
+    if (names.isEmpty() && !own)
+        error = QCoreApplication::translate(
+            "ProfileChooser", "还没有自己的介质配置可导出：先用“另存为介质配置…”保存一个。");
+    const QByteArray json = error.isEmpty() ? c.store.Export(names, &error) : QByteArray();
+    if (json.isEmpty()) {
+        QMessageBox::warning(c.dlg, Title(), error);
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(
+        c.dlg, QCoreApplication::translate("ProfileChooser", "导出介质配置"),
+        (names.isEmpty() ? QStringLiteral("profiles") : names.first()) + QStringLiteral(".json"),
+        QCoreApplication::translate("ProfileChooser", "介质配置 (*.json)"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+        QMessageBox::warning(c.dlg, Title(),
+                             QCoreApplication::translate("ProfileChooser", "无法写入 %1：%2")
+                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    ShowNoteOf(c, QCoreApplication::translate("ProfileChooser", "已导出到 %1")
+                      .arg(QDir::toNativeSeparators(path)));
 }
 
 QAction* AddCommand(CTarvelloDlg& dlg, const char* name, const char* text) {
@@ -200,9 +303,9 @@ QComboBox* InstallProfileChooser(CTarvelloDlg& dlg) {
     const QRect h = header->geometry();
     chooser->list->setGeometry(h.left() + 3, h.bottom() - 23, 88, 21);
     QString error;
-    if (!chooser->store.Load(&error))
-        QMessageBox::warning(&dlg, QCoreApplication::translate("ProfileChooser", "介质配置"),
-                             error);
+    if (!chooser->store.Load(&error)) // said once the window is there, without holding it up
+        QTimer::singleShot(0, &dlg,
+                           [&dlg, error] { tarvello::ui::ShowWarningWithoutWaiting(&dlg, error); });
     const QString last = QSettings().value(QLatin1String(kSettingKey)).toString();
     Fill(*chooser, last);
     // At the start the file already holds the last choice's standards: only the criteria.
@@ -215,6 +318,15 @@ QComboBox* InstallProfileChooser(CTarvelloDlg& dlg) {
     QObject::connect(
         AddCommand(dlg, "editCriteriaAction", QT_TRANSLATE_NOOP("ProfileChooser", "判定限值…")),
         &QAction::triggered, &dlg, [chooser] { EditCriteria(*chooser); });
+    QObject::connect(AddCommand(dlg, "importProfilesAction",
+                                QT_TRANSLATE_NOOP("ProfileChooser", "导入介质配置…")),
+                     &QAction::triggered, &dlg, [chooser] { ImportFile(*chooser); });
+    QObject::connect(AddCommand(dlg, "exportProfileAction",
+                                QT_TRANSLATE_NOOP("ProfileChooser", "导出当前介质配置…")),
+                     &QAction::triggered, &dlg, [chooser] { ExportFile(*chooser, false); });
+    QObject::connect(AddCommand(dlg, "exportProfilesAction",
+                                QT_TRANSLATE_NOOP("ProfileChooser", "导出全部介质配置…")),
+                     &QAction::triggered, &dlg, [chooser] { ExportFile(*chooser, true); });
     chooser->list->show();
     return chooser->list;
 }
