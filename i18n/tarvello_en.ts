@@ -150,10 +150,6 @@
         <translation> (partial)</translation>
     </message>
     <message>
-        <source>整体结论: %1</source>
-        <translation>Overall verdict: %1</translation>
-    </message>
-    <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
@@ -172,6 +168,14 @@
     <message>
         <source>保存到 parameterset.ini: %1</source>
         <translation>Saved to parameterset.ini: %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>整体结论: %1%2</source>
+        <translation>Overall verdict: %1%2</translation>
     </message>
 </context>
 <context>
@@ -616,6 +620,10 @@ Voltage %5 V</translation>
         <source>无法写入 %1。</source>
         <translation>Could not write %1.</translation>
     </message>
+    <message>
+        <source>  判定: %1</source>
+        <translation>  verdict: %1</translation>
+    </message>
 </context>
 <context>
     <name>DataFolder</name>
@@ -845,16 +853,70 @@ Reason: %2</translation>
         <translation>A final setting fewer intensity steps than this from where the light runs out (level 00, intensity 255) is marginal.</translation>
     </message>
     <message>
-        <source>勉强限值不能高于合格限值。</source>
-        <translation>The marginal limit cannot lie above the pass limit.</translation>
-    </message>
-    <message>
         <source>另存为介质配置…</source>
         <translation>Save as profile…</translation>
     </message>
     <message>
         <source>判定限值…</source>
         <translation>Verdict limits…</translation>
+    </message>
+    <message>
+        <source>勉强限值不能高于合格限值：降低勉强限值或提高合格限值。</source>
+        <translation>The marginal limit cannot lie above the pass limit: lower the marginal limit or raise the pass limit.</translation>
+    </message>
+    <message>
+        <source>导入介质配置</source>
+        <translation>Import profiles</translation>
+    </message>
+    <message>
+        <source>介质配置 (*.json)</source>
+        <translation>Media profiles (*.json)</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1
+替换已有的同名介质配置吗？</source>
+        <translation>%1
+Replace the existing profiles of the same name?</translation>
+    </message>
+    <message>
+        <source>%1 没有导入：%2</source>
+        <translation>Nothing of %1 was imported: %2</translation>
+    </message>
+    <message>
+        <source>已导入：%1</source>
+        <translation>Imported: %1</translation>
+    </message>
+    <message>
+        <source>还没有自己的介质配置可导出：先用“另存为介质配置…”保存一个。</source>
+        <translation>There are no profiles of your own to export yet: save one first with &quot;Save as profile…&quot;.</translation>
+    </message>
+    <message>
+        <source>导出介质配置</source>
+        <translation>Export profiles</translation>
+    </message>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>Could not write %1: %2</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
+    <message>
+        <source>导入介质配置…</source>
+        <translation>Import profiles…</translation>
+    </message>
+    <message>
+        <source>导出当前介质配置…</source>
+        <translation>Export this profile…</translation>
+    </message>
+    <message>
+        <source>导出全部介质配置…</source>
+        <translation>Export all my profiles…</translation>
     </message>
 </context>
 <context>
