@@ -51,6 +51,10 @@ QToolButton* InstallGuidedCalibration(CTarvelloDlg& dlg, QToolButton* diagnostic
     auto* button = new QToolButton(&dlg);
     button->setObjectName(QStringLiteral("guidedCalibrationButton"));
     button->setDefaultAction(action);
+    // The header leaves little room beside its title: a short text of its own where a language
+    // needs it, the whole command in the tooltip and for screen readers.
+    button->setText(QCoreApplication::translate("GuidedEntry", "引导校准…", "header button"));
+    button->setToolTip(CommandText());
     button->setAccessibleName(CommandText());
     const int width = button->sizeHint().width() + 8;
     const QRect beside =

@@ -622,7 +622,7 @@ Voltage %5 V</translation>
     </message>
     <message>
         <source>  判定: %1</source>
-        <translation>  verdict: %1</translation>
+        <translation>  Verdict: %1</translation>
     </message>
 </context>
 <context>
@@ -656,6 +656,11 @@ Voltage %5 V</translation>
     <message>
         <source>引导校准…</source>
         <translation>Guided calibration…</translation>
+    </message>
+    <message>
+        <source>引导校准…</source>
+        <comment>header button</comment>
+        <translation>Guided…</translation>
     </message>
 </context>
 <context>

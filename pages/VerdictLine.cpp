@@ -13,7 +13,7 @@ namespace {
 constexpr int kRowX = 15;
 constexpr int kLineY = 175;
 constexpr int kLineWidth = 180;
-constexpr int kLineHeight = 18; // two lines: the word and the reason of the verdict
+constexpr int kLineHeight = 26; // three lines: the word and the reason of the verdict
 
 // Background and text colours of each outcome; the word says it too.
 const char* StyleOf(verdict::Outcome outcome) {
