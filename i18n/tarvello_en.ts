@@ -959,10 +959,6 @@ Replace the existing profiles of the same name?</translation>
         <translation>A media profile named “%1” exists already (replacing it must be asked for)</translation>
     </message>
     <message>
-        <source>介质配置文件已损坏</source>
-        <translation>The media profile file is damaged</translation>
-    </message>
-    <message>
         <source>没有名为“%1”的本地介质配置</source>
         <translation>There is no local media profile named “%1”</translation>
     </message>
@@ -973,6 +969,10 @@ Replace the existing profiles of the same name?</translation>
     <message>
         <source>无法保存 %1</source>
         <translation>Cannot save %1</translation>
+    </message>
+    <message>
+        <source>“Standard”是内置配置，不能删除</source>
+        <translation>“Standard” is built in and cannot be deleted</translation>
     </message>
 </context>
 <context>

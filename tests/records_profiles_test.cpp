@@ -101,6 +101,11 @@ TEST(Profiles, ImportIsAllOrNothingAndPlantProfilesWin) {
     EXPECT_EQ(shadowed, QStringList{"Two"});
     EXPECT_EQ(b.Find("Two", nullptr)->source, ProfileSource::kPlant);
     EXPECT_FALSE(b.Put(Named("Two"), true, &error)); // read-only here
+    ASSERT_TRUE(b.PutPlant({plant, Named("Plant only")}, nullptr));
+    EXPECT_FALSE(b.Remove("Plant only", &error));
+    EXPECT_TRUE(error.contains("只读")) << error.toStdString();
+    EXPECT_FALSE(b.Remove("Standard", &error));
+    EXPECT_TRUE(error.contains("内置")) << error.toStdString();
 }
 
 // The first sentence a page or the command line shows is the reason of the verdict.
