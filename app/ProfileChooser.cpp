@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <memory>
 
 #include "app/TarvelloDlg.h"
+#include "device/PortState.h"
 #include "pages/NoteBox.h"
 #include "pages/PageSensor.h"
 #include "pages/VerdictLine.h"
@@ -135,6 +137,25 @@ void SaveCurrent(Chooser& c) {
     SaveAs(c, p);
 }
 
+// A share of the supply with its volts for the supply in use beside it, kept up as it changes.
+QWidget* WithVolts(QDoubleSpinBox* share, QWidget* parent) {
+    auto* box = new QWidget(parent);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* volts = new QLabel(box);
+    layout->addWidget(share);
+    layout->addWidget(volts, 1);
+    const auto show = [volts](double percent) {
+        const double supply = static_cast<double>(g_fSensorSupply.load());
+        volts->setText(QCoreApplication::translate("ProfileChooser", "= %1 V（电源 %2 V）")
+                           .arg(percent / 100.0 * supply, 0, 'f', 2)
+                           .arg(supply, 0, 'f', 1));
+    };
+    QObject::connect(share, &QDoubleSpinBox::valueChanged, volts, show);
+    show(share->value());
+    return box;
+}
+
 // The criteria editor: each limit with one line of meaning; a built-in or plant profile is
 // saved as a copy under a new name.
 void EditCriteria(Chooser& c) {
@@ -154,17 +175,19 @@ void EditCriteria(Chooser& c) {
     headroom->setRange(0, 1023);
     headroom->setValue(c.current.criteria.headroomSteps);
     const auto row = [&](const char* label, QWidget* field, const char* meaning) {
-        field->setAccessibleName(QCoreApplication::translate("ProfileChooser", label));
+        QWidget* named = field->findChild<QDoubleSpinBox*>();
+        (named ? named : field)
+            ->setAccessibleName(QCoreApplication::translate("ProfileChooser", label));
         form->addRow(QCoreApplication::translate("ProfileChooser", label), field);
         auto* note = new QLabel(QCoreApplication::translate("ProfileChooser", meaning), &dialog);
         note->setWordWrap(true);
         form->addRow(QString(), note);
     };
-    row(QT_TRANSLATE_NOOP("ProfileChooser", "对比度合格限值"), pass,
+    row(QT_TRANSLATE_NOOP("ProfileChooser", "对比度合格限值"), WithVolts(pass, &dialog),
         QT_TRANSLATE_NOOP(
             "ProfileChooser",
             "检纸两个采样之差至少为电源电压的这一比例才算合格（5.0 V 时 6 % 为 0.30 V）。"));
-    row(QT_TRANSLATE_NOOP("ProfileChooser", "对比度勉强限值"), marginal,
+    row(QT_TRANSLATE_NOOP("ProfileChooser", "对比度勉强限值"), WithVolts(marginal, &dialog),
         QT_TRANSLATE_NOOP("ProfileChooser", "低于合格限值但不低于此比例为勉强，再低为不合格。"));
     row(QT_TRANSLATE_NOOP("ProfileChooser", "光强余量"), headroom,
         QT_TRANSLATE_NOOP("ProfileChooser",

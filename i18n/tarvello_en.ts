@@ -923,6 +923,10 @@ Replace the existing profiles of the same name?</translation>
         <source>导出全部介质配置…</source>
         <translation>Export all my profiles…</translation>
     </message>
+    <message>
+        <source>= %1 V（电源 %2 V）</source>
+        <translation>= %1 V (supply %2 V)</translation>
+    </message>
 </context>
 <context>
     <name>ProfileStore</name>
