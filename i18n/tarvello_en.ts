@@ -260,6 +260,10 @@
         <source>%1；只能使用 Standard 和工厂的配置。</source>
         <translation>%1; only Standard and the plant&apos;s profiles can be used.</translation>
     </message>
+    <message>
+        <source>串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。</source>
+        <translation>The port is not open: close this wizard, open the port on the &quot;Port settings&quot; page, then start again.</translation>
+    </message>
 </context>
 <context>
     <name>CGuidedStepPage</name>

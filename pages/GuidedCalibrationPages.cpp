@@ -11,6 +11,7 @@
 
 #include <vector>
 
+#include "device/PortState.h"
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedStepPage.h"
 #include "records/Profile.h"
@@ -65,7 +66,9 @@ CGuidedSetupPage::CGuidedSetupPage(const QString& reflectiveStandard,
     connect(this, &QWizardPage::completeChanged, this, [this] {
         // What keeps Next disabled, said where the technician looks.
         QString why;
-        if (!PrinterIdAcceptable(PrinterId().toStdString()))
+        if (!g_bPortOpen)
+            why = tr("串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。");
+        else if (!PrinterIdAcceptable(PrinterId().toStdString()))
             why = tr("打印机编号不能为空，也不能含控制字符。");
         else if (!PrinterIdAcceptable(Operator().toStdString()))
             why = tr("操作员不能为空，也不能含控制字符。");
@@ -123,8 +126,9 @@ QString CGuidedSetupPage::StandardText(int sensor) const {
 }
 
 bool CGuidedSetupPage::isComplete() const {
-    // Kept in step with the sentence of the completeChanged handler.
-    if (!PrinterIdAcceptable(PrinterId().toStdString()) ||
+    // Kept in step with the sentence of the completeChanged handler. Every step talks to the
+    // printer, and the port cannot be opened while the wizard is open.
+    if (!g_bPortOpen || !PrinterIdAcceptable(PrinterId().toStdString()) ||
         !PrinterIdAcceptable(Operator().toStdString()) || (!SensorWanted(0) && !SensorWanted(1)))
         return false;
     for (int i = 0; i < 2; ++i) {
