@@ -1,6 +1,7 @@
 #include "app/GuidedEntry.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTabWidget>
@@ -8,6 +9,7 @@
 
 #include "app/TarvelloDlg.h"
 #include "pages/GuidedCalibration.h"
+#include "pages/GuidedCalibrationPages.h"
 #include "res/ControlIds.h"
 #include "sensor/GuidedSteps.h"
 #include "sim/PrinterCommands.h"
@@ -32,6 +34,9 @@ CGuidedCalibration* OpenGuidedCalibration(CTarvelloDlg& dlg) {
     // A window of its own (the sensor pages' exchanges disable the main window, never the
     // wizard's Stop), modal over the tool, gone with the main window.
     auto* wizard = new CGuidedCalibration(reflective, transmissive, nullptr);
+    // The profile chosen in the main window's header is the one the flow starts with.
+    if (auto* chosen = dlg.findChild<QComboBox*>(QStringLiteral("profileChooser")))
+        wizard->Setup()->SelectProfile(chosen->currentData().toString());
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     wizard->setWindowModality(Qt::ApplicationModal);
     QObject::connect(&dlg, &QObject::destroyed, wizard, &QObject::deleteLater);

@@ -264,6 +264,10 @@
         <source>串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。</source>
         <translation>The port is not open: close this wizard, open the port on the &quot;Port settings&quot; page, then start again.</translation>
     </message>
+    <message>
+        <source>%1（工厂）</source>
+        <translation>%1 (plant)</translation>
+    </message>
 </context>
 <context>
     <name>CGuidedStepPage</name>

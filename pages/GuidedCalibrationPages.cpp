@@ -90,7 +90,10 @@ void CGuidedSetupPage::SetProfiles(const QList<tarvello::records::Profile>& prof
     m_profiles = profiles;
     m_cbProfile->clear();
     for (const tarvello::records::Profile& p : profiles)
-        m_cbProfile->addItem(p.name);
+        m_cbProfile->addItem(p.source == tarvello::records::ProfileSource::kPlant
+                                 ? tr("%1（工厂）").arg(p.name)
+                                 : p.name,
+                             p.name);
     if (!damage.isEmpty()) {
         m_lblProfileNote->setText(tr("%1；只能使用 Standard 和工厂的配置。").arg(damage));
         m_lblProfileNote->show();
@@ -116,7 +119,14 @@ QString CGuidedSetupPage::Operator() const {
     return m_edOperator->text();
 }
 QString CGuidedSetupPage::Profile() const {
-    return m_cbProfile->currentText();
+    const QVariant name = m_cbProfile->currentData();
+    return name.isValid() ? name.toString() : m_cbProfile->currentText();
+}
+
+void CGuidedSetupPage::SelectProfile(const QString& name) {
+    const int at = m_cbProfile->findData(name);
+    if (at >= 0)
+        m_cbProfile->setCurrentIndex(at);
 }
 bool CGuidedSetupPage::SensorWanted(int sensor) const {
     return m_chkSensor[sensor]->isChecked();

@@ -28,6 +28,8 @@ class CGuidedSetupPage : public QWizardPage {
     // The profiles to choose from (the first is chosen), and why the file of the user's own
     // could not be read ("" when it could).
     void SetProfiles(const QList<tarvello::records::Profile>& profiles, const QString& damage);
+    // Chooses the profile of that name where there is one (the main window's choice).
+    void SelectProfile(const QString& name);
     bool SensorWanted(int sensor) const; // 0 reflective, 1 transmissive
     QString StandardText(int sensor) const;
 
