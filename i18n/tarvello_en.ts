@@ -447,6 +447,10 @@
         <source>纸张校验已停止。</source>
         <translation>The paper check was stopped.</translation>
     </message>
+    <message>
+        <source>连续在范围内的读数: %1 / %2</source>
+        <translation>Readings in a row within the band: %1 / %2</translation>
+    </message>
 </context>
 <context>
     <name>CSensorPage</name>

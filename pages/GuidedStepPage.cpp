@@ -340,7 +340,9 @@ void CGuidedStepPage::OnLiveReading(float volts, int end) {
     if (m_def.step != GuidedStep::Reload || m_state == State::Done)
         return;
     m_liveReadings.push_back(volts);
-    if (ReloadSettled(m_def.sensor, m_page->m_fVoltStandard, m_liveReadings)) {
+    const int inBand = ReloadReadingsInBand(m_def.sensor, m_page->m_fVoltStandard, m_liveReadings);
+    m_lblResult->setText(tr("连续在范围内的读数: %1 / %2").arg(inBand).arg(kReloadReadings));
+    if (inBand >= kReloadReadings) {
         m_bLive = false;
         m_live->stop();
         m_bAdvance = true;

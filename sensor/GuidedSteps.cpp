@@ -175,14 +175,15 @@ std::optional<std::vector<GuidedStep>> ParseGuidedSteps(const std::string& text,
     }
 }
 
+int ReloadReadingsInBand(Sensor sensor, float standard, const std::vector<float>& readings) {
+    int count = 0;
+    for (auto r = readings.rbegin(); r != readings.rend() && InBand(sensor, standard, *r); ++r)
+        ++count;
+    return count;
+}
+
 bool ReloadSettled(Sensor sensor, float standard, const std::vector<float>& readings) {
-    if (readings.size() < 3)
-        return false;
-    for (size_t i = readings.size() - 3; i < readings.size(); ++i) {
-        if (!InBand(sensor, standard, readings[i]))
-            return false;
-    }
-    return true;
+    return ReloadReadingsInBand(sensor, standard, readings) >= kReloadReadings;
 }
 
 std::string LoginName() {

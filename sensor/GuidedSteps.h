@@ -60,6 +60,10 @@ std::optional<std::vector<GuidedStep>> ParseGuidedSteps(const std::string& text,
 // standard 2.5, band 2.4..2.5): {2.45, 2.47, 2.46} settled; {0.1, 2.45, 2.47} not yet (two in
 // the band); {2.45, 2.47} not yet (two readings); {2.45, 2.6, 2.46} not (one above the band).
 bool ReloadSettled(Sensor sensor, float standard, const std::vector<float>& readings);
+constexpr int kReloadReadings = 3;
+// How many of the latest readings in a row lie in the band (the reload's progress): {0.1, 2.45,
+// 2.47} 2; {2.45, 2.6} 0.
+int ReloadReadingsInBand(Sensor sensor, float standard, const std::vector<float>& readings);
 
 // The stock as loaded in the printer: what the adjustment and the paper check run on.
 GuidedMedia LoadedStock(Sensor sensor);

@@ -94,6 +94,10 @@ TEST(GuidedSteps, ReloadMovesOnAfterThreeReadingsInTheBand) {
     EXPECT_TRUE(ReloadSettled(Sensor::Reflective, 2.5f, {0.1f, 2.45f, 2.47f, 2.46f}));
     EXPECT_TRUE(ReloadSettled(Sensor::Transmissive, 2.0f, {2.05f, 1.95f, 2.09f}));
     EXPECT_FALSE(ReloadSettled(Sensor::Transmissive, 2.0f, {2.05f, 1.95f, 2.2f}));
+    // The progress shown meanwhile.
+    EXPECT_EQ(ReloadReadingsInBand(Sensor::Reflective, 2.5f, {0.1f, 2.45f, 2.47f}), 2);
+    EXPECT_EQ(ReloadReadingsInBand(Sensor::Reflective, 2.5f, {2.45f, 2.6f}), 0);
+    EXPECT_EQ(ReloadReadingsInBand(Sensor::Reflective, 2.5f, {}), 0);
 }
 
 TEST(GuidedSteps, PrinterIdsWithControlCharactersOrNothingAreRefused) {
