@@ -63,25 +63,9 @@ CGuidedSetupPage::CGuidedSetupPage(const QString& reflectiveStandard,
     form->addRow(m_lblWhy);
     connect(m_edPrinterId, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
     connect(m_edOperator, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
-    connect(this, &QWizardPage::completeChanged, this, [this] {
-        // What keeps Next disabled, said where the technician looks.
-        QString why;
-        if (!g_bPortOpen)
-            why = tr("串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。");
-        else if (!PrinterIdAcceptable(PrinterId().toStdString()))
-            why = tr("打印机编号不能为空，也不能含控制字符。");
-        else if (!PrinterIdAcceptable(Operator().toStdString()))
-            why = tr("操作员不能为空，也不能含控制字符。");
-        else if (!SensorWanted(0) && !SensorWanted(1))
-            why = tr("至少选择一个传感器。");
-        for (int i = 0; i < 2 && why.isEmpty(); ++i) {
-            const std::optional<float> v = ValidateVoltageText(StandardText(i).toStdString());
-            if (SensorWanted(i) && (!v || *v <= 0.0f))
-                why = tr("%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。")
-                          .arg(m_chkSensor[i]->text());
-        }
-        m_lblWhy->setText(why);
-    });
+    // What keeps Next disabled, said where the technician looks.
+    connect(this, &QWizardPage::completeChanged, this,
+            [this] { m_lblWhy->setText(WhyNotComplete()); });
     emit completeChanged();
 }
 
@@ -135,18 +119,27 @@ QString CGuidedSetupPage::StandardText(int sensor) const {
     return m_edStandard[sensor]->text();
 }
 
-bool CGuidedSetupPage::isComplete() const {
-    // Kept in step with the sentence of the completeChanged handler. Every step talks to the
-    // printer, and the port cannot be opened while the wizard is open.
-    if (!g_bPortOpen || !PrinterIdAcceptable(PrinterId().toStdString()) ||
-        !PrinterIdAcceptable(Operator().toStdString()) || (!SensorWanted(0) && !SensorWanted(1)))
-        return false;
+QString CGuidedSetupPage::WhyNotComplete() const {
+    // Every step talks to the printer, and the port cannot be opened while the wizard is open.
+    if (!g_bPortOpen)
+        return tr("串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。");
+    if (!PrinterIdAcceptable(PrinterId().toStdString()))
+        return tr("打印机编号不能为空，也不能含控制字符。");
+    if (!PrinterIdAcceptable(Operator().toStdString()))
+        return tr("操作员不能为空，也不能含控制字符。");
+    if (!SensorWanted(0) && !SensorWanted(1))
+        return tr("至少选择一个传感器。");
     for (int i = 0; i < 2; ++i) {
         const std::optional<float> v = ValidateVoltageText(StandardText(i).toStdString());
         if (SensorWanted(i) && (!v || *v <= 0.0f))
-            return false;
+            return tr("%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。")
+                .arg(m_chkSensor[i]->text());
     }
-    return true;
+    return QString();
+}
+
+bool CGuidedSetupPage::isComplete() const {
+    return WhyNotComplete().isEmpty();
 }
 
 bool CGuidedSetupPage::validatePage() {

@@ -38,6 +38,9 @@ class CGuidedSetupPage : public QWizardPage {
     void cleanupPage() override {} // Back keeps what was typed
 
   private:
+    // Why Next stays disabled ("" when it need not).
+    QString WhyNotComplete() const;
+
     QComboBox* m_cbProfile = nullptr;
     QLineEdit* m_edPrinterId = nullptr;
     QLineEdit* m_edOperator = nullptr;
