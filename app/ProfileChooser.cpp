@@ -156,12 +156,23 @@ QWidget* WithVolts(QDoubleSpinBox* share, QWidget* parent) {
     return box;
 }
 
+// Built-in and plant profiles are read-only here: the editor says where the changes go.
+void AddReadOnlyNote(QFormLayout* form, const Profile& profile, QWidget* parent) {
+    if (profile.source == ProfileSource::kLocal)
+        return;
+    form->addRow(new QLabel(
+        QCoreApplication::translate("ProfileChooser", "“%1”在此只读：修改将另存为新的介质配置。")
+            .arg(profile.name),
+        parent));
+}
+
 // The criteria editor: each limit with one line of meaning; a built-in or plant profile is
 // saved as a copy under a new name.
 void EditCriteria(Chooser& c) {
     QDialog dialog(c.dlg);
     dialog.setWindowTitle(QCoreApplication::translate("ProfileChooser", "判定限值"));
     auto* form = new QFormLayout(&dialog);
+    AddReadOnlyNote(form, c.current, &dialog);
     auto* pass = new QDoubleSpinBox(&dialog);
     auto* marginal = new QDoubleSpinBox(&dialog);
     for (QDoubleSpinBox* box : {pass, marginal}) {

@@ -939,6 +939,10 @@ Replace the existing profiles of the same name?</translation>
         <source>= %1 V（电源 %2 V）</source>
         <translation>= %1 V (supply %2 V)</translation>
     </message>
+    <message>
+        <source>“%1”在此只读：修改将另存为新的介质配置。</source>
+        <translation>“%1” is read-only here: your changes are saved as a new profile.</translation>
+    </message>
 </context>
 <context>
     <name>ProfileStore</name>
