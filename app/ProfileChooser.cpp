@@ -31,6 +31,7 @@
 #include "records/DataFolder.h"
 #include "records/ProfileStore.h"
 #include "res/ControlIds.h"
+#include "sensor/GuidedSteps.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ void SaveAs(Chooser& c, Profile profile) {
         return;
     profile.name = name;
     profile.changed = QDateTime::currentDateTimeUtc();
-    profile.changedBy = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    profile.changedBy = QString::fromLocal8Bit(LoginName().c_str());
     QString error;
     bool saved = c.store.Put(profile, false, &error);
     if (!saved && c.store.Find(name, nullptr) &&
@@ -251,18 +252,19 @@ void ImportFile(Chooser& c) {
     const QByteArray json = file.readAll();
     bool done = c.store.Import(json, false, &imported, &error);
     QList<Profile> incoming;
-    bool clash = false; // refused only because a name exists
+    QStringList clashes; // names of the user's own that the file would replace
     if (!done && tarvello::records::ParseProfiles(json, ProfileSource::kLocal, incoming, nullptr)) {
         for (const Profile& p : incoming) {
             const std::optional<Profile> existing = c.store.Find(p.name, nullptr);
-            clash = clash || (existing && existing->source == ProfileSource::kLocal);
+            if (existing && existing->source == ProfileSource::kLocal)
+                clashes << p.name;
         }
     }
-    if (!done && clash &&
-        QMessageBox::question(
-            c.dlg, Title(),
-            QCoreApplication::translate("ProfileChooser", "%1\n替换已有的同名介质配置吗？")
-                .arg(error)) == QMessageBox::Yes) {
+    if (!clashes.isEmpty() &&
+        QMessageBox::question(c.dlg, Title(),
+                              QCoreApplication::translate(
+                                  "ProfileChooser", "已有同名的介质配置：%1。用导入的替换吗？")
+                                  .arg(clashes.join(QStringLiteral(", ")))) == QMessageBox::Yes) {
         imported.clear();
         done = c.store.Import(json, true, &imported, &error);
     }

@@ -894,12 +894,6 @@ Reason: %2</translation>
         <translation>Cannot read %1: %2</translation>
     </message>
     <message>
-        <source>%1
-替换已有的同名介质配置吗？</source>
-        <translation>%1
-Replace the existing profiles of the same name?</translation>
-    </message>
-    <message>
         <source>%1 没有导入：%2</source>
         <translation>Nothing of %1 was imported: %2</translation>
     </message>
@@ -942,6 +936,10 @@ Replace the existing profiles of the same name?</translation>
     <message>
         <source>“%1”在此只读：修改将另存为新的介质配置。</source>
         <translation>“%1” is read-only here: your changes are saved as a new profile.</translation>
+    </message>
+    <message>
+        <source>已有同名的介质配置：%1。用导入的替换吗？</source>
+        <translation>Profiles of the same name exist already: %1. Replace them with the imported ones?</translation>
     </message>
 </context>
 <context>
