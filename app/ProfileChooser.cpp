@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <cmath>
 #include <memory>
 
 #include "app/TarvelloDlg.h"
@@ -132,8 +133,10 @@ void SaveCurrent(Chooser& c) {
         CSensorPage* page = SensorPage(*c.dlg, index);
         if (!page)
             continue;
+        // The standard the page holds, to the four decimals it is written with: 2.4, not the
+        // float's 2.4000000953674316.
         (index == 1 ? p.reflectiveStandard : p.transmissiveStandard) =
-            static_cast<double>(page->m_fVoltStandard);
+            std::round(static_cast<double>(page->m_fVoltStandard) * 10000.0) / 10000.0;
     }
     SaveAs(c, p);
 }
