@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWizard>
 
 #include <vector>
 
@@ -140,6 +142,16 @@ QString CGuidedSetupPage::WhyNotComplete() const {
 
 bool CGuidedSetupPage::isComplete() const {
     return WhyNotComplete().isEmpty();
+}
+
+void CGuidedSetupPage::initializePage() {
+    // After the wizard has given the page's first control the focus.
+    QTimer::singleShot(0, this, [this] {
+        if (wizard() && wizard()->currentPage() == this) {
+            m_edPrinterId->setFocus();
+            m_edPrinterId->selectAll();
+        }
+    });
 }
 
 bool CGuidedSetupPage::validatePage() {

@@ -36,6 +36,10 @@ class CGuidedSetupPage : public QWizardPage {
     bool isComplete() const override;
     bool validatePage() override;
     void cleanupPage() override {} // Back keeps what was typed
+    // The printer ID's field takes the keys first, all of it selected: a barcode scanner's
+    // input lands there (not in the profile list, whose item it could change) and a new scan
+    // replaces the last printer's ID.
+    void initializePage() override;
 
   private:
     // Why Next stays disabled ("" when it need not).
