@@ -64,6 +64,12 @@ void CVerdictLine::NoteAdjustment(const AdjustRunState& run, float volts) {
     a.volts = a.outcome == verdict::AdjustOutcome::kReached ? volts : 0.0;
 }
 
+void CVerdictLine::SetCriteria(const verdict::Criteria& criteria) {
+    m_input.criteria = criteria;
+    if (!m_label->isHidden())
+        Judge(static_cast<float>(m_input.supply));
+}
+
 void CVerdictLine::NoteReading(SensorValue measured, float volts) {
     switch (measured) {
     case SensorValue::Mark:
