@@ -287,8 +287,10 @@ void CGuidedStepPage::Finish(bool ok, const QString& text) {
 bool CGuidedStepPage::Stop() {
     m_bLive = false;
     m_live->stop();
-    if (m_state != State::Running)
+    if (m_state != State::Running) {
+        ShowState(); // a stopped reload can be started again with "Repeat step"
         return false;
+    }
     if (m_def.step == GuidedStep::Adjust) {
         m_bAdvance = false;
         m_page->RunStopControl(); // the worker stops at its next pass; the tick sees its end
@@ -352,7 +354,8 @@ void CGuidedStepPage::OnLiveReading(float volts, int end) {
 
 void CGuidedStepPage::ShowState() {
     m_btnStop->setEnabled(m_state == State::Running || m_bLive);
-    m_btnRepeat->setEnabled(m_state == State::Done || m_state == State::Failed);
+    m_btnRepeat->setEnabled(m_state == State::Done || m_state == State::Failed ||
+                            (m_def.step == GuidedStep::Reload && !m_bLive));
     QString text = m_result;
     if (m_state == State::Running)
         text = tr("正在进行…");
