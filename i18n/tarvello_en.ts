@@ -818,6 +818,10 @@ Reason: %2</translation>
         <source>介质配置“%1”来自更新的版本，本程序无法读取</source>
         <translation>the media profile “%1” comes from a newer version of the program and cannot be read</translation>
     </message>
+    <message>
+        <source>介质配置“%1”：%2</source>
+        <translation>media profile “%1”: %2</translation>
+    </message>
 </context>
 <context>
     <name>ProfileChooser</name>

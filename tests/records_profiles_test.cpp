@@ -93,6 +93,7 @@ TEST(Profiles, ImportIsAllOrNothingAndPlantProfilesWin) {
                           "[\"dance\"]}}]}",
                           true, nullptr, &error));
     EXPECT_TRUE(error.contains("dance"));
+    EXPECT_TRUE(error.contains("“X”")) << error.toStdString(); // which profile of the file
 
     Profile plant = Named("Two", 0.05);
     ASSERT_TRUE(b.PutPlant({plant}, nullptr));
