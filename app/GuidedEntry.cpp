@@ -1,6 +1,7 @@
 #include "app/GuidedEntry.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTabWidget>
@@ -8,9 +9,10 @@
 
 #include "app/TarvelloDlg.h"
 #include "pages/GuidedCalibration.h"
+#include "pages/GuidedCalibrationPages.h"
 #include "res/ControlIds.h"
 #include "sensor/GuidedSteps.h"
-#include "sim/VirtualPrinter.h"
+#include "sim/PrinterCommands.h"
 
 namespace {
 
@@ -32,6 +34,9 @@ CGuidedCalibration* OpenGuidedCalibration(CTarvelloDlg& dlg) {
     // A window of its own (the sensor pages' exchanges disable the main window, never the
     // wizard's Stop), modal over the tool, gone with the main window.
     auto* wizard = new CGuidedCalibration(reflective, transmissive, nullptr);
+    // The profile chosen in the main window's header is the one the flow starts with.
+    if (auto* chosen = dlg.findChild<QComboBox*>(QStringLiteral("profileChooser")))
+        wizard->Setup()->SelectProfile(chosen->currentData().toString());
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     wizard->setWindowModality(Qt::ApplicationModal);
     QObject::connect(&dlg, &QObject::destroyed, wizard, &QObject::deleteLater);
@@ -51,6 +56,10 @@ QToolButton* InstallGuidedCalibration(CTarvelloDlg& dlg, QToolButton* diagnostic
     auto* button = new QToolButton(&dlg);
     button->setObjectName(QStringLiteral("guidedCalibrationButton"));
     button->setDefaultAction(action);
+    // The header leaves little room beside its title: a short text of its own where a language
+    // needs it, the whole command in the tooltip and for screen readers.
+    button->setText(QCoreApplication::translate("GuidedEntry", "引导校准…", "header button"));
+    button->setToolTip(CommandText());
     button->setAccessibleName(CommandText());
     const int width = button->sizeHint().width() + 8;
     const QRect beside =
@@ -66,14 +75,5 @@ void PlaceMediaOnVirtualPrinter(tarvello::sim::VirtualPrinter* printer) {
         SetMediaPlacer(nullptr);
         return;
     }
-    SetMediaPlacer([printer](Sensor sensor, GuidedMedia media) {
-        using tarvello::sim::Media;
-        const Media under = media == GuidedMedia::Mark         ? Media::Mark
-                            : media == GuidedMedia::NoPaper    ? Media::NoPaper
-                            : media == GuidedMedia::LabelStock ? Media::Liner
-                                                               : Media::Paper;
-        printer->SetMedia(sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
-                                                       : tarvello::sim::Sensor::Transmissive,
-                          under);
-    });
+    SetMediaPlacer(tarvello::sim::LineApplier(*printer));
 }

@@ -74,6 +74,11 @@ void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startBu
 // (app/ScreenshotRecords.cpp).
 void AddRecordsSteps(Sequence& seq);
 
+// With the virtual printer: the reflective page's verdict line when it is marginal (a dirty
+// sensor: page2-verdict-marginal.png) and when it fails (clear labels in the paper check:
+// page2-verdict-fail.png); the printer clean and its stock standard again after them.
+void AddVerdictSteps(Sequence& seq);
+
 // The guided calibration from its first page to its result, a picture of each page
 // (app/ScreenshotGuided.cpp).
 void AddGuidedSteps(Sequence& seq);

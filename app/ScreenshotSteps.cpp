@@ -13,6 +13,7 @@
 #include <QTabWidget>
 
 #include <cstdio>
+#include <memory>
 #include <system_error>
 
 #include "app/Screenshots.h"
@@ -20,6 +21,7 @@
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "pages/BackgroundRun.h"
+#include "records/VerdictText.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
 #include "sensor/AdjustRun.h"
@@ -264,6 +266,54 @@ void AddSensorSteps(Sequence& seq, int tab, const QString& standard, int startBu
     seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-readings.png").arg(tab + 1)));
     seq.steps.push_back(clickWhenIdle(sensorpage::kCheckButton));
     seq.steps.push_back(saveWhenIdle(QStringLiteral("page%1-check.png").arg(tab + 1)));
+}
+
+void AddVerdictSteps(Sequence& seq) {
+    Sequence* s = &seq;
+    // Waits for the page to be idle, then saves its picture once the verdict line says word.
+    const auto saveVerdict = [s](const QString& name, verdict::Outcome outcome) {
+        return [s, name, outcome] {
+            if (tarvello::ui::BackgroundRunActive() || IsAdjustmentRunning())
+                return false;
+            auto* line = SensorPage(s->dlg, 1)->findChild<QLabel*>(QStringLiteral("verdictLine"));
+            if (!line || !line->isVisible() ||
+                !line->text().contains(tarvello::records::OutcomeWord(outcome))) {
+                Fail(*s, QStringLiteral("the verdict line shows \"%1\" for %2")
+                             .arg(line ? line->text() : QString(), name));
+                return true;
+            }
+            Save(s->dlg, s->dir, name);
+            return true;
+        };
+    };
+    // A dirty sensor: the search ends close to full light.
+    auto before = std::make_shared<tarvello::sim::Conditions>();
+    seq.steps.push_back([s, before] {
+        if (tarvello::ui::BackgroundRunActive())
+            return false;
+        *before = s->printer->GetConditions();
+        s->printer->SetConditions(tarvello::sim::Conditions{60, tarvello::sim::Stock::Standard});
+        s->dlg->Sheet()->setCurrentIndex(1);
+        CSensorPage* page = SensorPage(s->dlg, 1);
+        if (auto* edit = tarvello::res::Control<QLineEdit>(page, reflective::kStandardEdit))
+            edit->setText(QStringLiteral("2.5"));
+        Click(page, reflective::kAdjustButton);
+        return true;
+    });
+    seq.steps.push_back(
+        saveVerdict(QStringLiteral("page2-verdict-marginal.png"), verdict::Outcome::kMarginal));
+    // Then clear labels: the paper check's samples hardly differ.
+    seq.steps.push_back([s] {
+        s->printer->SetConditions(tarvello::sim::Conditions{60, tarvello::sim::Stock::Clear});
+        Click(SensorPage(s->dlg, 1), sensorpage::kCheckButton);
+        return true;
+    });
+    seq.steps.push_back(
+        saveVerdict(QStringLiteral("page2-verdict-fail.png"), verdict::Outcome::kFail));
+    seq.steps.push_back([s, before] {
+        s->printer->SetConditions(*before);
+        return true;
+    });
 }
 
 } // namespace screenshots

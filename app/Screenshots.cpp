@@ -124,6 +124,8 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
                    {reflective::kMarkButton, reflective::kNoPaperButton}, true);
     AddSensorSteps(*seq, 2, QStringLiteral("2.0"), transmissive::kAdjustButton,
                    {transmissive::kNoPaperButton, transmissive::kPaperButton}, false);
+    if (printer)
+        AddVerdictSteps(*seq);
     AddGuidedSteps(*seq);
     TakeMessageBoxes(*seq);
     StartTimer(seq);

@@ -7,7 +7,10 @@
 // With the virtual printer it first opens the port on a printer that refuses the handshake
 // (page1-open-error.png: the box with its reason), and before the reflective adjustment
 // searches for 5.0 V, which the printer's media cannot reach, until the search has been
-// through all four levels (page2-out-of-reach.png), then stops it (page2-stopped.png). The
+// through all four levels (page2-out-of-reach.png), then stops it (page2-stopped.png); after the
+// sensor pages it makes the printer's sensor dirty and adjusts again (page2-verdict-marginal.png:
+// the verdict line amber), then gives it clear labels for a paper check
+// (page2-verdict-fail.png: red). The
 // sensor pages work on a copy of "parameterset.ini" in a temporary folder, so the pictures leave
 // the file as it was. For the documentation.
 //

@@ -11,6 +11,7 @@
 #include "device/StatusMonitor.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/PortOpenSequence.h"
+#include "sim/PrinterCommands.h"
 #include "sim/VirtualPrinter.h"
 
 #ifndef _WIN32
@@ -131,17 +132,7 @@ bool PrinterSession::Open(const CliRequest& request, DisplaySink* sink, CliRepor
             tarvello::sim::ApplyPrinterCommand(*m_printer, command);
         device = m_printer->DevicePath();
         // What each step and command asks for lies under the sensor at once.
-        tarvello::sim::VirtualPrinter* printer = m_printer.get();
-        SetMediaPlacer([printer](Sensor sensor, GuidedMedia media) {
-            using tarvello::sim::Media;
-            const Media under = media == GuidedMedia::Mark         ? Media::Mark
-                                : media == GuidedMedia::NoPaper    ? Media::NoPaper
-                                : media == GuidedMedia::LabelStock ? Media::Liner
-                                                                   : Media::Paper;
-            printer->SetMedia(sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
-                                                           : tarvello::sim::Sensor::Transmissive,
-                              under);
-        });
+        SetMediaPlacer(tarvello::sim::LineApplier(*m_printer));
     }
     const QString name = QString::fromStdString(device);
     report.port = name;

@@ -26,6 +26,8 @@
 #include <cmath>
 
 #include "device/Protocol.h"
+#include "records/VerdictText.h"
+#include "sensor/Verdict.h"
 
 namespace {
 
@@ -66,6 +68,19 @@ QString OriginText(SampleOrigin origin) {
         return CurveChart::tr("纸张检测 结果");
     }
     return QString();
+}
+
+// How the run stands against its band, as the verdict judges it (not judged while it runs).
+verdict::Outcome BandOutcome(const CurveRun& run) {
+    verdict::Input input;
+    input.sensor = run.sensor;
+    input.adjust.outcome =
+        run.started ? verdict::AdjustOutcomeOf(run.end) : verdict::AdjustOutcome::kNone;
+    for (const verdict::Criterion& c : verdict::Judge(input).criteria) {
+        if (c.code == "band")
+            return c.outcome;
+    }
+    return verdict::Outcome::kNotJudged;
 }
 
 QString ValueText(SensorValue value) {
@@ -122,8 +137,6 @@ void CurveChart::BuildChart() {
     chart_->addAxis(intensityAxis_, Qt::AlignRight);
 
     band_->setName(tr("成功范围"));
-    band_->setColor(QColor(0x2c, 0xa0, 0x2c, 60));
-    band_->setBorderColor(QColor(0x2c, 0xa0, 0x2c, 120));
     target_->setName(tr("电压标准"));
     target_->setPen(QPen(Qt::darkGreen, 1.5, Qt::DashLine));
     intensity_->setName(tr("强度"));
@@ -247,7 +260,16 @@ void CurveChart::Rebuild() {
     }
     intensity_->replace(steps);
 
+    // The band turns red when the run ended without reaching it; the word is in the line below.
+    const verdict::Outcome outcome = BandOutcome(run_);
+    const QColor bandColour =
+        outcome == verdict::Outcome::kFail ? QColor(0xd6, 0x27, 0x28) : QColor(0x2c, 0xa0, 0x2c);
+    band_->setColor(QColor(bandColour.red(), bandColour.green(), bandColour.blue(), 60));
+    band_->setBorderColor(QColor(bandColour.red(), bandColour.green(), bandColour.blue(), 120));
+
     QString text = EndText(run_);
+    if (outcome != verdict::Outcome::kNotJudged)
+        text += tr("  判定: %1").arg(tarvello::records::OutcomeWord(outcome));
     if (run_.started) {
         text += tr("  目标 %1 V, 范围 %2 - %3 V, %4 个读数")
                     .arg(static_cast<double>(t), 0, 'f', 2)

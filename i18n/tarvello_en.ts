@@ -150,10 +150,6 @@
         <translation> (partial)</translation>
     </message>
     <message>
-        <source>整体结论: %1</source>
-        <translation>Overall verdict: %1</translation>
-    </message>
-    <message>
         <source>%1: %2</source>
         <translation>%1: %2</translation>
     </message>
@@ -172,6 +168,14 @@
     <message>
         <source>保存到 parameterset.ini: %1</source>
         <translation>Saved to parameterset.ini: %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>整体结论: %1%2</source>
+        <translation>Overall verdict: %1%2</translation>
     </message>
 </context>
 <context>
@@ -255,6 +259,14 @@
     <message>
         <source>%1；只能使用 Standard 和工厂的配置。</source>
         <translation>%1; only Standard and the plant&apos;s profiles can be used.</translation>
+    </message>
+    <message>
+        <source>串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。</source>
+        <translation>The port is not open: close this wizard, open the port on the &quot;Port settings&quot; page, then start again.</translation>
+    </message>
+    <message>
+        <source>%1（工厂）</source>
+        <translation>%1 (plant)</translation>
     </message>
 </context>
 <context>
@@ -434,6 +446,10 @@
     <message>
         <source>纸张校验已停止。</source>
         <translation>The paper check was stopped.</translation>
+    </message>
+    <message>
+        <source>连续在范围内的读数: %1 / %2</source>
+        <translation>Readings in a row within the band: %1 / %2</translation>
     </message>
 </context>
 <context>
@@ -616,6 +632,10 @@ Voltage %5 V</translation>
         <source>无法写入 %1。</source>
         <translation>Could not write %1.</translation>
     </message>
+    <message>
+        <source>  判定: %1</source>
+        <translation>  Verdict: %1</translation>
+    </message>
 </context>
 <context>
     <name>DataFolder</name>
@@ -648,6 +668,11 @@ Voltage %5 V</translation>
     <message>
         <source>引导校准…</source>
         <translation>Guided calibration…</translation>
+    </message>
+    <message>
+        <source>引导校准…</source>
+        <comment>header button</comment>
+        <translation>Guided…</translation>
     </message>
 </context>
 <context>
@@ -793,6 +818,10 @@ Reason: %2</translation>
         <source>介质配置“%1”来自更新的版本，本程序无法读取</source>
         <translation>the media profile “%1” comes from a newer version of the program and cannot be read</translation>
     </message>
+    <message>
+        <source>介质配置“%1”：%2</source>
+        <translation>media profile “%1”: %2</translation>
+    </message>
 </context>
 <context>
     <name>ProfileChooser</name>
@@ -845,16 +874,76 @@ Reason: %2</translation>
         <translation>A final setting fewer intensity steps than this from where the light runs out (level 00, intensity 255) is marginal.</translation>
     </message>
     <message>
-        <source>勉强限值不能高于合格限值。</source>
-        <translation>The marginal limit cannot lie above the pass limit.</translation>
-    </message>
-    <message>
         <source>另存为介质配置…</source>
         <translation>Save as profile…</translation>
     </message>
     <message>
         <source>判定限值…</source>
         <translation>Verdict limits…</translation>
+    </message>
+    <message>
+        <source>勉强限值不能高于合格限值：降低勉强限值或提高合格限值。</source>
+        <translation>The marginal limit cannot lie above the pass limit: lower the marginal limit or raise the pass limit.</translation>
+    </message>
+    <message>
+        <source>导入介质配置</source>
+        <translation>Import profiles</translation>
+    </message>
+    <message>
+        <source>介质配置 (*.json)</source>
+        <translation>Media profiles (*.json)</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 没有导入：%2</source>
+        <translation>Nothing of %1 was imported: %2</translation>
+    </message>
+    <message>
+        <source>已导入：%1</source>
+        <translation>Imported: %1</translation>
+    </message>
+    <message>
+        <source>还没有自己的介质配置可导出：先用“另存为介质配置…”保存一个。</source>
+        <translation>There are no profiles of your own to export yet: save one first with &quot;Save as profile…&quot;.</translation>
+    </message>
+    <message>
+        <source>导出介质配置</source>
+        <translation>Export profiles</translation>
+    </message>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>Could not write %1: %2</translation>
+    </message>
+    <message>
+        <source>已导出到 %1</source>
+        <translation>Exported to %1</translation>
+    </message>
+    <message>
+        <source>导入介质配置…</source>
+        <translation>Import profiles…</translation>
+    </message>
+    <message>
+        <source>导出当前介质配置…</source>
+        <translation>Export this profile…</translation>
+    </message>
+    <message>
+        <source>导出全部介质配置…</source>
+        <translation>Export all my profiles…</translation>
+    </message>
+    <message>
+        <source>= %1 V（电源 %2 V）</source>
+        <translation>= %1 V (supply %2 V)</translation>
+    </message>
+    <message>
+        <source>“%1”在此只读：修改将另存为新的介质配置。</source>
+        <translation>“%1” is read-only here: your changes are saved as a new profile.</translation>
+    </message>
+    <message>
+        <source>已有同名的介质配置：%1。用导入的替换吗？</source>
+        <translation>Profiles of the same name exist already: %1. Replace them with the imported ones?</translation>
     </message>
 </context>
 <context>
@@ -892,10 +981,6 @@ Reason: %2</translation>
         <translation>A media profile named “%1” exists already (replacing it must be asked for)</translation>
     </message>
     <message>
-        <source>介质配置文件已损坏</source>
-        <translation>The media profile file is damaged</translation>
-    </message>
-    <message>
         <source>没有名为“%1”的本地介质配置</source>
         <translation>There is no local media profile named “%1”</translation>
     </message>
@@ -906,6 +991,10 @@ Reason: %2</translation>
     <message>
         <source>无法保存 %1</source>
         <translation>Cannot save %1</translation>
+    </message>
+    <message>
+        <source>“Standard”是内置配置，不能删除</source>
+        <translation>“Standard” is built in and cannot be deleted</translation>
     </message>
 </context>
 <context>

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 
 #include "device/PortState.h"
 #include "pages/GuidedCalibrationPages.h"
@@ -82,6 +81,13 @@ CGuidedCalibration::CGuidedCalibration(CSensorPage* reflective, CSensorPage* tra
             step->setProperty("pageId", id);
             setPage(id++, step);
             m_steps.push_back(step);
+            // No Back while the page's step runs: Stop (or Esc) first, so that no other step
+            // can start beside it.
+            connect(step, &CGuidedStepPage::busyChanged, this, [this, step] {
+                if (currentPage() == step)
+                    button(QWizard::BackButton)
+                        ->setEnabled(step->StepState() != CGuidedStepPage::State::Running);
+            });
         }
     }
     m_finish = new CGuidedFinishPage(this);
@@ -176,11 +182,6 @@ verdict::Input CGuidedCalibration::VerdictInput(Sensor sensor) const {
     input.sensor = sensor;
     input.criteria = ChosenProfile().criteria;
     input.supply = g_fSensorSupply.load();
-    // The check's raw values from its volts, as the check made the volts from them.
-    const auto raw = [&](float volts) {
-        const long n = input.supply > 0.0 ? std::lround(volts / input.supply * 255.0) : 0;
-        return static_cast<int>(sensor == Sensor::Transmissive ? 255 - n : n);
-    };
     for (const CGuidedStepPage* step : m_steps) {
         if (step->Def().sensor != sensor)
             continue;
@@ -199,9 +200,8 @@ verdict::Input CGuidedCalibration::VerdictInput(Sensor sensor) const {
             break;
         case GuidedStep::Check:
             if (done)
-                input.check =
-                    verdict::CheckSamples{raw(step->FirstSample()), raw(step->SecondSample()),
-                                          step->FirstSample(), step->SecondSample()};
+                input.check = verdict::CheckSamplesFromVolts(sensor, step->FirstSample(),
+                                                             step->SecondSample(), input.supply);
             break;
         default:
             break;

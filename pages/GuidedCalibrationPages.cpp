@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWizard>
 
 #include <vector>
 
+#include "device/PortState.h"
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedStepPage.h"
 #include "records/Profile.h"
@@ -62,23 +65,9 @@ CGuidedSetupPage::CGuidedSetupPage(const QString& reflectiveStandard,
     form->addRow(m_lblWhy);
     connect(m_edPrinterId, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
     connect(m_edOperator, &QLineEdit::textChanged, this, &QWizardPage::completeChanged);
-    connect(this, &QWizardPage::completeChanged, this, [this] {
-        // What keeps Next disabled, said where the technician looks.
-        QString why;
-        if (!PrinterIdAcceptable(PrinterId().toStdString()))
-            why = tr("打印机编号不能为空，也不能含控制字符。");
-        else if (!PrinterIdAcceptable(Operator().toStdString()))
-            why = tr("操作员不能为空，也不能含控制字符。");
-        else if (!SensorWanted(0) && !SensorWanted(1))
-            why = tr("至少选择一个传感器。");
-        for (int i = 0; i < 2 && why.isEmpty(); ++i) {
-            const std::optional<float> v = ValidateVoltageText(StandardText(i).toStdString());
-            if (SensorWanted(i) && (!v || *v <= 0.0f))
-                why = tr("%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。")
-                          .arg(m_chkSensor[i]->text());
-        }
-        m_lblWhy->setText(why);
-    });
+    // What keeps Next disabled, said where the technician looks.
+    connect(this, &QWizardPage::completeChanged, this,
+            [this] { m_lblWhy->setText(WhyNotComplete()); });
     emit completeChanged();
 }
 
@@ -87,7 +76,10 @@ void CGuidedSetupPage::SetProfiles(const QList<tarvello::records::Profile>& prof
     m_profiles = profiles;
     m_cbProfile->clear();
     for (const tarvello::records::Profile& p : profiles)
-        m_cbProfile->addItem(p.name);
+        m_cbProfile->addItem(p.source == tarvello::records::ProfileSource::kPlant
+                                 ? tr("%1（工厂）").arg(p.name)
+                                 : p.name,
+                             p.name);
     if (!damage.isEmpty()) {
         m_lblProfileNote->setText(tr("%1；只能使用 Standard 和工厂的配置。").arg(damage));
         m_lblProfileNote->show();
@@ -113,7 +105,14 @@ QString CGuidedSetupPage::Operator() const {
     return m_edOperator->text();
 }
 QString CGuidedSetupPage::Profile() const {
-    return m_cbProfile->currentText();
+    const QVariant name = m_cbProfile->currentData();
+    return name.isValid() ? name.toString() : m_cbProfile->currentText();
+}
+
+void CGuidedSetupPage::SelectProfile(const QString& name) {
+    const int at = m_cbProfile->findData(name);
+    if (at >= 0)
+        m_cbProfile->setCurrentIndex(at);
 }
 bool CGuidedSetupPage::SensorWanted(int sensor) const {
     return m_chkSensor[sensor]->isChecked();
@@ -122,17 +121,37 @@ QString CGuidedSetupPage::StandardText(int sensor) const {
     return m_edStandard[sensor]->text();
 }
 
-bool CGuidedSetupPage::isComplete() const {
-    // Kept in step with the sentence of the completeChanged handler.
-    if (!PrinterIdAcceptable(PrinterId().toStdString()) ||
-        !PrinterIdAcceptable(Operator().toStdString()) || (!SensorWanted(0) && !SensorWanted(1)))
-        return false;
+QString CGuidedSetupPage::WhyNotComplete() const {
+    // Every step talks to the printer, and the port cannot be opened while the wizard is open.
+    if (!g_bPortOpen)
+        return tr("串口未打开：关闭此向导，在“端口配置”页打开串口后再开始。");
+    if (!PrinterIdAcceptable(PrinterId().toStdString()))
+        return tr("打印机编号不能为空，也不能含控制字符。");
+    if (!PrinterIdAcceptable(Operator().toStdString()))
+        return tr("操作员不能为空，也不能含控制字符。");
+    if (!SensorWanted(0) && !SensorWanted(1))
+        return tr("至少选择一个传感器。");
     for (int i = 0; i < 2; ++i) {
         const std::optional<float> v = ValidateVoltageText(StandardText(i).toStdString());
         if (SensorWanted(i) && (!v || *v <= 0.0f))
-            return false;
+            return tr("%1的电压标准必须是 0.0 到 5.0 之间大于 0 的数。")
+                .arg(m_chkSensor[i]->text());
     }
-    return true;
+    return QString();
+}
+
+bool CGuidedSetupPage::isComplete() const {
+    return WhyNotComplete().isEmpty();
+}
+
+void CGuidedSetupPage::initializePage() {
+    // After the wizard has given the page's first control the focus.
+    QTimer::singleShot(0, this, [this] {
+        if (wizard() && wizard()->currentPage() == this) {
+            m_edPrinterId->setFocus();
+            m_edPrinterId->selectAll();
+        }
+    });
 }
 
 bool CGuidedSetupPage::validatePage() {
@@ -189,25 +208,49 @@ QString OutcomeHtml(verdict::Outcome outcome) {
 } // namespace
 
 QString CGuidedFinishPage::VerdictText() const {
+    using verdict::Outcome;
     QString text;
+    QStringList all; // every criterion's sentence, for the tooltip and the screen reader
     std::vector<verdict::Result> results;
     for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
         if (!m_wizard->Setup()->SensorWanted(sensor == Sensor::Reflective ? 0 : 1))
             continue;
         const verdict::Result result = verdict::Judge(m_wizard->VerdictInput(sensor));
         results.push_back(result);
+        const QString name = sensor == Sensor::Reflective ? tr("反射式传感器") : tr("透射式传感器");
         text += tr("%1: %2%3")
-                    .arg(sensor == Sensor::Reflective ? tr("反射式传感器") : tr("透射式传感器"),
-                         OutcomeHtml(result.verdict), result.complete ? QString() : tr(" (部分)"));
-        for (const verdict::Criterion& c : result.criteria) {
-            if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
-                text += QStringLiteral("<br>&nbsp;&nbsp;• ") +
-                        tarvello::records::CriterionSentence(c, sensor).toHtmlEscaped();
+                    .arg(name, OutcomeHtml(result.verdict),
+                         result.complete ? QString() : tr(" (部分)"));
+        // The sentences of what did not pass, the worst first; then the names of the criteria
+        // that passed and of those that could not be judged.
+        for (Outcome outcome : {Outcome::kFail, Outcome::kMarginal}) {
+            for (const verdict::Criterion& c : result.criteria) {
+                if (c.outcome == outcome)
+                    text += QStringLiteral("<br>&nbsp;&nbsp;• ") +
+                            tarvello::records::CriterionSentence(c, sensor).toHtmlEscaped();
+            }
+        }
+        for (Outcome outcome : {Outcome::kPass, Outcome::kNotJudged}) {
+            QStringList names;
+            for (const verdict::Criterion& c : result.criteria) {
+                if (c.outcome == outcome)
+                    names << tarvello::records::CriterionName(c.code);
+            }
+            if (!names.isEmpty())
+                text += QStringLiteral("<br>&nbsp;&nbsp;") +
+                        tr("%1: %2").arg(tarvello::records::OutcomeWord(outcome),
+                                         names.join(tr("、")).toHtmlEscaped());
         }
         text += QStringLiteral("<br>");
+        for (const verdict::Criterion& c : result.criteria)
+            all << name + QStringLiteral(": ") + tarvello::records::CriterionSentence(c, sensor);
     }
+    m_lblVerdict->setToolTip(all.join(QLatin1Char('\n')));
+    m_lblVerdict->setAccessibleDescription(all.join(QLatin1Char('\n')));
     const verdict::Result whole = verdict::Combine(results);
-    return tr("整体结论: %1").arg(OutcomeHtml(whole.verdict)) + QStringLiteral("<br>") + text;
+    return tr("整体结论: %1%2")
+               .arg(OutcomeHtml(whole.verdict), whole.complete ? QString() : tr(" (部分)")) +
+           QStringLiteral("<br>") + text;
 }
 
 void CGuidedFinishPage::initializePage() {

@@ -28,14 +28,23 @@ class CGuidedSetupPage : public QWizardPage {
     // The profiles to choose from (the first is chosen), and why the file of the user's own
     // could not be read ("" when it could).
     void SetProfiles(const QList<tarvello::records::Profile>& profiles, const QString& damage);
+    // Chooses the profile of that name where there is one (the main window's choice).
+    void SelectProfile(const QString& name);
     bool SensorWanted(int sensor) const; // 0 reflective, 1 transmissive
     QString StandardText(int sensor) const;
 
     bool isComplete() const override;
     bool validatePage() override;
     void cleanupPage() override {} // Back keeps what was typed
+    // The printer ID's field takes the keys first, all of it selected: a barcode scanner's
+    // input lands there (not in the profile list, whose item it could change) and a new scan
+    // replaces the last printer's ID.
+    void initializePage() override;
 
   private:
+    // Why Next stays disabled ("" when it need not).
+    QString WhyNotComplete() const;
+
     QComboBox* m_cbProfile = nullptr;
     QLineEdit* m_edPrinterId = nullptr;
     QLineEdit* m_edOperator = nullptr;

@@ -228,11 +228,9 @@ void CGuidedStepPage::OnTick() {
     adjusted.intensity = run.intensity;
     adjusted.passes = static_cast<int>(run.passes);
     adjusted.raw = run.raw;
-    adjusted.outcome = run.end == AdjustEnd::kSuccess ? verdict::AdjustOutcome::kReached
-                       : m_bOutOfReach                ? verdict::AdjustOutcome::kOutOfReach
-                       : run.end == AdjustEnd::kWriteFailed || run.end == AdjustEnd::kPortClosed
-                           ? verdict::AdjustOutcome::kLineFailed
-                           : verdict::AdjustOutcome::kStopped;
+    adjusted.outcome = m_bOutOfReach && run.end != AdjustEnd::kSuccess
+                           ? verdict::AdjustOutcome::kOutOfReach
+                           : verdict::AdjustOutcomeOf(run.end);
     if (run.end == AdjustEnd::kSuccess)
         adjusted.volts = g_fAdjustResult.load();
     m_adjusted = adjusted;
@@ -289,8 +287,10 @@ void CGuidedStepPage::Finish(bool ok, const QString& text) {
 bool CGuidedStepPage::Stop() {
     m_bLive = false;
     m_live->stop();
-    if (m_state != State::Running)
+    if (m_state != State::Running) {
+        ShowState(); // a stopped reload can be started again with "Repeat step"
         return false;
+    }
     if (m_def.step == GuidedStep::Adjust) {
         m_bAdvance = false;
         m_page->RunStopControl(); // the worker stops at its next pass; the tick sees its end
@@ -342,7 +342,9 @@ void CGuidedStepPage::OnLiveReading(float volts, int end) {
     if (m_def.step != GuidedStep::Reload || m_state == State::Done)
         return;
     m_liveReadings.push_back(volts);
-    if (ReloadSettled(m_def.sensor, m_page->m_fVoltStandard, m_liveReadings)) {
+    const int inBand = ReloadReadingsInBand(m_def.sensor, m_page->m_fVoltStandard, m_liveReadings);
+    m_lblResult->setText(tr("连续在范围内的读数: %1 / %2").arg(inBand).arg(kReloadReadings));
+    if (inBand >= kReloadReadings) {
         m_bLive = false;
         m_live->stop();
         m_bAdvance = true;
@@ -352,7 +354,8 @@ void CGuidedStepPage::OnLiveReading(float volts, int end) {
 
 void CGuidedStepPage::ShowState() {
     m_btnStop->setEnabled(m_state == State::Running || m_bLive);
-    m_btnRepeat->setEnabled(m_state == State::Done || m_state == State::Failed);
+    m_btnRepeat->setEnabled(m_state == State::Done || m_state == State::Failed ||
+                            (m_def.step == GuidedStep::Reload && !m_bLive));
     QString text = m_result;
     if (m_state == State::Running)
         text = tr("正在进行…");

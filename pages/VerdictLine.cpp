@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-
 #include "records/VerdictText.h"
 #include "res/DialogLayout.h"
 #include "res/Templates.h"
@@ -14,7 +13,7 @@ namespace {
 constexpr int kRowX = 15;
 constexpr int kLineY = 175;
 constexpr int kLineWidth = 180;
-constexpr int kLineHeight = 10;
+constexpr int kLineHeight = 26; // three lines: the word and the reason of the verdict
 
 // Background and text colours of each outcome; the word says it too.
 const char* StyleOf(verdict::Outcome outcome) {
@@ -39,6 +38,8 @@ CVerdictLine::CVerdictLine(QWidget* page, const tarvello::res::DialogTemplate* p
     m_input.sensor = sensor;
     m_label = new QLabel(page);
     m_label->setObjectName(QStringLiteral("verdictLine"));
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_label->setFont(tarvello::res::MakeFont("Tahoma", 14, 400));
     m_label->setAccessibleName(QCoreApplication::translate("VerdictLine", "判定"));
     if (pageTemplate) {
@@ -55,16 +56,18 @@ CVerdictLine::CVerdictLine(QWidget* page, const tarvello::res::DialogTemplate* p
 
 void CVerdictLine::NoteAdjustment(const AdjustRunState& run, float volts) {
     verdict::AdjustResult& a = m_input.adjust;
-    a.outcome = run.end == AdjustEnd::kSuccess   ? verdict::AdjustOutcome::kReached
-                : run.end == AdjustEnd::kRunning ? verdict::AdjustOutcome::kNone
-                : run.end == AdjustEnd::kPortClosed || run.end == AdjustEnd::kWriteFailed
-                    ? verdict::AdjustOutcome::kLineFailed
-                    : verdict::AdjustOutcome::kStopped;
+    a.outcome = verdict::AdjustOutcomeOf(run.end);
     a.level = run.level;
     a.intensity = run.intensity;
     a.passes = static_cast<int>(run.passes);
     a.raw = run.raw;
     a.volts = a.outcome == verdict::AdjustOutcome::kReached ? volts : 0.0;
+}
+
+void CVerdictLine::SetCriteria(const verdict::Criteria& criteria) {
+    m_input.criteria = criteria;
+    if (!m_label->isHidden())
+        Judge(static_cast<float>(m_input.supply));
 }
 
 void CVerdictLine::NoteReading(SensorValue measured, float volts) {

@@ -28,7 +28,8 @@ class CVerdictLine : public QObject {
     void NoteAdjustment(const AdjustRunState& run, float volts);
     void NoteReading(SensorValue measured, float volts);
     void NoteCheck(float first, float second);
-    void SetCriteria(const verdict::Criteria& criteria) { m_input.criteria = criteria; }
+    // The profile's criteria; a line already shown is judged again by them.
+    void SetCriteria(const verdict::Criteria& criteria);
 
     // Judges what the page has, with the supply in use, and shows the line.
     void Judge(float supply);

@@ -104,15 +104,10 @@ QJsonObject ProfileToJson(const Profile& p) {
                               {"contrast_fall", p.drift.contrastFall}}}};
 }
 
-bool ProfileFromJson(const QJsonObject& o, Profile& out, QString* error) {
-    Profile p;
-    p.name = o.value(QLatin1String("name")).toString().trimmed();
-    if (p.name.isEmpty())
-        return Fail(error, QCoreApplication::translate("Profile", "介质配置缺少名称"));
-    if (o.value(QLatin1String("schema")).toInt(kProfileSchema) > kProfileSchema)
-        return Fail(error, QCoreApplication::translate("Profile",
-                                                       "介质配置“%1”来自更新的版本，本程序无法读取")
-                               .arg(p.name));
+namespace {
+
+// Everything of a profile after its name and schema.
+bool ReadFields(const QJsonObject& o, Profile& p, QString* error) {
     p.version = o.value(QLatin1String("version")).toInt(1);
     p.changed = QDateTime::fromString(o.value(QLatin1String("changed")).toString(), Qt::ISODate);
     p.changedBy = o.value(QLatin1String("changed_by")).toString();
@@ -133,6 +128,24 @@ bool ProfileFromJson(const QJsonObject& o, Profile& out, QString* error) {
     p.drift.intensity = drift.value(QLatin1String("intensity")).toInt(p.drift.intensity);
     p.drift.contrastFall =
         drift.value(QLatin1String("contrast_fall")).toDouble(p.drift.contrastFall);
+    return true;
+}
+
+} // namespace
+
+bool ProfileFromJson(const QJsonObject& o, Profile& out, QString* error) {
+    Profile p;
+    p.name = o.value(QLatin1String("name")).toString().trimmed();
+    if (p.name.isEmpty())
+        return Fail(error, QCoreApplication::translate("Profile", "介质配置缺少名称"));
+    if (o.value(QLatin1String("schema")).toInt(kProfileSchema) > kProfileSchema)
+        return Fail(error, QCoreApplication::translate("Profile",
+                                                       "介质配置“%1”来自更新的版本，本程序无法读取")
+                               .arg(p.name));
+    QString why;
+    if (!ReadFields(o, p, &why)) // which profile of a file of many, and what of it
+        return Fail(error,
+                    QCoreApplication::translate("Profile", "介质配置“%1”：%2").arg(p.name, why));
     out = p;
     return true;
 }

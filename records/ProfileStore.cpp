@@ -158,13 +158,23 @@ bool ProfileStore::Put(Profile profile, bool replace, QString* error) {
 }
 
 bool ProfileStore::Remove(const QString& name, QString* error) {
-    const int at = IndexOf(m_local, name);
-    if (m_damaged || at < 0)
+    // Why a profile cannot go, in the words a person looks for.
+    if (m_damaged)
+        return Fail(error, QCoreApplication::translate("ProfileStore",
+                                                       "介质配置文件已损坏，请先修复或删除 %1")
+                               .arg(QDir::toNativeSeparators(LocalPath())));
+    if (name == QLatin1String(kBuiltInProfileName))
         return Fail(error,
-                    m_damaged
-                        ? QCoreApplication::translate("ProfileStore", "介质配置文件已损坏")
-                        : QCoreApplication::translate("ProfileStore", "没有名为“%1”的本地介质配置")
-                              .arg(name));
+                    QCoreApplication::translate("ProfileStore", "“Standard”是内置配置，不能删除"));
+    const int at = IndexOf(m_local, name);
+    if (at < 0)
+        return Fail(
+            error,
+            IndexOf(m_plant, name) >= 0
+                ? QCoreApplication::translate("ProfileStore", "“%1”是工厂数据库的配置，在此只读")
+                      .arg(name)
+                : QCoreApplication::translate("ProfileStore", "没有名为“%1”的本地介质配置")
+                      .arg(name));
     QList<Profile> local = m_local;
     local.removeAt(at);
     if (!SaveFile(LocalPath(), local, error))

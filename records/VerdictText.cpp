@@ -66,10 +66,12 @@ QString ScaleSentence(const verdict::Criterion& c) {
 } // namespace
 
 QStringList FailingSentences(const verdict::Result& result, Sensor sensor) {
+    // The fails first: the first sentence is the reason of the verdict.
     QStringList sentences;
-    for (const verdict::Criterion& c : result.criteria)
-        if (c.outcome == verdict::Outcome::kMarginal || c.outcome == verdict::Outcome::kFail)
-            sentences << CriterionSentence(c, sensor);
+    for (verdict::Outcome worst : {verdict::Outcome::kFail, verdict::Outcome::kMarginal})
+        for (const verdict::Criterion& c : result.criteria)
+            if (c.outcome == worst)
+                sentences << CriterionSentence(c, sensor);
     return sentences;
 }
 

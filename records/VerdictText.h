@@ -20,7 +20,8 @@ QString CriterionName(const std::string& code);
 // reflective sensor is the right one for this media".
 QString CriterionSentence(const verdict::Criterion& criterion, Sensor sensor);
 
-// The sentences of the criteria judged marginal or fail, in the criteria's order.
+// The sentences of the criteria judged fail, then of those judged marginal, each in the
+// criteria's order: the first one says why the verdict is what it is.
 QStringList FailingSentences(const verdict::Result& result, Sensor sensor);
 
 } // namespace tarvello::records

@@ -47,11 +47,11 @@ GuidedMedia MediaOfReading(Sensor sensor, int reading) {
 namespace {
 
 std::mutex s_placerMutex;
-std::function<void(Sensor, GuidedMedia)> s_placer; // guarded by s_placerMutex
+std::function<void(const std::string&)> s_placer; // guarded by s_placerMutex
 
 } // namespace
 
-void SetMediaPlacer(std::function<void(Sensor, GuidedMedia)> placer) {
+void SetMediaPlacer(std::function<void(const std::string& command)> placer) {
     std::lock_guard<std::mutex> lock(s_placerMutex);
     s_placer = std::move(placer);
 }
@@ -59,7 +59,28 @@ void SetMediaPlacer(std::function<void(Sensor, GuidedMedia)> placer) {
 void PlaceMedia(Sensor sensor, GuidedMedia media) {
     std::lock_guard<std::mutex> lock(s_placerMutex);
     if (s_placer)
-        s_placer(sensor, media);
+        s_placer(MediaCommand(sensor, media));
+}
+
+std::string MediaCommand(Sensor sensor, GuidedMedia media) {
+    const char* under = "paper";
+    switch (media) {
+    case GuidedMedia::Paper:
+        break;
+    case GuidedMedia::Mark:
+        under = "mark";
+        break;
+    case GuidedMedia::NoPaper:
+        under = "none";
+        break;
+    case GuidedMedia::LabelStock:
+        under = "liner";
+        break;
+    case GuidedMedia::Label:
+        under = "label";
+        break;
+    }
+    return std::string(sensor == Sensor::Reflective ? "reflective " : "transmissive ") + under;
 }
 
 bool PrinterIdAcceptable(const std::string& id) {
@@ -154,14 +175,15 @@ std::optional<std::vector<GuidedStep>> ParseGuidedSteps(const std::string& text,
     }
 }
 
+int ReloadReadingsInBand(Sensor sensor, float standard, const std::vector<float>& readings) {
+    int count = 0;
+    for (auto r = readings.rbegin(); r != readings.rend() && InBand(sensor, standard, *r); ++r)
+        ++count;
+    return count;
+}
+
 bool ReloadSettled(Sensor sensor, float standard, const std::vector<float>& readings) {
-    if (readings.size() < 3)
-        return false;
-    for (size_t i = readings.size() - 3; i < readings.size(); ++i) {
-        if (!InBand(sensor, standard, readings[i]))
-            return false;
-    }
-    return true;
+    return ReloadReadingsInBand(sensor, standard, readings) >= kReloadReadings;
 }
 
 std::string LoginName() {

@@ -60,6 +60,10 @@ std::optional<std::vector<GuidedStep>> ParseGuidedSteps(const std::string& text,
 // standard 2.5, band 2.4..2.5): {2.45, 2.47, 2.46} settled; {0.1, 2.45, 2.47} not yet (two in
 // the band); {2.45, 2.47} not yet (two readings); {2.45, 2.6, 2.46} not (one above the band).
 bool ReloadSettled(Sensor sensor, float standard, const std::vector<float>& readings);
+constexpr int kReloadReadings = 3;
+// How many of the latest readings in a row lie in the band (the reload's progress): {0.1, 2.45,
+// 2.47} 2; {2.45, 2.6} 0.
+int ReloadReadingsInBand(Sensor sensor, float standard, const std::vector<float>& readings);
 
 // The stock as loaded in the printer: what the adjustment and the paper check run on.
 GuidedMedia LoadedStock(Sensor sensor);
@@ -68,8 +72,13 @@ GuidedMedia MediaOfReading(Sensor sensor, int reading);
 
 // On the virtual printer the tool itself puts under the sensor what a step or a button asks
 // for; with a real printer no placer is set and the technician does it. Set once at start-up
-// (nullptr: none); PlaceMedia is called before each adjustment, reading and paper check.
-void SetMediaPlacer(std::function<void(Sensor, GuidedMedia)> placer);
+// (nullptr: none); PlaceMedia is called before each adjustment, reading and paper check and
+// hands the placer the line of the virtual printer's command language that a person would type
+// for it (MediaCommand), so the program and a scripted technician change the media alike.
+void SetMediaPlacer(std::function<void(const std::string& command)> placer);
+// "reflective paper", "reflective mark", "reflective none", "transmissive liner" (the label
+// stock at a gap), "transmissive label", "transmissive none".
+std::string MediaCommand(Sensor sensor, GuidedMedia media);
 void PlaceMedia(Sensor sensor, GuidedMedia media);
 
 // A printer ID as a person or a barcode scanner types it: not empty or blank, no control

@@ -133,6 +133,23 @@ std::optional<double> Threshold(const Input& in, std::optional<double> paper) {
 
 } // namespace
 
+AdjustOutcome AdjustOutcomeOf(AdjustEnd end) {
+    switch (end) {
+    case AdjustEnd::kRunning:
+        return AdjustOutcome::kNone;
+    case AdjustEnd::kSuccess:
+        return AdjustOutcome::kReached;
+    case AdjustEnd::kPortClosed:
+    case AdjustEnd::kWriteFailed:
+        return AdjustOutcome::kLineFailed;
+    case AdjustEnd::kStoppedByPage:
+    case AdjustEnd::kStoppedByUser:
+    case AdjustEnd::kStopped:
+        break;
+    }
+    return AdjustOutcome::kStopped;
+}
+
 CheckSamples CheckSamplesFromVolts(Sensor sensor, double first, double second, double supply) {
     const auto raw = [&](double volts) {
         const long n = supply > 0.0 ? std::lround(volts / supply * 255.0) : 0;

@@ -50,6 +50,7 @@
 #include <string>
 #include <vector>
 
+#include "sensor/AdjustRun.h"
 #include "sensor/SensorParams.h"
 
 namespace verdict {
@@ -107,6 +108,11 @@ struct Result {
     std::vector<Criterion> criteria;
     std::optional<double> threshold; // the suggested threshold, volts
 };
+
+// How an adjustment's end counts: a success reached the band, a closed port or a failed write
+// is a failed line, any stop is a stop, a run still going (or none) is no adjustment yet. A run
+// stopped because it could not reach its band is told apart by its caller (kOutOfReach).
+AdjustOutcome AdjustOutcomeOf(AdjustEnd end);
 
 // The paper check's samples with their raw values recovered from the volts the check gives
 // (value / 255 * supply; transmissive (255 - value) / 255 * supply).

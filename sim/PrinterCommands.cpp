@@ -85,6 +85,14 @@ void ApplyPrinterCommand(VirtualPrinter& printer, const PrinterCommand& command)
     printer.SetConditions(conditions);
 }
 
+std::function<void(const std::string& line)> LineApplier(VirtualPrinter& printer) {
+    return [&printer](const std::string& line) {
+        PrinterCommand command;
+        if (ParsePrinterCommand(line, command, nullptr))
+            ApplyPrinterCommand(printer, command);
+    };
+}
+
 std::vector<std::string> CommandFeed::Feed(const std::string& bytes) {
     std::vector<std::string> refused;
     pending_ += bytes;

@@ -9,6 +9,7 @@
 // Empty lines and lines starting with '#' are ignored.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ bool ParsePrinterCommand(const std::string& line, PrinterCommand& command, std::
 
 // Applies a command to the printer (a wait does nothing here).
 void ApplyPrinterCommand(VirtualPrinter& printer, const PrinterCommand& command);
+
+// Applies each line given (a refused line changes nothing), for a program that plays the
+// technician itself: the window's and the command line's --simulate.
+std::function<void(const std::string& line)> LineApplier(VirtualPrinter& printer);
 
 // Feeds a running printer: lines as they come (standard input), and a script whose commands
 // are applied when their time has come.

@@ -145,6 +145,24 @@ TEST(DiagCurveChart, DrawsEachReadingByLevelWithTheBandTargetAndIntensitySteps) 
               "curve-transmissive-20261210-143005.png");
 }
 
+// A run that did not reach its band: the band red, and the verdict's word below the chart.
+TEST(DiagCurveChart, ABandNotReachedIsDrawnAsAFail) {
+    uitest::App();
+    NoteCurveRunStart(Sensor::Reflective, 5.0f);
+    NoteCurveReading(Sensor::Reflective, CurvePoint{1, 3, 0, 200, 3.9216f, false});
+    CurveChart chart(Sensor::Reflective);
+    chart.Refresh();
+    EXPECT_FALSE(chart.Summary().contains("不合格")); // not judged while it runs
+    NoteCurveRunEnd(Sensor::Reflective, AdjustEnd::kStoppedByUser);
+    chart.Refresh();
+    EXPECT_TRUE(chart.Summary().contains("判定: 不合格"));
+    for (QAbstractSeries* s : chart.View()->chart()->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(s)) {
+            EXPECT_EQ(area->color().rgb(), QColor(0xd6, 0x27, 0x28).rgb());
+        }
+    }
+}
+
 TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {
     uitest::App();
     QWidget main;

@@ -4,7 +4,10 @@
 // its reason while the rest of the flow stays usable.
 #include "UiTestSupport.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -12,6 +15,7 @@
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
 #include "pages/GuidedCalibration.h"
+#include "pages/GuidedCalibrationPages.h"
 #include "pages/GuidedStepPage.h"
 #include "sensor/AdjustWorker.h"
 
@@ -130,6 +134,34 @@ TEST_F(GuidedLine, ACheckStepIsThePagesCheckButton) {
     EXPECT_EQ(button.second, kIni);
     EXPECT_FLOAT_EQ(Step(GuidedStep::Check)->FirstSample(), 3.7647f);
     EXPECT_FLOAT_EQ(Step(GuidedStep::Check)->SecondSample(), 3.4510f);
+    // The verdict judges the samples the printer sent.
+    const verdict::Input input = wizard->VerdictInput(Sensor::Reflective);
+    ASSERT_TRUE(input.check);
+    EXPECT_EQ(input.check->firstRaw, 0xC0);
+    EXPECT_EQ(input.check->secondRaw, 0xB0);
+}
+
+TEST_F(GuidedLine, AStepTheProfileDoesNotTakeIsSkipped) {
+    QTemporaryDir data; // the user's data folder
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    QDir(data.path()).mkpath(QStringLiteral("Tarvello"));
+    WriteFile(data.filePath(QStringLiteral("Tarvello/profiles.json")).toStdString(),
+              R"({"schema": 1, "profiles": [{"name": "Fixture", "steps": )"
+              R"({"reflective": ["adjust", "check"], "transmissive": ["paper"]}}]})");
+    wizard = std::make_unique<CGuidedCalibration>(p2, p3);
+    qunsetenv("XDG_DATA_HOME");
+    auto* profiles = wizard->Setup()->findChild<QComboBox*>();
+    profiles->setCurrentIndex(profiles->findText(QStringLiteral("Fixture")));
+    ASSERT_EQ(wizard->Setup()->Profile(), QStringLiteral("Fixture"));
+    std::vector<std::pair<Sensor, GuidedStep>> taken;
+    for (const CGuidedStepPage* step : wizard->Steps()) {
+        if (wizard->StepWanted(step))
+            taken.emplace_back(step->Def().sensor, step->Def().step);
+    }
+    EXPECT_EQ(taken, (std::vector<std::pair<Sensor, GuidedStep>>{
+                         {Sensor::Reflective, GuidedStep::Adjust},
+                         {Sensor::Reflective, GuidedStep::Check},
+                         {Sensor::Transmissive, GuidedStep::Paper}}));
 }
 
 TEST_F(GuidedLine, AFailedStepSaysWhyAndTheNextStepStillRuns) {

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "records/ProfileStore.h"
+#include "records/VerdictText.h"
 
 using namespace tarvello::records;
 
@@ -92,6 +93,7 @@ TEST(Profiles, ImportIsAllOrNothingAndPlantProfilesWin) {
                           "[\"dance\"]}}]}",
                           true, nullptr, &error));
     EXPECT_TRUE(error.contains("dance"));
+    EXPECT_TRUE(error.contains("“X”")) << error.toStdString(); // which profile of the file
 
     Profile plant = Named("Two", 0.05);
     ASSERT_TRUE(b.PutPlant({plant}, nullptr));
@@ -100,4 +102,21 @@ TEST(Profiles, ImportIsAllOrNothingAndPlantProfilesWin) {
     EXPECT_EQ(shadowed, QStringList{"Two"});
     EXPECT_EQ(b.Find("Two", nullptr)->source, ProfileSource::kPlant);
     EXPECT_FALSE(b.Put(Named("Two"), true, &error)); // read-only here
+    ASSERT_TRUE(b.PutPlant({plant, Named("Plant only")}, nullptr));
+    EXPECT_FALSE(b.Remove("Plant only", &error));
+    EXPECT_TRUE(error.contains("只读")) << error.toStdString();
+    EXPECT_FALSE(b.Remove("Standard", &error));
+    EXPECT_TRUE(error.contains("内置")) << error.toStdString();
+}
+
+// The first sentence a page or the command line shows is the reason of the verdict.
+TEST(VerdictSentences, FailsComeBeforeMarginals) {
+    verdict::Result result;
+    result.criteria = {{"headroom", verdict::Outcome::kMarginal, 19.0, 32.0, std::nullopt},
+                       {"band", verdict::Outcome::kPass, 2.45, std::nullopt, std::nullopt},
+                       {"contrast_check", verdict::Outcome::kFail, 0.08, 0.30, 0.15}};
+    const QStringList sentences = FailingSentences(result, Sensor::Reflective);
+    ASSERT_EQ(sentences.size(), 2);
+    EXPECT_EQ(sentences[0], CriterionSentence(result.criteria[2], Sensor::Reflective));
+    EXPECT_EQ(sentences[1], CriterionSentence(result.criteria[0], Sensor::Reflective));
 }

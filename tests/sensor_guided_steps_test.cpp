@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sensor/GuidedSteps.h"
+#include "sim/PrinterCommands.h"
 
 namespace {
 
@@ -45,6 +46,30 @@ TEST(GuidedSteps, OrderMediaAndTheChangesTheyAskFor) {
               GuidedMedia::NoPaper);
 }
 
+// On --simulate each step's media reaches the virtual printer through its command language.
+TEST(GuidedSteps, EveryStepsMediaIsPutUnderItsSensorOfTheVirtualPrinter) {
+    using tarvello::sim::Media;
+    tarvello::sim::VirtualPrinter printer;
+    SetMediaPlacer(tarvello::sim::LineApplier(printer));
+    const Media reflective[] = {Media::Paper, Media::Mark, Media::NoPaper, Media::Paper,
+                                Media::Paper};
+    const Media transmissive[] = {Media::Liner, Media::NoPaper, Media::Paper, Media::Liner};
+    for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
+        const auto simSensor = sensor == Sensor::Reflective ? tarvello::sim::Sensor::Reflective
+                                                            : tarvello::sim::Sensor::Transmissive;
+        const auto steps = GuidedStepsOf(sensor);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            // Start from something else, so that a line that is refused shows.
+            printer.SetMedia(simSensor, i % 2 ? Media::Mark : Media::Liner);
+            PlaceMedia(sensor, steps[i].media);
+            EXPECT_EQ(printer.GetMedia(simSensor),
+                      sensor == Sensor::Reflective ? reflective[i] : transmissive[i])
+                << MediaCommand(sensor, steps[i].media);
+        }
+    }
+    SetMediaPlacer(nullptr);
+}
+
 TEST(GuidedSteps, StepNamesOfTheCommandLine) {
     std::string unknown;
     const auto all = ParseGuidedSteps("adjust,mark,no-paper,paper,check", &unknown);
@@ -69,6 +94,10 @@ TEST(GuidedSteps, ReloadMovesOnAfterThreeReadingsInTheBand) {
     EXPECT_TRUE(ReloadSettled(Sensor::Reflective, 2.5f, {0.1f, 2.45f, 2.47f, 2.46f}));
     EXPECT_TRUE(ReloadSettled(Sensor::Transmissive, 2.0f, {2.05f, 1.95f, 2.09f}));
     EXPECT_FALSE(ReloadSettled(Sensor::Transmissive, 2.0f, {2.05f, 1.95f, 2.2f}));
+    // The progress shown meanwhile.
+    EXPECT_EQ(ReloadReadingsInBand(Sensor::Reflective, 2.5f, {0.1f, 2.45f, 2.47f}), 2);
+    EXPECT_EQ(ReloadReadingsInBand(Sensor::Reflective, 2.5f, {2.45f, 2.6f}), 0);
+    EXPECT_EQ(ReloadReadingsInBand(Sensor::Reflective, 2.5f, {}), 0);
 }
 
 TEST(GuidedSteps, PrinterIdsWithControlCharactersOrNothingAreRefused) {
