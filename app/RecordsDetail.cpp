@@ -24,17 +24,14 @@ using tarvello::records::RecordStore;
 
 namespace {
 
-QString T(const char* text) {
-    return QCoreApplication::translate("CRecordsWindow", text);
-}
-
 // The trace as text, at most its first lines.
 QString TraceHtml(const QByteArray& compressed) {
     if (compressed.isEmpty())
         return QString();
     const QStringList lines = QString::fromUtf8(qUncompress(compressed)).split(u'\n');
     const QString shown = lines.mid(0, 400).join(u'\n');
-    return QStringLiteral("<h3>%1</h3><pre>%2</pre>").arg(T("线路记录"), shown.toHtmlEscaped());
+    return QStringLiteral("<h3>%1</h3><pre>%2</pre>")
+        .arg(QCoreApplication::translate("CRecordsWindow", "线路记录"), shown.toHtmlEscaped());
 }
 
 QString Cell(const std::optional<double>& v, int decimals) {
@@ -46,7 +43,9 @@ QString Cell(const std::optional<int>& v) {
 }
 
 QString SensorName(const QString& key) {
-    return key == QLatin1String("reflective") ? T("反射式") : T("透射式");
+    return key == QLatin1String("reflective")
+               ? QCoreApplication::translate("CRecordsWindow", "反射式")
+               : QCoreApplication::translate("CRecordsWindow", "透射式");
 }
 
 // The drift limits of the record's profile, or the built-in ones.
@@ -60,13 +59,18 @@ tarvello::records::DriftLimits LimitsOf(const RecordRow& row) {
 
 QString CompareHtml(const QList<RecordRow>& rows, int selected,
                     const tarvello::records::DriftLimits& limits) {
-    QString html =
-        QStringLiteral("<h3>%1</h3><table border='1' cellspacing='0' cellpadding='3'>"
-                       "<tr><th>%2</th><th>%3</th><th>%4</th><th>%5</th><th>%6</th>"
-                       "<th>%7</th><th>%8</th></tr>")
-            .arg(T("%1 的记录（新的在上）").arg(rows.value(selected).printerId.toHtmlEscaped()),
-                 T("开始时间"), T("结论"), T("类型"), T("传感器"), T("灵敏度等级"), T("光强"),
-                 T("对比度 V"));
+    QString html = QStringLiteral("<h3>%1</h3><table border='1' cellspacing='0' cellpadding='3'>"
+                                  "<tr><th>%2</th><th>%3</th><th>%4</th><th>%5</th><th>%6</th>"
+                                  "<th>%7</th><th>%8</th></tr>")
+                       .arg(QCoreApplication::translate("CRecordsWindow", "%1 的记录（新的在上）")
+                                .arg(rows.value(selected).printerId.toHtmlEscaped()),
+                            QCoreApplication::translate("CRecordsWindow", "开始时间"),
+                            QCoreApplication::translate("CRecordsWindow", "结论"),
+                            QCoreApplication::translate("CRecordsWindow", "类型"),
+                            QCoreApplication::translate("CRecordsWindow", "传感器"),
+                            QCoreApplication::translate("CRecordsWindow", "灵敏度等级"),
+                            QCoreApplication::translate("CRecordsWindow", "光强"),
+                            QCoreApplication::translate("CRecordsWindow", "对比度 V"));
     for (int i = 0; i < rows.size(); ++i) {
         const auto snapshots = tarvello::records::RecordSnapshots(rows[i]);
         for (auto it = snapshots.begin(); it != snapshots.end(); ++it)
@@ -85,16 +89,20 @@ QString CompareHtml(const QList<RecordRow>& rows, int selected,
             continue;
         const auto found = tarvello::records::RecordDrift(rows[i], rows[selected], limits);
         html += QStringLiteral("<h3>%1</h3>")
-                    .arg(T("与 %1 的合格记录相比")
+                    .arg(QCoreApplication::translate("CRecordsWindow", "与 %1 的合格记录相比")
                              .arg(rows[i].started.toLocalTime().toString(Qt::ISODate)));
         if (found.isEmpty())
-            return html + QStringLiteral("<p>%1</p>").arg(T("没有漂移。"));
+            return html + QStringLiteral("<p>%1</p>")
+                              .arg(QCoreApplication::translate("CRecordsWindow", "没有漂移。"));
         for (const auto& f : found)
             html += QStringLiteral("<p><font color='#b00'><b>%1</b></font> %2</p>")
-                        .arg(T("漂移："), tarvello::records::DriftText(f).toHtmlEscaped());
+                        .arg(QCoreApplication::translate("CRecordsWindow", "漂移："),
+                             tarvello::records::DriftText(f).toHtmlEscaped());
         return html;
     }
-    return html + QStringLiteral("<p>%1</p>").arg(T("此前没有合格的记录可比较。"));
+    return html +
+           QStringLiteral("<p>%1</p>")
+               .arg(QCoreApplication::translate("CRecordsWindow", "此前没有合格的记录可比较。"));
 }
 
 } // namespace
@@ -127,7 +135,8 @@ void CRecordsWindow::ShowSelected() {
 void CRecordsWindow::CompareWithPrevious() {
     const std::optional<RecordRow> row = Selected();
     if (!row)
-        return m_status->setText(T("请先选择一条记录。"));
+        return m_status->setText(
+            QCoreApplication::translate("CRecordsWindow", "请先选择一条记录。"));
     tarvello::records::RecordFilter filter;
     filter.printerId = row->printerId;
     QPointer<CRecordsWindow> self(this);
@@ -143,7 +152,8 @@ void CRecordsWindow::CompareWithPrevious() {
         const tarvello::records::DriftLimits limits = LimitsOf(selected); // a file read: here
         tarvello::ui::PostToUi(self, [self, rows, error, limits] {
             if (!error.isEmpty())
-                return self->m_status->setText(T("记录无法读取：%1").arg(error));
+                return self->m_status->setText(
+                    QCoreApplication::translate("CRecordsWindow", "记录无法读取：%1").arg(error));
             self->m_detail->setHtml(CompareHtml(rows, 0, limits));
         });
     });
@@ -157,15 +167,18 @@ void CRecordsWindow::ShowOverdue() {
         const auto rows = store.Overdue(days, QDateTime::currentDateTimeUtc(), &error);
         tarvello::ui::PostToUi(self, [self, rows, error, days] {
             if (!error.isEmpty())
-                return self->m_status->setText(T("记录无法读取：%1").arg(error));
+                return self->m_status->setText(
+                    QCoreApplication::translate("CRecordsWindow", "记录无法读取：%1").arg(error));
             QString html = QStringLiteral("<h3>%1</h3><ul>")
-                               .arg(T("最近一次合格已超过 %1 天的打印机").arg(days));
+                               .arg(QCoreApplication::translate("CRecordsWindow",
+                                                                "最近一次合格已超过 %1 天的打印机")
+                                        .arg(days));
             for (const auto& r : rows)
-                html +=
-                    QStringLiteral("<li>%1 — %2</li>")
-                        .arg(r.printerId.toHtmlEscaped(),
-                             r.lastPass.isValid() ? r.lastPass.toLocalTime().toString(Qt::ISODate)
-                                                  : T("从未合格"));
+                html += QStringLiteral("<li>%1 — %2</li>")
+                            .arg(r.printerId.toHtmlEscaped(),
+                                 r.lastPass.isValid()
+                                     ? r.lastPass.toLocalTime().toString(Qt::ISODate)
+                                     : QCoreApplication::translate("CRecordsWindow", "从未合格"));
             self->m_detail->setHtml(html + QStringLiteral("</ul>"));
         });
     });

@@ -101,8 +101,13 @@ QVariant CRecordsModel::data(const QModelIndex& index, int role) const {
 QVariant CRecordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char* const names[] = {"开始时间", "打印机编号", "结论", "类型",
-                                        "介质配置", "操作员",     "工位"};
+    static const char* const names[] = {QT_TRANSLATE_NOOP("CRecordsModel", "开始时间"),
+                                        QT_TRANSLATE_NOOP("CRecordsModel", "打印机编号"),
+                                        QT_TRANSLATE_NOOP("CRecordsModel", "结论"),
+                                        QT_TRANSLATE_NOOP("CRecordsModel", "类型"),
+                                        QT_TRANSLATE_NOOP("CRecordsModel", "介质配置"),
+                                        QT_TRANSLATE_NOOP("CRecordsModel", "操作员"),
+                                        QT_TRANSLATE_NOOP("CRecordsModel", "工位")};
     return QCoreApplication::translate("CRecordsModel", names[section]);
 }
 

@@ -10,33 +10,31 @@
 #include "records/PlantConnection.h"
 #include "records/PlantRecords.h"
 
-namespace {
-
-QString T(const char* text) {
-    return QCoreApplication::translate("CRecordsWindow", text);
-}
-
-} // namespace
+namespace {} // namespace
 
 void CRecordsWindow::OpenPlant() {
     bool ok = false;
     const QString conninfo = QInputDialog::getText(
-        this, T("工厂数据库"),
-        T("连接（例如 host=db.plant dbname=tarvello user=quality sslmode=require；"
-          "密码请放在 ~/.pgpass 中，这里不接受）："),
+        this, QCoreApplication::translate("CRecordsWindow", "工厂数据库"),
+        QCoreApplication::translate(
+            "CRecordsWindow",
+            "连接（例如 host=db.plant dbname=tarvello user=quality sslmode=require；"
+            "密码请放在 ~/.pgpass 中，这里不接受）："),
         QLineEdit::Normal, QSettings().value(QStringLiteral("plant/conninfo")).toString(), &ok);
     if (!ok || conninfo.trimmed().isEmpty())
         return;
     tarvello::records::PlantConnection connection;
     QString error;
     if (!tarvello::records::ParsePlantConnection(conninfo, &connection, &error))
-        return Status()->setText(T("连接未使用：%1").arg(error));
+        return Status()->setText(
+            QCoreApplication::translate("CRecordsWindow", "连接未使用：%1").arg(error));
     const QString name = connection.PlantName();
     auto worker = std::make_unique<CRecordsWorker>(name, [connection] {
         return std::make_unique<tarvello::records::PlantRecordSource>(connection);
     });
-    auto* window =
-        new CRecordsWindow(std::move(worker), T("校准记录 — 工厂数据库（%1）").arg(name));
+    auto* window = new CRecordsWindow(
+        std::move(worker),
+        QCoreApplication::translate("CRecordsWindow", "校准记录 — 工厂数据库（%1）").arg(name));
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(this, &QObject::destroyed, window, &QObject::deleteLater);
     window->show();

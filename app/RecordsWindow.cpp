@@ -33,10 +33,6 @@ using tarvello::records::RecordStore;
 
 namespace {
 
-QString T(const char* text) {
-    return QCoreApplication::translate("CRecordsWindow", text);
-}
-
 QPushButton* Button(QWidget* parent, const QString& text, const char* name) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
@@ -47,7 +43,7 @@ QPushButton* Button(QWidget* parent, const QString& text, const char* name) {
 
 CRecordsWindow::CRecordsWindow(const QString& path, QWidget* parent)
     : QDialog(parent), m_worker(std::make_unique<CRecordsWorker>(path)) {
-    Build(T("校准记录"));
+    Build(QCoreApplication::translate("CRecordsWindow", "校准记录"));
 }
 
 CRecordsWindow::CRecordsWindow(std::unique_ptr<CRecordsWorker> worker, const QString& title,
@@ -69,18 +65,19 @@ void CRecordsWindow::Build(const QString& title) {
     m_table->horizontalHeader()->setStretchLastSection(true);
     // Widths from the texts they hold (sizing to contents would read every row).
     const QFontMetrics fm = m_table->fontMetrics();
-    const int widths[] = {fm.horizontalAdvance(QStringLiteral("2026-12-31 23:59:59")),
-                          fm.horizontalAdvance(QStringLiteral("LINE00-000000")),
-                          fm.horizontalAdvance(T("不合格")) + 8,
-                          fm.horizontalAdvance(QStringLiteral("calibrate")),
-                          fm.horizontalAdvance(QStringLiteral("Standard")),
-                          fm.horizontalAdvance(QStringLiteral("operator"))};
+    const int widths[] = {
+        fm.horizontalAdvance(QStringLiteral("2026-12-31 23:59:59")),
+        fm.horizontalAdvance(QStringLiteral("LINE00-000000")),
+        fm.horizontalAdvance(QCoreApplication::translate("CRecordsWindow", "不合格")) + 8,
+        fm.horizontalAdvance(QStringLiteral("calibrate")),
+        fm.horizontalAdvance(QStringLiteral("Standard")),
+        fm.horizontalAdvance(QStringLiteral("operator"))};
     for (int c = 0; c < 6; ++c)
         m_table->setColumnWidth(c, widths[c] + 16);
-    m_table->setAccessibleName(T("校准记录"));
+    m_table->setAccessibleName(QCoreApplication::translate("CRecordsWindow", "校准记录"));
     m_detail = new QTextBrowser(this);
     m_detail->setObjectName(QStringLiteral("recordDetail"));
-    m_detail->setAccessibleName(T("记录详情"));
+    m_detail->setAccessibleName(QCoreApplication::translate("CRecordsWindow", "记录详情"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("recordsStatus"));
     m_status->setWordWrap(true);
@@ -93,9 +90,12 @@ void CRecordsWindow::Build(const QString& title) {
     layout->addWidget(split, 1);
     layout->addWidget(BuildButtons());
     layout->addWidget(m_status);
-    m_status->setText(T("正在读取 %1…").arg(QDir::toNativeSeparators(m_worker->Path())));
+    m_status->setText(QCoreApplication::translate("CRecordsWindow", "正在读取 %1…")
+                          .arg(QDir::toNativeSeparators(m_worker->Path())));
     connect(m_model, &CRecordsModel::counted, this, [this](int count) {
-        m_status->setText(T("共 %1 条记录（%2）").arg(count).arg(m_worker->Path()));
+        m_status->setText(QCoreApplication::translate("CRecordsWindow", "共 %1 条记录（%2）")
+                              .arg(count)
+                              .arg(m_worker->Path()));
     });
     connect(m_model, &CRecordsModel::failed, this, &CRecordsWindow::OnFailed);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -120,16 +120,19 @@ QWidget* CRecordsWindow::BuildFilters() {
         row->addWidget(e);
         return e;
     };
-    m_printer = edit(T("打印机编号"), "filterPrinter");
-    m_operator = edit(T("操作员"), "filterOperator");
-    m_profile = edit(T("介质配置"), "filterProfile");
+    m_printer = edit(QCoreApplication::translate("CRecordsWindow", "打印机编号"), "filterPrinter");
+    m_operator = edit(QCoreApplication::translate("CRecordsWindow", "操作员"), "filterOperator");
+    m_profile = edit(QCoreApplication::translate("CRecordsWindow", "介质配置"), "filterProfile");
     m_verdict = new QComboBox(box);
     m_verdict->setObjectName(QStringLiteral("filterVerdict"));
-    m_verdict->setAccessibleName(T("结论"));
-    m_verdict->addItem(T("全部结论"), QString());
-    m_verdict->addItem(T("合格"), QStringLiteral("pass"));
-    m_verdict->addItem(T("临界"), QStringLiteral("marginal"));
-    m_verdict->addItem(T("不合格"), QStringLiteral("fail"));
+    m_verdict->setAccessibleName(QCoreApplication::translate("CRecordsWindow", "结论"));
+    m_verdict->addItem(QCoreApplication::translate("CRecordsWindow", "全部结论"), QString());
+    m_verdict->addItem(QCoreApplication::translate("CRecordsWindow", "合格"),
+                       QStringLiteral("pass"));
+    m_verdict->addItem(QCoreApplication::translate("CRecordsWindow", "临界"),
+                       QStringLiteral("marginal"));
+    m_verdict->addItem(QCoreApplication::translate("CRecordsWindow", "不合格"),
+                       QStringLiteral("fail"));
     row->addWidget(m_verdict);
     auto date = [&](QCheckBox*& use, QDateEdit*& edit, const QString& label, QDate value) {
         use = new QCheckBox(label, box);
@@ -139,9 +142,11 @@ QWidget* CRecordsWindow::BuildFilters() {
         row->addWidget(use);
         row->addWidget(edit);
     };
-    date(m_useFrom, m_from, T("从"), QDate::currentDate().addMonths(-1));
-    date(m_useTo, m_to, T("到"), QDate::currentDate());
-    QPushButton* apply = Button(box, T("查询"), "applyFilter");
+    date(m_useFrom, m_from, QCoreApplication::translate("CRecordsWindow", "从"),
+         QDate::currentDate().addMonths(-1));
+    date(m_useTo, m_to, QCoreApplication::translate("CRecordsWindow", "到"), QDate::currentDate());
+    QPushButton* apply =
+        Button(box, QCoreApplication::translate("CRecordsWindow", "查询"), "applyFilter");
     connect(apply, &QPushButton::clicked, this, &CRecordsWindow::ApplyFilter);
     row->addWidget(apply);
     return box;
@@ -151,42 +156,51 @@ QWidget* CRecordsWindow::BuildButtons() {
     auto* box = new QWidget(this);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    QPushButton* compare = Button(box, T("与以前的记录比较"), "compareButton");
+    QPushButton* compare = Button(
+        box, QCoreApplication::translate("CRecordsWindow", "与以前的记录比较"), "compareButton");
     connect(compare, &QPushButton::clicked, this, &CRecordsWindow::CompareWithPrevious);
     row->addWidget(compare);
-    QPushButton* overdue = Button(box, T("逾期"), "overdueButton");
+    QPushButton* overdue =
+        Button(box, QCoreApplication::translate("CRecordsWindow", "逾期"), "overdueButton");
     connect(overdue, &QPushButton::clicked, this, &CRecordsWindow::ShowOverdue);
     m_days = new QSpinBox(box);
     m_days->setRange(1, 3650);
     m_days->setValue(180);
-    m_days->setSuffix(T(" 天"));
-    m_days->setAccessibleName(T("逾期天数"));
+    m_days->setSuffix(QCoreApplication::translate("CRecordsWindow", " 天"));
+    m_days->setAccessibleName(QCoreApplication::translate("CRecordsWindow", "逾期天数"));
     row->addWidget(overdue);
     row->addWidget(m_days);
     row->addStretch(1);
-    QPushButton* csv = Button(box, T("导出 CSV…"), "exportCsv");
+    QPushButton* csv =
+        Button(box, QCoreApplication::translate("CRecordsWindow", "导出 CSV…"), "exportCsv");
     connect(csv, &QPushButton::clicked, this, [this] {
-        const QString path =
-            QFileDialog::getSaveFileName(this, T("导出 CSV"), QString(), T("CSV 文件 (*.csv)"));
+        const QString path = QFileDialog::getSaveFileName(
+            this, QCoreApplication::translate("CRecordsWindow", "导出 CSV"), QString(),
+            QCoreApplication::translate("CRecordsWindow", "CSV 文件 (*.csv)"));
         if (!path.isEmpty())
             ExportCsv(path);
     });
-    QPushButton* pdf = Button(box, T("导出报告 PDF…"), "exportPdf");
+    QPushButton* pdf =
+        Button(box, QCoreApplication::translate("CRecordsWindow", "导出报告 PDF…"), "exportPdf");
     connect(pdf, &QPushButton::clicked, this, [this] {
         if (!Selected())
-            return m_status->setText(T("请先选择一条记录。"));
-        const QString path =
-            QFileDialog::getSaveFileName(this, T("导出报告"), QString(), T("PDF 文件 (*.pdf)"));
+            return m_status->setText(
+                QCoreApplication::translate("CRecordsWindow", "请先选择一条记录。"));
+        const QString path = QFileDialog::getSaveFileName(
+            this, QCoreApplication::translate("CRecordsWindow", "导出报告"), QString(),
+            QCoreApplication::translate("CRecordsWindow", "PDF 文件 (*.pdf)"));
         if (!path.isEmpty())
             ExportPdf(path);
     });
     row->addWidget(csv);
     row->addWidget(pdf);
     if (!m_plant) { // the plant's records are read, never chosen or moved
-        QPushButton* file = Button(box, T("记录文件…"), "recordsFile");
+        QPushButton* file =
+            Button(box, QCoreApplication::translate("CRecordsWindow", "记录文件…"), "recordsFile");
         connect(file, &QPushButton::clicked, this, &CRecordsWindow::ChooseFile);
         row->addWidget(file);
-        QPushButton* plant = Button(box, T("工厂数据库…"), "plantRecords");
+        QPushButton* plant = Button(
+            box, QCoreApplication::translate("CRecordsWindow", "工厂数据库…"), "plantRecords");
         connect(plant, &QPushButton::clicked, this, &CRecordsWindow::OpenPlant);
         row->addWidget(plant);
     }
@@ -203,7 +217,7 @@ void CRecordsWindow::ApplyFilter() {
         f.from = QDateTime(m_from->date(), QTime(0, 0)).toUTC();
     if (m_useTo->isChecked())
         f.to = QDateTime(m_to->date(), QTime(23, 59, 59, 999)).toUTC();
-    m_status->setText(T("正在读取记录…"));
+    m_status->setText(QCoreApplication::translate("CRecordsWindow", "正在读取记录…"));
     m_detail->clear();
     m_model->SetFilter(f);
 }
@@ -214,7 +228,8 @@ std::optional<RecordRow> CRecordsWindow::Selected() const {
 }
 
 void CRecordsWindow::OnFailed(const QString& reason, bool damaged) {
-    m_status->setText(T("记录无法读取：%1").arg(reason));
+    m_status->setText(
+        QCoreApplication::translate("CRecordsWindow", "记录无法读取：%1").arg(reason));
     if (damaged && !m_offeredMove && !m_plant) {
         m_offeredMove = true; // once per window
         OfferMoveAside(reason);
@@ -223,8 +238,10 @@ void CRecordsWindow::OnFailed(const QString& reason, bool damaged) {
 
 void CRecordsWindow::OfferMoveAside(const QString& reason) {
     const auto answer = QMessageBox::question(
-        this, T("校准记录"),
-        T("记录文件已损坏（%1）。\n把它原样移到一边（保留，不覆盖），并新建一个记录文件吗？")
+        this, QCoreApplication::translate("CRecordsWindow", "校准记录"),
+        QCoreApplication::translate(
+            "CRecordsWindow",
+            "记录文件已损坏（%1）。\n把它原样移到一边（保留，不覆盖），并新建一个记录文件吗？")
             .arg(reason));
     if (answer != QMessageBox::Yes)
         return;
@@ -235,8 +252,11 @@ void CRecordsWindow::OfferMoveAside(const QString& reason) {
         const bool moved = file && file->MoveAside(&movedTo, &error);
         tarvello::ui::PostToUi(self, [self, moved, movedTo, error] {
             self->m_status->setText(
-                moved ? T("损坏的文件已移到 %1；新的记录文件已建立。").arg(movedTo)
-                      : T("无法移开损坏的文件：%1").arg(error));
+                moved ? QCoreApplication::translate("CRecordsWindow",
+                                                    "损坏的文件已移到 %1；新的记录文件已建立。")
+                            .arg(movedTo)
+                      : QCoreApplication::translate("CRecordsWindow", "无法移开损坏的文件：%1")
+                            .arg(error));
             if (moved)
                 self->ApplyFilter();
         });
@@ -245,14 +265,18 @@ void CRecordsWindow::OfferMoveAside(const QString& reason) {
 
 void CRecordsWindow::ExportCsv(const QString& path) {
     const tarvello::records::RecordFilter filter = m_model->Filter();
-    m_status->setText(T("正在导出…"));
+    m_status->setText(QCoreApplication::translate("CRecordsWindow", "正在导出…"));
     QPointer<CRecordsWindow> self(this);
     m_worker->Post([self, filter, path](RecordSource& store) {
         QString error;
         const int written = tarvello::records::ExportCsv(store, filter, path, &error);
         tarvello::ui::PostToUi(self, [self, written, path, error] {
-            self->m_status->setText(written < 0 ? T("CSV 未写入：%1").arg(error)
-                                                : T("%1 条记录已写入 %2").arg(written).arg(path));
+            self->m_status->setText(
+                written < 0
+                    ? QCoreApplication::translate("CRecordsWindow", "CSV 未写入：%1").arg(error)
+                    : QCoreApplication::translate("CRecordsWindow", "%1 条记录已写入 %2")
+                          .arg(written)
+                          .arg(path));
         });
     });
 }
@@ -270,21 +294,25 @@ void CRecordsWindow::ExportPdf(const QString& path) {
             // Drawn on the UI thread (fonts and the PDF writer are the GUI's); the record was read
             // on the records thread.
             if (whole && tarvello::records::WriteRecordReport(*whole, path, &why))
-                return self->m_status->setText(T("报告已写入 %1").arg(path));
-            self->m_status->setText(T("报告未写入：%1").arg(why));
+                return self->m_status->setText(
+                    QCoreApplication::translate("CRecordsWindow", "报告已写入 %1").arg(path));
+            self->m_status->setText(
+                QCoreApplication::translate("CRecordsWindow", "报告未写入：%1").arg(why));
         });
     });
 }
 
 void CRecordsWindow::ChooseFile() {
-    const QString path = QFileDialog::getSaveFileName(this, T("记录文件"), m_worker->Path(),
-                                                      T("记录文件 (*.sqlite)"), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(
+        this, QCoreApplication::translate("CRecordsWindow", "记录文件"), m_worker->Path(),
+        QCoreApplication::translate("CRecordsWindow", "记录文件 (*.sqlite)"), nullptr,
+        QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return;
     SaveRecordsPathSetting(path);
     if (WindowRecordsPath() != path) // --records of this run still rules
-        return m_status->setText(T("已保存；本次运行仍使用 --records 指定的文件。"));
+        return m_status->setText(QCoreApplication::translate(
+            "CRecordsWindow", "已保存；本次运行仍使用 --records 指定的文件。"));
     // The window starts again on the chosen file, with a records thread of its own.
     QPointer<QWidget> owner(qobject_cast<QWidget*>(property("owner").value<QObject*>()));
     close();

@@ -1,6 +1,6 @@
 // --screenshots: the history view of the window's records file (--records PATH to show another),
 // with the newest record opened (records.png) and compared with the printer's earlier records
-// (records-compare.png). Taken first, before the run's own page actions add records.
+// (records-compare.png). Taken once the port is open, before the run's own actions add records.
 #include <QDir>
 #include <QPointer>
 #include <QTableView>

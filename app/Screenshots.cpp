@@ -113,10 +113,10 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     // A failed open and its reason (virtual printer only); the port opened and each page's
     // picture; then, in a folder with a copy of the parameter file, the stopped search (virtual
     // printer only) and both sensor pages.
-    AddRecordsSteps(*seq);
     if (printer)
         AddOpenErrorSteps(*seq);
     AddOpenPortSteps(*seq);
+    AddRecordsSteps(*seq); // before the run's own actions add records
     AddWorkFolderStep(*seq);
     if (printer)
         AddStoppedSearchSteps(*seq);

@@ -453,6 +453,286 @@
     </message>
 </context>
 <context>
+    <name>CRecordsModel</name>
+    <message>
+        <source>开始时间</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>打印机编号</source>
+        <translation>Printer ID</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>介质配置</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>工位</source>
+        <translation>Station</translation>
+    </message>
+</context>
+<context>
+    <name>CRecordsWindow</name>
+    <message>
+        <source>线路记录</source>
+        <translation>Line trace</translation>
+    </message>
+    <message>
+        <source>反射式</source>
+        <translation>Reflective</translation>
+    </message>
+    <message>
+        <source>透射式</source>
+        <translation>Transmissive</translation>
+    </message>
+    <message>
+        <source>%1 的记录（新的在上）</source>
+        <translation>Records of %1 (newest first)</translation>
+    </message>
+    <message>
+        <source>开始时间</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>传感器</source>
+        <translation>Sensor</translation>
+    </message>
+    <message>
+        <source>灵敏度等级</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>光强</source>
+        <translation>Intensity</translation>
+    </message>
+    <message>
+        <source>对比度 V</source>
+        <translation>Contrast V</translation>
+    </message>
+    <message>
+        <source>与 %1 的合格记录相比</source>
+        <translation>Against the pass of %1</translation>
+    </message>
+    <message>
+        <source>没有漂移。</source>
+        <translation>No drift.</translation>
+    </message>
+    <message>
+        <source>漂移：</source>
+        <translation>Drift:</translation>
+    </message>
+    <message>
+        <source>此前没有合格的记录可比较。</source>
+        <translation>No earlier pass to compare with.</translation>
+    </message>
+    <message>
+        <source>请先选择一条记录。</source>
+        <translation>Select a record first.</translation>
+    </message>
+    <message>
+        <source>记录无法读取：%1</source>
+        <translation>The records cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>最近一次合格已超过 %1 天的打印机</source>
+        <translation>Printers whose last pass is older than %1 days</translation>
+    </message>
+    <message>
+        <source>从未合格</source>
+        <translation>never passed</translation>
+    </message>
+    <message>
+        <source>工厂数据库</source>
+        <translation>Plant database</translation>
+    </message>
+    <message>
+        <source>连接（例如 host=db.plant dbname=tarvello user=quality sslmode=require；密码请放在 ~/.pgpass 中，这里不接受）：</source>
+        <translation>Connection (e.g. host=db.plant dbname=tarvello user=quality sslmode=require; put the password in ~/.pgpass, it is not taken here):</translation>
+    </message>
+    <message>
+        <source>连接未使用：%1</source>
+        <translation>Connection not used: %1</translation>
+    </message>
+    <message>
+        <source>校准记录 — 工厂数据库（%1）</source>
+        <translation>Records — plant database (%1)</translation>
+    </message>
+    <message>
+        <source>校准记录</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>记录详情</source>
+        <translation>Record details</translation>
+    </message>
+    <message>
+        <source>正在读取 %1…</source>
+        <translation>Reading %1…</translation>
+    </message>
+    <message>
+        <source>共 %1 条记录（%2）</source>
+        <translation>%1 records (%2)</translation>
+    </message>
+    <message>
+        <source>打印机编号</source>
+        <translation>Printer ID</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>介质配置</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>全部结论</source>
+        <translation>Any verdict</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>临界</source>
+        <translation>Marginal</translation>
+    </message>
+    <message>
+        <source>从</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>查询</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>与以前的记录比较</source>
+        <translation>Compare with previous</translation>
+    </message>
+    <message>
+        <source>逾期</source>
+        <translation>Overdue</translation>
+    </message>
+    <message>
+        <source> 天</source>
+        <translation> days</translation>
+    </message>
+    <message>
+        <source>逾期天数</source>
+        <translation>Days overdue</translation>
+    </message>
+    <message>
+        <source>导出 CSV…</source>
+        <translation>Export CSV…</translation>
+    </message>
+    <message>
+        <source>导出 CSV</source>
+        <translation>Export CSV</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>导出报告 PDF…</source>
+        <translation>Report PDF…</translation>
+    </message>
+    <message>
+        <source>导出报告</source>
+        <translation>Export report</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>记录文件…</source>
+        <translation>Records file…</translation>
+    </message>
+    <message>
+        <source>工厂数据库…</source>
+        <translation>Plant database…</translation>
+    </message>
+    <message>
+        <source>正在读取记录…</source>
+        <translation>Reading the records…</translation>
+    </message>
+    <message>
+        <source>记录文件已损坏（%1）。
+把它原样移到一边（保留，不覆盖），并新建一个记录文件吗？</source>
+        <translation>The records file is damaged (%1).
+Move it aside as it is (kept, never overwritten) and start a new records file?</translation>
+    </message>
+    <message>
+        <source>损坏的文件已移到 %1；新的记录文件已建立。</source>
+        <translation>The damaged file was moved to %1; a new records file has been started.</translation>
+    </message>
+    <message>
+        <source>无法移开损坏的文件：%1</source>
+        <translation>The damaged file could not be moved aside: %1</translation>
+    </message>
+    <message>
+        <source>正在导出…</source>
+        <translation>Exporting…</translation>
+    </message>
+    <message>
+        <source>CSV 未写入：%1</source>
+        <translation>CSV not written: %1</translation>
+    </message>
+    <message>
+        <source>%1 条记录已写入 %2</source>
+        <translation>%1 records written to %2</translation>
+    </message>
+    <message>
+        <source>报告已写入 %1</source>
+        <translation>Report written to %1</translation>
+    </message>
+    <message>
+        <source>报告未写入：%1</source>
+        <translation>Report not written: %1</translation>
+    </message>
+    <message>
+        <source>记录文件</source>
+        <translation>Records file</translation>
+    </message>
+    <message>
+        <source>记录文件 (*.sqlite)</source>
+        <translation>Records files (*.sqlite)</translation>
+    </message>
+    <message>
+        <source>已保存；本次运行仍使用 --records 指定的文件。</source>
+        <translation>Saved; this run still uses the file --records names.</translation>
+    </message>
+</context>
+<context>
     <name>CSensorPage</name>
     <message>
         <source>标准电压 %1 V 的合格范围低于 0.1 V, 传感器达不到: 调整将找不到结果。</source>
@@ -797,6 +1077,13 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>PlantRecords</name>
+    <message>
+        <source>用户 %1 的角色不能读取工厂数据库中的记录（工位角色只能写入）；请用质量角色的用户连接</source>
+        <translation>User %1&apos;s role may not read records in the plant database (a station role may only add them); connect as a user with the quality role</translation>
+    </message>
+</context>
+<context>
     <name>Profile</name>
     <message>
         <source>“%1”须为 %2 到 %3 之间的数</source>
@@ -998,6 +1285,128 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>RecordDrift</name>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>%1：对比度从 %2 V 降到 %3 V</source>
+        <translation>%1: contrast fell from %2 V to %3 V</translation>
+    </message>
+    <message>
+        <source>灵敏度等级</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>光强</source>
+        <translation>Intensity</translation>
+    </message>
+    <message>
+        <source>%1：%2 从 %3 变为 %4</source>
+        <translation>%1: %2 moved from %3 to %4</translation>
+    </message>
+</context>
+<context>
+    <name>RecordReport</name>
+    <message>
+        <source>轮次（纵轴：电压 V）</source>
+        <translation>Pass (vertical: volts)</translation>
+    </message>
+    <message>
+        <source>反射式传感器</source>
+        <translation>Reflective sensor</translation>
+    </message>
+    <message>
+        <source>透射式传感器</source>
+        <translation>Transmissive sensor</translation>
+    </message>
+    <message>
+        <source>未判定</source>
+        <translation>Not judged</translation>
+    </message>
+    <message>
+        <source>传感器</source>
+        <translation>Sensor</translation>
+    </message>
+    <message>
+        <source>判据</source>
+        <translation>Criteria</translation>
+    </message>
+    <message>
+        <source>测量值</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>限值（合格 / 临界）</source>
+        <translation>Limits (pass / marginal)</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Sentence</translation>
+    </message>
+    <message>
+        <source>校准记录 %1</source>
+        <translation>Calibration record %1</translation>
+    </message>
+    <message>
+        <source>打印机编号</source>
+        <translation>Printer ID</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>介质配置</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>操作员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>工位</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>开始（UTC）</source>
+        <translation>Started (UTC)</translation>
+    </message>
+    <message>
+        <source>结束（UTC）</source>
+        <translation>Finished (UTC)</translation>
+    </message>
+    <message>
+        <source>程序版本</source>
+        <translation>Program version</translation>
+    </message>
+    <message>
+        <source>记录编号</source>
+        <translation>Record ID</translation>
+    </message>
+    <message>
+        <source>数值</source>
+        <translation>Values</translation>
+    </message>
+    <message>
+        <source>调整曲线：%1</source>
+        <translation>Adjustment curve: %1</translation>
+    </message>
+</context>
+<context>
     <name>RecordStore</name>
     <message>
         <source>没有编号为 %1 的记录</source>
@@ -1030,6 +1439,13 @@ Reason: %2</translation>
     <message>
         <source>无法把 %1 移到 %2</source>
         <translation>Cannot move %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>RecordsEntry</name>
+    <message>
+        <source>校准记录</source>
+        <translation>Records</translation>
     </message>
 </context>
 <context>
@@ -1888,7 +2304,7 @@ Commands:
                             steps that need no change, by default adjust and check
                             (--operator defaults to the login name)
   records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]
-  records show ID | export --csv FILE | overdue --days N
+  records show ID | export --csv FILE | report ID --pdf FILE | overdue --days N
   records prune --sent --older-than DAYS | move-aside
                             the calibration records (records.sqlite in the data
                             folder the window shares, or --records PATH); adjust,
@@ -1962,7 +2378,7 @@ Commands:
                             steps that need no change, by default adjust and check
                             (--operator defaults to the login name)
   records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]
-  records show ID | export --csv FILE | overdue --days N
+  records show ID | export --csv FILE | report ID --pdf FILE | overdue --days N
   records prune --sent --older-than DAYS | move-aside
                             the calibration records (records.sqlite in the data
                             folder the window shares, or --records PATH); adjust,

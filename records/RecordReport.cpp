@@ -13,10 +13,6 @@ namespace tarvello::records {
 
 namespace {
 
-QString T(const char* text) {
-    return QCoreApplication::translate("RecordReport", text);
-}
-
 QString Esc(const QString& text) {
     return text.toHtmlEscaped();
 }
@@ -27,9 +23,9 @@ Sensor SensorOfName(const QString& name) {
 
 QString SensorTitle(const QString& name) {
     if (name == QLatin1String("reflective"))
-        return T("反射式传感器");
+        return QCoreApplication::translate("RecordReport", "反射式传感器");
     if (name == QLatin1String("transmissive"))
-        return T("透射式传感器");
+        return QCoreApplication::translate("RecordReport", "透射式传感器");
     return name;
 }
 
@@ -191,15 +187,20 @@ QString Utc(const QDateTime& time) {
 }
 
 QString VerdictWord(const QString& verdict) {
-    return verdict.isEmpty() ? T("未判定") : OutcomeWord(OutcomeOfName(verdict));
+    return verdict.isEmpty() ? QCoreApplication::translate("RecordReport", "未判定")
+                             : OutcomeWord(OutcomeOfName(verdict));
 }
 
 QString CriteriaTable(const QList<ReportCriterion>& criteria) {
     QString html = QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' "
                                   "width='100%'><tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th>"
                                   "<th>%5</th><th>%6</th></tr>")
-                       .arg(T("传感器"), T("判据"), T("测量值"), T("限值（合格 / 临界）"),
-                            T("结果"), T("说明"));
+                       .arg(QCoreApplication::translate("RecordReport", "传感器"),
+                            QCoreApplication::translate("RecordReport", "判据"),
+                            QCoreApplication::translate("RecordReport", "测量值"),
+                            QCoreApplication::translate("RecordReport", "限值（合格 / 临界）"),
+                            QCoreApplication::translate("RecordReport", "结果"),
+                            QCoreApplication::translate("RecordReport", "说明"));
     for (const ReportCriterion& c : criteria)
         html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
                                "<td>%6</td></tr>")
@@ -251,22 +252,32 @@ QStringList RecordValues(const RecordRow& row) {
 }
 
 QString RecordReportHtml(const RecordRow& row) {
-    QString html = QStringLiteral("<html><body><h2>%1</h2><table cellpadding='2'>")
-                       .arg(Esc(T("校准记录 %1").arg(row.printerId)));
-    html +=
-        Row(T("打印机编号"), row.printerId) + Row(T("结论"), VerdictWord(row.verdict)) +
-        Row(T("类型"), row.kind) +
-        Row(T("介质配置"), QStringLiteral("%1 (v%2)").arg(row.profile).arg(row.profileVersion)) +
-        Row(T("操作员"), row.operatorName) + Row(T("工位"), row.station) +
-        Row(T("开始（UTC）"), Utc(row.started)) + Row(T("结束（UTC）"), Utc(row.finished)) +
-        Row(T("程序版本"), row.doc.value(QStringLiteral("program_version")).toString()) +
-        Row(T("记录编号"), row.id) + QStringLiteral("</table>");
+    QString html =
+        QStringLiteral("<html><body><h2>%1</h2><table cellpadding='2'>")
+            .arg(
+                Esc(QCoreApplication::translate("RecordReport", "校准记录 %1").arg(row.printerId)));
+    html += Row(QCoreApplication::translate("RecordReport", "打印机编号"), row.printerId) +
+            Row(QCoreApplication::translate("RecordReport", "结论"), VerdictWord(row.verdict)) +
+            Row(QCoreApplication::translate("RecordReport", "类型"), row.kind) +
+            Row(QCoreApplication::translate("RecordReport", "介质配置"),
+                QStringLiteral("%1 (v%2)").arg(row.profile).arg(row.profileVersion)) +
+            Row(QCoreApplication::translate("RecordReport", "操作员"), row.operatorName) +
+            Row(QCoreApplication::translate("RecordReport", "工位"), row.station) +
+            Row(QCoreApplication::translate("RecordReport", "开始（UTC）"), Utc(row.started)) +
+            Row(QCoreApplication::translate("RecordReport", "结束（UTC）"), Utc(row.finished)) +
+            Row(QCoreApplication::translate("RecordReport", "程序版本"),
+                row.doc.value(QStringLiteral("program_version")).toString()) +
+            Row(QCoreApplication::translate("RecordReport", "记录编号"), row.id) +
+            QStringLiteral("</table>");
     const QList<ReportCriterion> criteria = RecordCriteria(row);
     if (!criteria.isEmpty())
-        html += QStringLiteral("<h3>%1</h3>").arg(Esc(T("判据"))) + CriteriaTable(criteria);
+        html += QStringLiteral("<h3>%1</h3>")
+                    .arg(Esc(QCoreApplication::translate("RecordReport", "判据"))) +
+                CriteriaTable(criteria);
     const QStringList values = RecordValues(row);
     if (!values.isEmpty()) {
-        html += QStringLiteral("<h3>%1</h3><p>").arg(Esc(T("数值")));
+        html += QStringLiteral("<h3>%1</h3><p>")
+                    .arg(Esc(QCoreApplication::translate("RecordReport", "数值")));
         for (const QString& line : values)
             html += Esc(line) + QStringLiteral("<br>");
         html += QStringLiteral("</p>");
@@ -274,7 +285,8 @@ QString RecordReportHtml(const RecordRow& row) {
     const QList<ReportCurve> curves = RecordCurves(row);
     for (int i = 0; i < curves.size(); ++i)
         html += QStringLiteral("<h3>%1</h3><img src='curve:%2' width='600'>")
-                    .arg(Esc(T("调整曲线：%1").arg(SensorTitle(curves[i].sensor))))
+                    .arg(Esc(QCoreApplication::translate("RecordReport", "调整曲线：%1")
+                                 .arg(SensorTitle(curves[i].sensor))))
                     .arg(i);
     return html + QStringLiteral("</body></html>");
 }
