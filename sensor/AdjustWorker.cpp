@@ -172,7 +172,7 @@ bool TakeReply(const SensorParams& params, AdjustSearchState& state, uint32_t pa
     }
     g_nSensitivity.store(levels.sensitivity);
     g_nIntensity.store(levels.intensity);
-    NoteAdjustReply(step.hadReading, count, step.raw);
+    NoteAdjustReply(step.hadReading, count, step.raw, result);
     if (step.outcome == AdjustStepOutcome::Success) {
         NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
     }
@@ -191,7 +191,8 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // longer than the transmissive worker's 30-byte discarding read, and its tail would be
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
     // reading), so the input is emptied once before the first pass (at once on a closed port).
-    NoteAdjustRunStart();
+    // The run's record was started by whoever started the run (StartAdjustment or the bodies'
+    // public entry points), so its number is known before the first pass.
     NoteCurveRunStart(sensor, g_fAdjustTarget.load());
     PurgeInput(&PurgeShouldStop);
     AdjustSearchState state;
@@ -237,16 +238,25 @@ void JoinLocked(WorkerSlot& slot) {
 
 } // namespace
 
-int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
-    const int code = RunAdjustWorker(Sensor::Reflective, postUpdate);
-    NoteCurveRunEnd(Sensor::Reflective, LatestAdjustRun().end);
+namespace {
+
+// One run of the sensor's worker whose record has been started, with the curve's end.
+int RunStartedWorker(Sensor sensor, const std::function<void()>& postUpdate) {
+    const int code = RunAdjustWorker(sensor, postUpdate);
+    NoteCurveRunEnd(sensor, LatestAdjustRun().end);
     return code;
 }
 
+} // namespace
+
+int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
+    NoteAdjustRunStart(Sensor::Reflective);
+    return RunStartedWorker(Sensor::Reflective, postUpdate);
+}
+
 int TransmissiveAdjustThread(const std::function<void()>& postUpdate) {
-    const int code = RunAdjustWorker(Sensor::Transmissive, postUpdate);
-    NoteCurveRunEnd(Sensor::Transmissive, LatestAdjustRun().end);
-    return code;
+    NoteAdjustRunStart(Sensor::Transmissive);
+    return RunStartedWorker(Sensor::Transmissive, postUpdate);
 }
 
 bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
@@ -257,15 +267,13 @@ bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
         slot.thread.join();
     }
     s_cancel = false;
-    NoteAdjustRunStart(); // the page's progress starts from nothing at once
+    NoteAdjustRunStart(sensor); // the page's progress starts from nothing at once
     s_lastExit = -1;
     s_success = 0;
     s_running = true;
     try {
         slot.thread = std::thread([sensor, post = std::move(postUpdate)] {
-            const int code = sensor == Sensor::Reflective ? ReflectiveAdjustThread(post)
-                                                          : TransmissiveAdjustThread(post);
-            s_lastExit = code;
+            s_lastExit = RunStartedWorker(sensor, post);
             s_running = false;
         });
     } catch (const std::system_error&) {
