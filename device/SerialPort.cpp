@@ -42,7 +42,7 @@ std::mutex& LineLock() {
 
 std::atomic<LineBackend*> s_backend{nullptr};
 std::atomic<PortOpenError> s_lastOpenError{PortOpenError::kNone};
-// The platform refused a read or the clearing of the line's errors on the open handle: the
+// The platform refused a read, or reported the device gone at a write, on the open handle: the
 // device went away (unplugged adapter, hung-up line). Cleared by the next successful open.
 std::atomic<bool> s_lineGone{false};
 
@@ -60,14 +60,18 @@ bool IsValid(PortHandle handle) {
     return handle != kInvalidPortHandle;
 }
 
-// Clears the line's error state under the lock. False when the port is closed.
+// Clears the line's error state under the lock. False when the port is closed, or when the
+// platform refuses the call on the open handle (the device went away: the line is gone).
 bool ClearErrorsLocked(size_t* queued) {
     std::lock_guard<std::mutex> guard(LineLock());
     const PortHandle handle = g_hCom.load();
     if (!IsValid(handle)) {
         return false;
     }
-    CurrentLineBackend().ClearErrors(handle, queued);
+    if (!CurrentLineBackend().ClearErrors(handle, queued)) {
+        s_lineGone.store(true);
+        return false;
+    }
     return true;
 }
 
@@ -107,6 +111,10 @@ bool WriteChunk(const uint8_t* data, size_t length) {
                 const size_t taken = backend.Write(handle, data + sent, length - sent);
                 TraceLine(TraceDirection::kToPrinter, data + sent, taken);
                 sent += taken;
+                if (sent < length && backend.WriteLostLine(handle)) {
+                    s_lineGone.store(true);
+                    return false;
+                }
             }
             // Nothing queued: sent, or (fewer bytes taken) refused by the line.
             if (backend.OutputQueued(handle) <= 0) {

@@ -91,6 +91,11 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         failingReads_ = n;
     }
+    // The next n clearings of the line's errors are rejected by the platform.
+    void SetFailingClears(int n) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        failingClears_ = n;
+    }
 
     // --- Observation -----------------------------------------------------------------------
     uint64_t NowMs() const {
@@ -259,6 +264,10 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
         calls_ += 'E';
+        if (failingClears_ > 0) {
+            --failingClears_;
+            return false;
+        }
         if (queued != nullptr) {
             *queued = QueuedLocked();
         }
@@ -363,6 +372,7 @@ class FakeLine : public LineBackend {
     std::string calls_;
     int shortWrites_ = 0;
     int failingReads_ = 0;
+    int failingClears_ = 0;
     PortHandle handle_ = kInvalidPortHandle;
     intptr_t nextHandle_ = 40;
     int openHandles_ = 0;

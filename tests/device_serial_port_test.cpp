@@ -220,6 +220,10 @@ TEST_F(SerialPortTest, ARejectedReadEndsTheWaitAsALostLineAndKeepsTheCount) {
     EXPECT_TRUE(LineGone());
     OpenLine();
     EXPECT_FALSE(LineGone());
+    // So is a refused clearing of the line's errors (a pulled adapter on Windows).
+    line.SetFailingClears(1);
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 1);
+    EXPECT_TRUE(LineGone());
 }
 
 TEST_F(SerialPortTest, PurgeWhilePrinterKeepsSendingEndsOnlyOnAnEmptyQueue) {
