@@ -184,9 +184,14 @@ const char* TraceDirectionMark(TraceDirection direction) {
     case TraceDirection::kFromPrinter:
         return "<-";
     case TraceDirection::kDiscarded:
+    case TraceDirection::kDiscardedOutput:
         break;
     }
     return "x";
+}
+
+const char* TraceDirectionNote(TraceDirection direction) {
+    return direction == TraceDirection::kDiscardedOutput ? "output queue" : "";
 }
 
 std::string TraceHex(const std::vector<uint8_t>& bytes) {
@@ -239,7 +244,11 @@ std::string FormatTraceLine(const TraceEntry& entry) {
     char head[80];
     std::snprintf(head, sizeof head, "%9s %-2s %-8s ", time, TraceDirectionMark(entry.direction),
                   TracePartyName(entry.party));
-    return head + TraceHex(entry.bytes) + " | " + TraceText(entry.bytes);
+    std::string line = head + TraceHex(entry.bytes) + " | " + TraceText(entry.bytes);
+    if (*TraceDirectionNote(entry.direction) != '\0') {
+        line += std::string(" | ") + TraceDirectionNote(entry.direction);
+    }
+    return line;
 }
 
 std::string FormatTraceDropped(uint64_t dropped) {

@@ -91,37 +91,52 @@ void CloseCurrentHandle() {
     backend.Close(handle);
 }
 
+// Records the chunk's bytes [from, to) in the trace and moves from on.
+void TraceWritten(TraceDirection direction, const uint8_t* data, size_t& from, size_t to) {
+    TraceLine(direction, data + from, to - from);
+    from = to;
+}
+
 // Writes one chunk and waits until the driver has sent it, within the chunk's write timeout
 // counted from the start of the write. False when the port is closed meanwhile, when the driver
 // took fewer bytes, or when the output had not drained by the timeout (it is discarded then).
+// The trace records the bytes as sent once they have left the driver, and the ones thrown away
+// from its output queue as discarded from there.
 bool WriteChunk(const uint8_t* data, size_t length) {
     const unsigned long long timeoutMs = kWriteMsPerByte * length + kWriteMsConstant;
     unsigned long long waitedMs = 0;
     unsigned pollMs = kDrainFirstPollMs;
     size_t sent = 0;
+    size_t traced = 0;
     for (bool first = true;; first = false) {
         {
             std::lock_guard<std::mutex> guard(LineLock());
             const PortHandle handle = g_hCom.load();
             if (!IsValid(handle)) {
+                TraceWritten(TraceDirection::kToPrinter, data, traced, sent); // handed over
                 return false;
             }
             LineBackend& backend = CurrentLineBackend();
             if (first || sent < length) {
-                const size_t taken = backend.Write(handle, data + sent, length - sent);
-                TraceLine(TraceDirection::kToPrinter, data + sent, taken);
-                sent += taken;
+                sent += backend.Write(handle, data + sent, length - sent);
                 if (sent < length && backend.WriteLostLine(handle)) {
                     s_lineGone.store(true);
+                    TraceWritten(TraceDirection::kToPrinter, data, traced, sent);
                     return false;
                 }
             }
             // Nothing queued: sent, or (fewer bytes taken) refused by the line.
-            if (backend.OutputQueued(handle) <= 0) {
+            const long queued = backend.OutputQueued(handle);
+            if (queued <= 0) {
+                TraceWritten(TraceDirection::kToPrinter, data, traced, sent);
                 return sent == length;
             }
             if (waitedMs >= timeoutMs) {
-                backend.DiscardOutput(handle); // held by the handshake for too long
+                // Held by the handshake for too long: what the driver still holds never leaves.
+                const size_t held = std::min(static_cast<size_t>(queued), sent - traced);
+                TraceWritten(TraceDirection::kToPrinter, data, traced, sent - held);
+                backend.DiscardOutput(handle);
+                TraceWritten(TraceDirection::kDiscardedOutput, data, traced, sent);
                 return false;
             }
         }

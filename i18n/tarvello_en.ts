@@ -1171,6 +1171,10 @@ Reason: %2</translation>
         <source>文本</source>
         <translation>Text</translation>
     </message>
+    <message>
+        <source>x (输出队列)</source>
+        <translation>x (output queue)</translation>
+    </message>
 </context>
 <context>
     <name>TraceView</name>
