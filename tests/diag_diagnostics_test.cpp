@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include "device/LineTrace.h"
+#include "device/TraceFile.h"
 #include "diag/CurveChart.h"
 #include "diag/DiagnosticsWindow.h"
 #include "diag/TraceModel.h"
@@ -166,6 +167,15 @@ TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {
     window->hide();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
+    // Closed, the window turns the trace off again, unless a trace file is being written.
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(LineTraceEnabled());
+    QTemporaryDir dir;
+    ASSERT_TRUE(StartTraceFile(dir.filePath("t.trace").toStdString(), nullptr));
+    window->ShowTab(DiagnosticsWindow::kTraceTab);
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(LineTraceEnabled());
+    StopTraceFile();
     SetLineTraceEnabled(false);
 }
 
