@@ -11,6 +11,8 @@
 #include <QChartView>
 #include <QDateTime>
 #include <QFile>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTableView>
@@ -167,6 +169,21 @@ TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {
     window->hide();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
+    // At the default size the legends hold every label whole (a row holds them side by side).
+    window->ShowTab(DiagnosticsWindow::kCurveTab);
+    QCoreApplication::processEvents();
+    for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
+        QLegend* legend = window->Chart(sensor)->View()->chart()->legend();
+        const QFontMetricsF metrics(legend->font());
+        const qreal markerRoom = 2.0 * metrics.height(); // the marker and the spacing
+        const bool row = legend->alignment() & (Qt::AlignTop | Qt::AlignBottom);
+        qreal needed = 0.0;
+        for (QLegendMarker* marker : legend->markers()) {
+            const qreal width = metrics.horizontalAdvance(marker->label()) + markerRoom;
+            needed = row ? needed + width : std::max(needed, width);
+        }
+        EXPECT_LE(needed, legend->geometry().width());
+    }
     // Closed, the window turns the trace off again, unless a trace file is being written.
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(LineTraceEnabled());
