@@ -46,6 +46,11 @@ class LineBackend {
         (void)handle;
         return -1;
     }
+    // Asks the platform to end at once a call that waits on the line in another thread (a
+    // write the handshake holds, on a platform whose write waits for the line). The one call
+    // made from a closing thread while another may hold the line lock; nothing on a platform
+    // whose calls never wait (termios).
+    virtual void CancelPending(PortHandle handle) { (void)handle; }
     // Discards the output the driver has not yet sent.
     virtual void DiscardOutput(PortHandle handle) { (void)handle; }
     // Reads what has arrived, at most maxBytes, without waiting. The count, possibly 0, or

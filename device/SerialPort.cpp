@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "device/LineBackend.h"
 #include "device/LineTrace.h"
@@ -26,6 +28,8 @@ constexpr int kReadAttempts = 10;
 constexpr unsigned kReadPollMs = 50;
 constexpr unsigned kFlushWaitMs = 100;
 constexpr unsigned kCloseWaitMs = 1000;
+// A close asks again this often for a held write to be cancelled until it has the line lock.
+constexpr unsigned kCancelRetryMs = 2;
 // With the trace on, the open reads at most this much of the input queue before its purge.
 constexpr size_t kOpenPeekLimit = 4096;
 // The write timeout of a chunk: 2000 ms per byte plus 500 ms.
@@ -76,12 +80,24 @@ bool ClearErrorsLocked(size_t* queued) {
 }
 
 // Takes the handle out of g_hCom and discards its pending output under the lock, then closes
-// it without the lock.
+// it without the lock. Returns within a few milliseconds of being called, also while another
+// thread's write is held by the handshake.
 void CloseCurrentHandle() {
     LineBackend& backend = CurrentLineBackend();
     PortHandle handle = kInvalidPortHandle;
     {
-        std::lock_guard<std::mutex> guard(LineLock());
+        // A write the handshake holds keeps the lock for up to its timeout where the platform's
+        // write waits for the line (Win32): it is cancelled until the lock is ours, so a close
+        // never waits for it.
+        std::unique_lock<std::mutex> guard(LineLock(), std::try_to_lock);
+        while (!guard.owns_lock()) {
+            const PortHandle held = g_hCom.load();
+            if (IsValid(held)) {
+                backend.CancelPending(held);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kCancelRetryMs));
+            guard.try_lock();
+        }
         handle = g_hCom.exchange(kInvalidPortHandle);
         if (!IsValid(handle)) {
             return;

@@ -23,7 +23,9 @@ int OpenPort(PortSettings settings);
 // Why the latest OpenPort failed; kNone after one that succeeded (and before any).
 PortOpenError LastOpenError();
 // Clears g_bPortOpen, waits 1000 ms, invalidates g_hCom and closes the handle (if any) after
-// discarding the output it still holds, so the close never waits on the line.
+// discarding the output it still holds. A write the handshake holds in another thread is
+// cancelled (where the platform's write waits for the line), so the close takes its fixed
+// wait and a few milliseconds, never the write's timeout.
 void ClosePort();
 // Writes length bytes in chunks of 1024 (plus an empty final chunk when length is a multiple
 // of 1024, 0 included). A chunk of n bytes is done once the line has sent it; when it has not

@@ -104,6 +104,10 @@ class Win32Line : public LineBackend {
         CloseHandle(ToHandle(handle));
     }
 
+    // From the closing thread, while a write the handshake holds keeps the line lock: the
+    // write ends at once (ERROR_OPERATION_ABORTED, with the bytes it got out).
+    void CancelPending(PortHandle handle) override { CancelIoEx(ToHandle(handle), nullptr); }
+
     void DiscardOutput(PortHandle handle) override {
         PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
     }

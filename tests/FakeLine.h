@@ -11,6 +11,8 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -90,6 +92,12 @@ class FakeLine : public LineBackend {
     void SetFailingReads(int n) {
         std::lock_guard<std::mutex> guard(mutex_);
         failingReads_ = n;
+    }
+    // Writes wait, as the Win32 comm API's do while the handshake holds the line, until
+    // CancelPending (or, so that a test fails rather than hangs, 3 s of real time).
+    void SetWritesWaitForCancel(bool wait) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        writesWait_ = wait;
     }
     // The next n clearings of the line's errors are rejected by the platform.
     void SetFailingClears(int n) {
@@ -216,12 +224,17 @@ class FakeLine : public LineBackend {
         handle_ = kInvalidPortHandle;
     }
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
-        std::lock_guard<std::mutex> guard(mutex_);
+        std::unique_lock<std::mutex> guard(mutex_);
         Check(handle);
         calls_ += 'W';
         Bytes bytes(data, data + length);
         writes_.push_back(bytes);
         writeTimes_.push_back(nowMs_);
+        if (writesWait_) {
+            cancelled_ = false;
+            cancel_.wait_for(guard, std::chrono::seconds(3), [this] { return cancelled_; });
+            return 0;
+        }
         if (shortWrites_ > 0) {
             --shortWrites_;
             return length / 2;
@@ -238,6 +251,13 @@ class FakeLine : public LineBackend {
         Check(handle);
         calls_ += 'Q';
         return static_cast<long>(OutputLocked());
+    }
+    void CancelPending(PortHandle handle) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        Check(handle);
+        calls_ += 'X';
+        cancelled_ = true;
+        cancel_.notify_all();
     }
     void DiscardOutput(PortHandle handle) override {
         std::lock_guard<std::mutex> guard(mutex_);
@@ -373,6 +393,9 @@ class FakeLine : public LineBackend {
     int shortWrites_ = 0;
     int failingReads_ = 0;
     int failingClears_ = 0;
+    bool writesWait_ = false;
+    bool cancelled_ = false;
+    std::condition_variable cancel_;
     PortHandle handle_ = kInvalidPortHandle;
     intptr_t nextHandle_ = 40;
     int openHandles_ = 0;

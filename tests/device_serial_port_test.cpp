@@ -1,8 +1,10 @@
 // The serial primitives on a scripted line with virtual time (chunking, polls, purge, close,
 // a held line, port names). The termios backend on a real pseudo-terminal:
 // device_posix_line_test.cpp.
+#include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "FakeLine.h"
 #include "device/SerialPort.h"
@@ -155,6 +157,22 @@ TEST_F(SerialPortTest, HeldLineGivesAShortWriteAtItsTimeoutAndACloseThatDoesNotW
     EXPECT_EQ(line.Writes().size(), before + 1); // no chunk after the close
     EXPECT_EQ(line.OpenHandles(), 0);
     EXPECT_EQ(line.CallsOnClosedHandle(), 0);
+    // A platform whose write itself waits for the held line (Win32) holds the line lock in
+    // it: the close cancels that write instead of waiting for its timeout.
+    OpenLine();
+    line.SetOutputHeld(false);
+    line.SetWritesWaitForCancel(true);
+    int written = -1;
+    std::thread writer([&] { written = WritePort(frame, 2); });
+    for (int k = 0; k < 1000 && line.Writes().size() < before + 2; ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto start = std::chrono::steady_clock::now();
+    ClosePort(); // its fixed wait on the line's virtual time
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    writer.join();
+    EXPECT_EQ(written, 1);
+    EXPECT_NE(line.Calls().find('X'), std::string::npos);
+    EXPECT_EQ(line.OpenHandles(), 0);
 }
 
 TEST_F(SerialPortTest, ReadWithNoReplyMakesTenPollsOf50ms) {
