@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -13,6 +12,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "device/ThreadPriority.h"
 #include "sensor/AdjustCurve.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustSearch.h"
@@ -20,20 +20,6 @@
 #include "sensor/TextValidation.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX // no min and max macros over std::min and std::max
-#endif
-#include <windows.h>
-#elif defined(__linux__)
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -69,28 +55,10 @@ WorkerSlot& Slot() {
     return slot;
 }
 
-// The worker runs above normal priority where the system lets it.
-void RaiseThreadPriority() {
-#ifdef _WIN32
-    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
-#elif defined(__linux__)
-    // Linux gives each thread its own nice value; lowering it needs a privilege most users
-    // lack, and then the worker simply runs at normal priority.
-    const id_t tid = static_cast<id_t>(::syscall(SYS_gettid));
-    errno = 0;
-    const int current = ::getpriority(PRIO_PROCESS, tid);
-    if (errno == 0) {
-        (void)::setpriority(PRIO_PROCESS, tid, current - 1);
-    }
-#endif
-}
-
-// The port of this run is gone once a close has begun (the flag is cleared a second before the
-// handle is closed) or the handle is invalid. The worker looks before every port operation, and
-// no more than one 200 ms wait lies between a look and the operation, so a worker never
-// carries on into a later opening of the port (whose handle may even have the same number).
+// The port of this run is gone once it is no longer in use (PortInUse). The worker looks before
+// every port operation, and no more than one 200 ms wait lies between a look and the operation.
 bool PortGone() {
-    return !g_bPortOpen.load() || g_hCom.load() == kInvalidPortHandle;
+    return !PortInUse();
 }
 
 // The start purge ends early on a stop request or a closing port.
