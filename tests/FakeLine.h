@@ -88,21 +88,16 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         shortWrites_ = n;
     }
-    // The next n reads are rejected by the platform.
-    void SetFailingReads(int n) {
+    // The next n reads (and clearings of the line's errors) are rejected by the platform.
+    void SetFailingReads(int n, int clears = 0) {
         std::lock_guard<std::mutex> guard(mutex_);
         failingReads_ = n;
+        failingClears_ = clears;
     }
-    // Writes wait, as the Win32 comm API's do while the handshake holds the line, until
-    // CancelPending (or, so that a test fails rather than hangs, 3 s of real time).
+    // Writes wait, as Win32's do on a held line, until CancelPending (at most 3 s).
     void SetWritesWaitForCancel(bool wait) {
         std::lock_guard<std::mutex> guard(mutex_);
         writesWait_ = wait;
-    }
-    // The next n clearings of the line's errors are rejected by the platform.
-    void SetFailingClears(int n) {
-        std::lock_guard<std::mutex> guard(mutex_);
-        failingClears_ = n;
     }
 
     // --- Observation -----------------------------------------------------------------------
@@ -231,7 +226,6 @@ class FakeLine : public LineBackend {
         writes_.push_back(bytes);
         writeTimes_.push_back(nowMs_);
         if (writesWait_) {
-            cancelled_ = false;
             cancel_.wait_for(guard, std::chrono::seconds(3), [this] { return cancelled_; });
             return 0;
         }
@@ -252,10 +246,8 @@ class FakeLine : public LineBackend {
         calls_ += 'Q';
         return static_cast<long>(OutputLocked());
     }
-    void CancelPending(PortHandle handle) override {
+    void CancelPending(PortHandle) override {
         std::lock_guard<std::mutex> guard(mutex_);
-        Check(handle);
-        calls_ += 'X';
         cancelled_ = true;
         cancel_.notify_all();
     }
@@ -284,10 +276,8 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
         calls_ += 'E';
-        if (failingClears_ > 0) {
-            --failingClears_;
+        if (failingClears_ > 0 && failingClears_-- > 0)
             return false;
-        }
         if (queued != nullptr) {
             *queued = QueuedLocked();
         }
@@ -393,8 +383,7 @@ class FakeLine : public LineBackend {
     int shortWrites_ = 0;
     int failingReads_ = 0;
     int failingClears_ = 0;
-    bool writesWait_ = false;
-    bool cancelled_ = false;
+    bool writesWait_ = false, cancelled_ = false;
     std::condition_variable cancel_;
     PortHandle handle_ = kInvalidPortHandle;
     intptr_t nextHandle_ = 40;

@@ -169,20 +169,19 @@ TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {
     window->hide();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
-    // At the default size the legends hold every label whole (a row holds them side by side).
-    window->ShowTab(DiagnosticsWindow::kCurveTab);
+    window->ShowTab(DiagnosticsWindow::kCurveTab); // the legends hold every label whole
     QCoreApplication::processEvents();
     for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
         QLegend* legend = window->Chart(sensor)->View()->chart()->legend();
-        const QFontMetricsF metrics(legend->font());
-        const qreal markerRoom = 2.0 * metrics.height(); // the marker and the spacing
-        const bool row = legend->alignment() & (Qt::AlignTop | Qt::AlignBottom);
-        qreal needed = 0.0;
+        const QFontMetricsF m(legend->font());
+        qreal row = 0.0, column = 0.0; // the room the labels need side by side, or stacked
         for (QLegendMarker* marker : legend->markers()) {
-            const qreal width = metrics.horizontalAdvance(marker->label()) + markerRoom;
-            needed = row ? needed + width : std::max(needed, width);
+            const qreal width = m.horizontalAdvance(marker->label()) + 2.0 * m.height();
+            row += width;
+            column = std::max(column, width);
         }
-        EXPECT_LE(needed, legend->geometry().width());
+        const bool inARow = legend->alignment() & (Qt::AlignTop | Qt::AlignBottom);
+        EXPECT_LE(inARow ? row : column, legend->geometry().width());
     }
     // Closed, the window turns the trace off again, unless a trace file is being written.
     EXPECT_TRUE(window->close());

@@ -178,33 +178,6 @@ TEST_F(AdjustE2E, PageActivationStopsARunWithinOnePass) {
     EXPECT_EQ(ReadFile("parameterset.ini"), "[RVoltage]\r\nRBase=5.0\r\n");
 }
 
-TEST_F(AdjustE2E, TheOtherPageActivatedWhileARunEndsLeavesTheLevelsSentSaved) {
-    // The transmissive page's saved levels are what its activation loads into the shared ones.
-    WriteFile("parameterset.ini", "[TConfig]\r\nTConfig1=1\r\nTConfig2=77\r\n");
-    Activate(1);
-    EventCounter updates(p2, QEvent::User + 101);
-    Type(p2, 1031, QStringLiteral("2.50"));
-    Button(p2, 1025)->click();
-    // The window handles no event until the run has ended: every update of it waits in the queue.
-    for (int k = 0; k < 600 && IsAdjustmentRunning(); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_FALSE(IsAdjustmentRunning());
-    ASSERT_EQ(LatestAdjustRun().end, AdjustEnd::kSuccess);
-    ASSERT_GE(AdjustmentPasses(), 2u);
-    Activate(2);
-    ASSERT_EQ(g_nIntensity.load(), 77);
-    ASSERT_TRUE(WaitFor([&] { return updates.count == static_cast<int>(AdjustmentPasses()); }));
-    const int level = printer.Level(SimSensor(true));
-    const int intensity = printer.Intensity(SimSensor(true));
-    EXPECT_NE(ReadFile("parameterset.ini")
-                  .find("[RConfig]\r\nRConfig1=" + std::to_string(level) +
-                        "\r\nRConfig2=" + std::to_string(intensity) + "\r\n"),
-              std::string::npos)
-        << ReadFile("parameterset.ini");
-    EXPECT_EQ(p2->m_cbSensitivity->currentIndex(), level);
-    EXPECT_EQ(Text(p2, 1033), QString::number(intensity));
-}
-
 TEST_F(AdjustE2E, StartWhileTheStoppedWorkerFinishesDoesNotHoldTheWindow) {
     Activate(2);
     Type(p3, 1046, QStringLiteral("0.1")); // out of reach of the model

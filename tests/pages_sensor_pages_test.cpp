@@ -254,8 +254,9 @@ TEST_F(SensorPages, ReflectiveUpdateShowsEveryReadingAndSavesOnlyInTheBand) {
     EXPECT_TRUE(Find<QPushButton>(p2, 1045)->isVisible());
     EXPECT_TRUE(Find<QPushButton>(p2, 1026)->isVisible());
     EXPECT_EQ(ReadFile("parameterset.ini"), before + "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
-    // The run's later updates, with shared levels another page's activation loaded, change
-    // neither the page nor the file.
+    // The other page activated as the run ends loads its levels into the shared ones: the
+    // run's later updates change neither this page nor the file.
+    dlg->Sheet()->setCurrentIndex(2);
     PostUpdate(p2, QEvent::User + 101, 2.4f, 1, 5);
     EXPECT_EQ(Text(p2, 1033), QStringLiteral("77"));
     EXPECT_EQ(ReadFile("parameterset.ini"), before + "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
