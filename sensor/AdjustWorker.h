@@ -11,8 +11,9 @@
 // The page's update handler, on the UI thread, once per posted event, for a run of its own
 // sensor only (LatestAdjustRun(), AdjustRun.h): while the run's record has not ended in success
 // it shows g_fAdjustResult, g_nSensitivity and g_nIntensity; once the record says success it
-// shows and saves (SaveAdjustedLevels) the record's level, intensity and volts, the levels the
-// successful frame carried, and enables the page; that run's later updates change nothing.
+// shows the record's volts, level and intensity (the levels the successful frame carried),
+// saves those levels (SaveAdjustedLevels) and enables the page; that run's later updates
+// change nothing.
 // The shared levels belong to whichever page was activated last (its activation loads the
 // sensor's saved ones), so they never decide a success or a save.
 // A page activation loads the saved levels, sets g_bAdjustStop through RequestAdjustmentStop
