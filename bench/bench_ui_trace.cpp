@@ -7,13 +7,20 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "BenchSupport.h"
+#include "device/LineTrace.h"
 #include "device/PortState.h"
+#include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
@@ -30,10 +37,34 @@ double ThreadCpuSeconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-class NullSink : public DisplaySink {
+// Notes the time of every monitor pass (the presence sensor's text ends a pass).
+class PassSink : public DisplaySink {
   public:
-    void ShowStatus(int, const std::string&) override {}
+    void ShowStatus(int controlId, const std::string&) override {
+        if (controlId == kIdPresenceSensor && recording.load()) {
+            std::lock_guard<std::mutex> guard(mutex);
+            times.push_back(std::chrono::steady_clock::now());
+        }
+    }
+    std::atomic<bool> recording{false};
+    std::mutex mutex;
+    std::vector<std::chrono::steady_clock::time_point> times;
 };
+
+// The median gap between the passes noted.
+double MedianPassMs(PassSink& sink) {
+    std::lock_guard<std::mutex> guard(sink.mutex);
+    std::vector<double> gaps;
+    for (size_t k = 1; k < sink.times.size(); ++k) {
+        gaps.push_back(
+            std::chrono::duration<double, std::milli>(sink.times[k] - sink.times[k - 1]).count());
+    }
+    if (gaps.empty()) {
+        return 0.0;
+    }
+    std::sort(gaps.begin(), gaps.end());
+    return gaps[gaps.size() / 2];
+}
 
 } // namespace
 
@@ -51,7 +82,7 @@ int main(int argc, char** argv) {
     }
     DiagnosticsWindow window;
     window.ShowTab(DiagnosticsWindow::kTraceTab);
-    NullSink sink;
+    PassSink sink;
     StartStatusMonitor(&sink);
     // Settle: the window painted once, the first passes traced.
     QTimer::singleShot(1000, &app, &QApplication::quit);
@@ -65,6 +96,15 @@ int main(int argc, char** argv) {
     const double cpu = ThreadCpuSeconds() - cpuStart;
     const int rows = window.Trace()->Model()->rowCount();
 
+    // The window closed after it was open: the trace is off again and the monitor's passes
+    // take their nominal 700 ms of waits.
+    window.close();
+    const bool traceOff = !LineTraceEnabled();
+    sink.recording = true;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QApplication::quit);
+    app.exec();
+    const double passMs = MedianPassMs(sink);
+
     WaitStatusMonitorEnd();
     tarvello::SetSleepHook([](unsigned) {});
     ClosePort();
@@ -74,5 +114,8 @@ int main(int argc, char** argv) {
         "trace view: UI thread CPU, window open while the monitor polls (%.0f s, %d rows) | "
         "%.3f ms/s | 0 | %.3f %% | <= 0.5 %%\n",
         span, rows, cpu / span * 1000.0, cpu / span * 100.0);
-    return rows > 0 ? 0 : 1;
+    std::printf("trace view: monitor pass, window closed after it was open (trace %s) | %.1f ms | "
+                "700.0 ms | %.3f x | <= 1.02 x\n",
+                traceOff ? "off" : "still on", passMs, passMs / 700.0);
+    return rows > 0 && traceOff ? 0 : 1;
 }

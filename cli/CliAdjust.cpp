@@ -220,8 +220,8 @@ void AdjustKeys(const CliRequest& request, CliReport& report) {
     report.fields.insert(
         "standard",
         request.standard > 0.0f
-            ? QJsonValue(
-                  QString::asprintf("%.6g", static_cast<double>(request.standard)).toDouble())
+            ? QJsonValue(QString::fromStdString(ShownValue(static_cast<double>(request.standard)))
+                             .toDouble())
             : QJsonValue(QJsonValue::Null));
     for (const char* key : {"level", "level_code", "intensity", "volts"})
         report.fields.insert(key, QJsonValue(QJsonValue::Null));

@@ -36,7 +36,8 @@ QJsonValue Null() {
 
 // --- status ------------------------------------------------------------------------------------
 
-// The three status edits of the main window: control, JSON key, what the window's label says.
+// The three status edits of the main window: control, JSON key, and the name the plain output
+// gives the value (the sensor spelled out, not the window's short label).
 struct StatusField {
     int controlId;
     const char* key;

@@ -10,8 +10,6 @@
 
 namespace {
 constexpr size_t kReplySize = 255;
-constexpr int kReplyAttempts = 10;
-constexpr unsigned kReplyPollMs = 50;
 } // namespace
 
 float ExchangeVoltage(const void* bytes, size_t n, float scale) {
@@ -22,16 +20,11 @@ float ExchangeVoltage(const void* bytes, size_t n, float scale) {
     if (WritePort(bytes, n) != 0) {
         return 0.0f;
     }
-    uint8_t reply[kReplySize];
+    // The reply as ReadPort waits for it: up to 10 polls 50 ms apart, the first with bytes.
+    uint8_t reply[kReplySize] = {};
     uint32_t count = 0;
-    for (int attempt = 0; attempt < kReplyAttempts; ++attempt) {
-        std::memset(reply, 0, sizeof reply);
-        if (ReadAttempt(reply, sizeof reply, count, kReplyPollMs) != 0) {
-            return 0.0f;
-        }
-        if (count >= 1) {
-            break;
-        }
+    if (ReadPort(reply, sizeof reply, count) != 0) {
+        return 0.0f;
     }
     const std::optional<int> reading = ParseDecimalReading(reply, count);
     if (!reading) {

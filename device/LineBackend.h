@@ -32,6 +32,13 @@ class LineBackend {
     // taken fewer bytes when its buffer is full, which OutputQueued then reports; fewer bytes
     // with nothing queued is a write the line refused.
     virtual size_t Write(PortHandle handle, const uint8_t* data, size_t length) = 0;
+    // True when the latest Write on this handle took fewer bytes because the platform reported
+    // the device gone (a pulled adapter, a line that hung up), not because the line holds or
+    // refuses them. Asked under the line lock right after that Write.
+    virtual bool WriteLostLine(PortHandle handle) {
+        (void)handle;
+        return false;
+    }
     // The bytes the driver has taken but not yet sent, at least 1 while it takes no more; 0
     // once the output has drained. -1 when there is nothing to wait for: the platform's write
     // already waited for the line, or the line can send nothing more (hung up).
@@ -39,6 +46,11 @@ class LineBackend {
         (void)handle;
         return -1;
     }
+    // Asks the platform to end at once a call that waits on the line in another thread (a
+    // write the handshake holds, on a platform whose write waits for the line). The one call
+    // made from a closing thread while another may hold the line lock; nothing on a platform
+    // whose calls never wait (termios).
+    virtual void CancelPending(PortHandle handle) { (void)handle; }
     // Discards the output the driver has not yet sent.
     virtual void DiscardOutput(PortHandle handle) { (void)handle; }
     // Reads what has arrived, at most maxBytes, without waiting. The count, possibly 0, or

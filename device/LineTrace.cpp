@@ -97,18 +97,34 @@ void TraceLine(TraceDirection direction, const void* bytes, size_t n) {
 
 uint64_t ReadTraceSince(uint64_t after, std::vector<TraceEntry>& out, uint64_t* dropped) {
     Ring& ring = TheRing();
-    std::lock_guard<std::mutex> guard(ring.mutex);
-    const uint64_t latest = ring.latest;
-    const uint64_t oldestHeld = latest > kTraceRingEntries ? latest - kTraceRingEntries + 1 : 1;
-    const uint64_t first = std::max(after + 1, oldestHeld);
-    if (dropped != nullptr) {
-        *dropped = first - (after + 1);
+    // The slots are copied under the ring's lock (at most two block copies, no allocation: the
+    // line's writers take this lock under the line lock) and the entries built outside it.
+    thread_local std::unique_ptr<Slot[]> copy;
+    if (!copy) {
+        copy.reset(new Slot[kTraceRingEntries]);
     }
-    if (!ring.slots || latest <= after) {
-        return std::max(after, latest);
+    uint64_t first = 0;
+    uint64_t latest = 0;
+    {
+        std::lock_guard<std::mutex> guard(ring.mutex);
+        latest = ring.latest;
+        const uint64_t oldestHeld = latest > kTraceRingEntries ? latest - kTraceRingEntries + 1 : 1;
+        first = std::max(after + 1, oldestHeld);
+        if (dropped != nullptr) {
+            *dropped = first - (after + 1);
+        }
+        if (!ring.slots || latest <= after) {
+            return std::max(after, latest);
+        }
+        const size_t count = static_cast<size_t>(latest - first + 1);
+        const size_t start = static_cast<size_t>((first - 1) % kTraceRingEntries);
+        const size_t head = std::min(count, kTraceRingEntries - start);
+        std::memcpy(copy.get(), ring.slots.get() + start, head * sizeof(Slot));
+        std::memcpy(copy.get() + head, ring.slots.get(), (count - head) * sizeof(Slot));
     }
-    for (uint64_t sequence = first; sequence <= latest; ++sequence) {
-        const Slot& slot = ring.slots[(sequence - 1) % kTraceRingEntries];
+    out.reserve(out.size() + static_cast<size_t>(latest - first + 1));
+    for (size_t k = 0; k < latest - first + 1; ++k) {
+        const Slot& slot = copy[k];
         out.push_back(TraceEntry{slot.sequence, slot.micros, slot.direction, slot.party,
                                  std::vector<uint8_t>(slot.bytes, slot.bytes + slot.length)});
     }
@@ -184,9 +200,14 @@ const char* TraceDirectionMark(TraceDirection direction) {
     case TraceDirection::kFromPrinter:
         return "<-";
     case TraceDirection::kDiscarded:
+    case TraceDirection::kDiscardedOutput:
         break;
     }
     return "x";
+}
+
+const char* TraceDirectionNote(TraceDirection direction) {
+    return direction == TraceDirection::kDiscardedOutput ? "output queue" : "";
 }
 
 std::string TraceHex(const std::vector<uint8_t>& bytes) {
@@ -239,7 +260,11 @@ std::string FormatTraceLine(const TraceEntry& entry) {
     char head[80];
     std::snprintf(head, sizeof head, "%9s %-2s %-8s ", time, TraceDirectionMark(entry.direction),
                   TracePartyName(entry.party));
-    return head + TraceHex(entry.bytes) + " | " + TraceText(entry.bytes);
+    std::string line = head + TraceHex(entry.bytes) + " | " + TraceText(entry.bytes);
+    if (*TraceDirectionNote(entry.direction) != '\0') {
+        line += std::string(" | ") + TraceDirectionNote(entry.direction);
+    }
+    return line;
 }
 
 std::string FormatTraceDropped(uint64_t dropped) {

@@ -1,12 +1,13 @@
 // The line trace: what went over the line to the printer, in order, for diagnosis.
 //
-// The serial primitives record every chunk they write, every read that returned bytes, and the
-// bytes a flush, a purge or the open's purge discarded. Each entry holds its time (microseconds
-// since the port was opened), its direction, the party that caused it and its bytes. The party
-// is a tag of the calling thread, set by a ScopedTraceParty at the top of the monitor thread,
-// the adjustment worker, the single reading, the paper check, the open sequence and the
-// command-line tool; an inner scope overrides an outer one for its lifetime, and a thread that
-// never set one records "untagged".
+// The serial primitives record every chunk they write once the line has sent it (bytes the
+// driver took but threw away from its output queue are recorded as discarded, with that note),
+// every read that returned bytes, and the bytes a flush, a purge or the open's purge discarded.
+// Each entry holds its time (microseconds since the port was opened), its direction, the party that
+// caused it and its bytes. The party is a tag of the calling thread, set by a ScopedTraceParty at
+// the top of the monitor thread, the adjustment worker, the single reading, the paper check, the
+// open sequence and the command-line tool; an inner scope overrides an outer one for its lifetime,
+// and a thread that never set one records "untagged".
 //
 // The entries go into a ring of kTraceRingEntries. A full ring overwrites its oldest entry and
 // counts it: a reader holds the sequence number of the last entry it took, asks for the entries
@@ -26,6 +27,9 @@ enum class TraceDirection : uint8_t {
     kToPrinter,   // "->"
     kFromPrinter, // "<-"
     kDiscarded,   // "x": read by a flush or a purge and thrown away
+    // "x", noted "output queue": taken by the driver for sending, then thrown away from its
+    // output queue (a write held past its timeout) before they left
+    kDiscardedOutput,
 };
 
 enum class TraceParty : uint8_t {
@@ -91,6 +95,9 @@ TraceParty CurrentTraceParty();
 const char* TracePartyName(TraceParty party);
 // "->", "<-", "x".
 const char* TraceDirectionMark(TraceDirection direction);
+// Which queue discarded bytes came from where the mark alone does not say: "output queue" for
+// kDiscardedOutput, empty otherwise.
+const char* TraceDirectionNote(TraceDirection direction);
 // The bytes as two-digit upper-case hex separated by spaces: "02 59".
 std::string TraceHex(const std::vector<uint8_t>& bytes);
 // The bytes as text: printable ASCII as it is, control bytes by their names (<STX>, <CR>,
@@ -99,7 +106,8 @@ std::string TraceText(const std::vector<uint8_t>& bytes);
 // One entry as one line of the trace file, without the line end:
 //   "    1.234 -> monitor  02 59 | <STX>Y"
 // the time in seconds with three decimals (right-aligned in 9 characters), the direction
-// (2 characters), the party (8 characters), the hex, " | " and the text.
+// (2 characters), the party (8 characters), the hex, " | " and the text; after bytes from the
+// output queue also " | output queue".
 std::string FormatTraceLine(const TraceEntry& entry);
 // The line a reader writes for entries it missed: "# 17 entries dropped".
 std::string FormatTraceDropped(uint64_t dropped);

@@ -12,3 +12,7 @@ std::atomic<CMonitorThread*> g_pMonitorThread{nullptr};
 std::atomic<float> g_fSensorSupply{0.0f};
 std::atomic<PortSettings> g_PortSettings{PortSettings{}};
 std::atomic<int32_t> g_nPortResult{0};
+
+bool PortInUse() {
+    return g_bPortOpen.load() && g_hCom.load() != kInvalidPortHandle;
+}

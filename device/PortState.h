@@ -30,6 +30,11 @@ class CMonitorThread;
 
 extern std::atomic<PortHandle> g_hCom;
 extern std::atomic<bool> g_bPortOpen;
+// The port is there for exchanges: no close has begun (a close clears g_bPortOpen a second
+// before it invalidates the handle) and g_hCom is valid. The status monitor and the adjustment
+// worker look before every port operation, so neither runs on into a later opening of the port
+// (whose handle may even have the same number).
+bool PortInUse();
 extern std::atomic<CMonitorThread*> g_pMonitorThread;
 // The sensor supply voltage (2.5, 3.3 or 5.0 V) by which raw sensor values become volts.
 extern std::atomic<float> g_fSensorSupply;

@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "device/LineBackend.h"
 #include "device/LineTrace.h"
@@ -26,6 +28,8 @@ constexpr int kReadAttempts = 10;
 constexpr unsigned kReadPollMs = 50;
 constexpr unsigned kFlushWaitMs = 100;
 constexpr unsigned kCloseWaitMs = 1000;
+// A close asks again this often for a held write to be cancelled until it has the line lock.
+constexpr unsigned kCancelRetryMs = 2;
 // With the trace on, the open reads at most this much of the input queue before its purge.
 constexpr size_t kOpenPeekLimit = 4096;
 // The write timeout of a chunk: 2000 ms per byte plus 500 ms.
@@ -42,7 +46,7 @@ std::mutex& LineLock() {
 
 std::atomic<LineBackend*> s_backend{nullptr};
 std::atomic<PortOpenError> s_lastOpenError{PortOpenError::kNone};
-// The platform refused a read or the clearing of the line's errors on the open handle: the
+// The platform refused a read, or reported the device gone at a write, on the open handle: the
 // device went away (unplugged adapter, hung-up line). Cleared by the next successful open.
 std::atomic<bool> s_lineGone{false};
 
@@ -60,24 +64,40 @@ bool IsValid(PortHandle handle) {
     return handle != kInvalidPortHandle;
 }
 
-// Clears the line's error state under the lock. False when the port is closed.
+// Clears the line's error state under the lock. False when the port is closed, or when the
+// platform refuses the call on the open handle (the device went away: the line is gone).
 bool ClearErrorsLocked(size_t* queued) {
     std::lock_guard<std::mutex> guard(LineLock());
     const PortHandle handle = g_hCom.load();
     if (!IsValid(handle)) {
         return false;
     }
-    CurrentLineBackend().ClearErrors(handle, queued);
+    if (!CurrentLineBackend().ClearErrors(handle, queued)) {
+        s_lineGone.store(true);
+        return false;
+    }
     return true;
 }
 
 // Takes the handle out of g_hCom and discards its pending output under the lock, then closes
-// it without the lock.
+// it without the lock. Returns within a few milliseconds of being called, also while another
+// thread's write is held by the handshake.
 void CloseCurrentHandle() {
     LineBackend& backend = CurrentLineBackend();
     PortHandle handle = kInvalidPortHandle;
     {
-        std::lock_guard<std::mutex> guard(LineLock());
+        // A write the handshake holds keeps the lock for up to its timeout where the platform's
+        // write waits for the line (Win32): it is cancelled until the lock is ours, so a close
+        // never waits for it.
+        std::unique_lock<std::mutex> guard(LineLock(), std::try_to_lock);
+        while (!guard.owns_lock()) {
+            const PortHandle held = g_hCom.load();
+            if (IsValid(held)) {
+                backend.CancelPending(held);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kCancelRetryMs));
+            guard.try_lock();
+        }
         handle = g_hCom.exchange(kInvalidPortHandle);
         if (!IsValid(handle)) {
             return;
@@ -87,33 +107,52 @@ void CloseCurrentHandle() {
     backend.Close(handle);
 }
 
+// Records the chunk's bytes [from, to) in the trace and moves from on.
+void TraceWritten(TraceDirection direction, const uint8_t* data, size_t& from, size_t to) {
+    TraceLine(direction, data + from, to - from);
+    from = to;
+}
+
 // Writes one chunk and waits until the driver has sent it, within the chunk's write timeout
 // counted from the start of the write. False when the port is closed meanwhile, when the driver
 // took fewer bytes, or when the output had not drained by the timeout (it is discarded then).
+// The trace records the bytes as sent once they have left the driver, and the ones thrown away
+// from its output queue as discarded from there.
 bool WriteChunk(const uint8_t* data, size_t length) {
     const unsigned long long timeoutMs = kWriteMsPerByte * length + kWriteMsConstant;
     unsigned long long waitedMs = 0;
     unsigned pollMs = kDrainFirstPollMs;
     size_t sent = 0;
+    size_t traced = 0;
     for (bool first = true;; first = false) {
         {
             std::lock_guard<std::mutex> guard(LineLock());
             const PortHandle handle = g_hCom.load();
             if (!IsValid(handle)) {
+                TraceWritten(TraceDirection::kToPrinter, data, traced, sent); // handed over
                 return false;
             }
             LineBackend& backend = CurrentLineBackend();
             if (first || sent < length) {
-                const size_t taken = backend.Write(handle, data + sent, length - sent);
-                TraceLine(TraceDirection::kToPrinter, data + sent, taken);
-                sent += taken;
+                sent += backend.Write(handle, data + sent, length - sent);
+                if (sent < length && backend.WriteLostLine(handle)) {
+                    s_lineGone.store(true);
+                    TraceWritten(TraceDirection::kToPrinter, data, traced, sent);
+                    return false;
+                }
             }
             // Nothing queued: sent, or (fewer bytes taken) refused by the line.
-            if (backend.OutputQueued(handle) <= 0) {
+            const long queued = backend.OutputQueued(handle);
+            if (queued <= 0) {
+                TraceWritten(TraceDirection::kToPrinter, data, traced, sent);
                 return sent == length;
             }
             if (waitedMs >= timeoutMs) {
-                backend.DiscardOutput(handle); // held by the handshake for too long
+                // Held by the handshake for too long: what the driver still holds never leaves.
+                const size_t held = std::min(static_cast<size_t>(queued), sent - traced);
+                TraceWritten(TraceDirection::kToPrinter, data, traced, sent - held);
+                backend.DiscardOutput(handle);
+                TraceWritten(TraceDirection::kDiscardedOutput, data, traced, sent);
                 return false;
             }
         }

@@ -23,16 +23,19 @@ int OpenPort(PortSettings settings);
 // Why the latest OpenPort failed; kNone after one that succeeded (and before any).
 PortOpenError LastOpenError();
 // Clears g_bPortOpen, waits 1000 ms, invalidates g_hCom and closes the handle (if any) after
-// discarding the output it still holds, so the close never waits on the line.
+// discarding the output it still holds. A write the handshake holds in another thread is
+// cancelled (where the platform's write waits for the line), so the close takes its fixed
+// wait and a few milliseconds, never the write's timeout.
 void ClosePort();
 // Writes length bytes in chunks of 1024 (plus an empty final chunk when length is a multiple
 // of 1024, 0 included). A chunk of n bytes is done once the line has sent it; when it has not
 // within 2000 * n + 500 ms its output is discarded and the write is short. 1 when the port is
-// closed (also between chunks and while one waits) or fewer bytes went out.
+// closed (also between chunks and while one waits) or fewer bytes went out; a write the
+// platform refused because the device went away also marks the line gone (LineGone).
 int WritePort(const void* data, size_t length);
-// True once the platform refused a read on the open port (the device went away: a pulled
-// adapter, a line that hung up); false again after the next successful OpenPort. A printer
-// that is silent but still there never sets it.
+// True once the platform refused a read, or reported the device gone at a write, on the open
+// port (a pulled adapter, a line that hung up); false again after the next successful OpenPort. A
+// printer that is silent but still there never sets it.
 bool LineGone();
 // Up to 10 polls 50 ms apart; stops at the first poll that yields bytes. Never stores more
 // than min(255, capacity) bytes. 1 when the port is closed or the line went away; count is set by a
@@ -43,7 +46,8 @@ int ReadPort(void* buffer, size_t capacity, uint32_t& count);
 // the line errors, wait waitMs, read once up to min(255, capacity) bytes (a successful read sets
 // count) and return 0. The adjustment workers make their 200 ms attempts with it.
 int ReadAttempt(void* buffer, size_t capacity, uint32_t& count, unsigned waitMs);
-// Clears the line's error state. 1 when the port is closed.
+// Clears the line's error state. 1 when the port is closed or the platform refuses the call
+// (the device went away: LineGone).
 int ClearLineErrors();
 // One read without waiting of at most min(255, capacity) bytes. 1 when the port is closed or
 // the platform refuses the read (the line went away: LineGone); count is set otherwise.

@@ -210,15 +210,23 @@ class PosixLine : public LineBackend {
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
         const int fd = static_cast<int>(handle);
         size_t written = 0;
+        writeLost_ = false;
         while (written < length) {
             const ssize_t n = ::write(fd, data + written, length - written);
             if (n > 0) {
                 written += static_cast<size_t>(n);
             } else if (n == 0 || errno != EINTR) {
-                break; // the driver's buffer is full, or the line refuses the bytes
+                // The driver's buffer is full, or the line refuses the bytes; EIO and ENXIO
+                // say the device went away, as a hang-up that poll reports does.
+                writeLost_ = n < 0 && (errno == EIO || errno == ENXIO);
+                break;
             }
         }
         return written;
+    }
+
+    bool WriteLostLine(PortHandle handle) override {
+        return writeLost_ || HungUp(static_cast<int>(handle));
     }
 
     long OutputQueued(PortHandle handle) override {
@@ -296,6 +304,7 @@ class PosixLine : public LineBackend {
 
   private:
     std::atomic<PortOpenError> openError_{PortOpenError::kNone};
+    bool writeLost_ = false; // the latest Write met EIO or ENXIO (written under the line lock)
 };
 
 } // namespace

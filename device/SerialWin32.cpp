@@ -59,6 +59,25 @@ PortOpenError OpenErrorFor(DWORD error) {
     }
 }
 
+// The errors the comm API gives once the device behind an open handle has gone (a USB adapter
+// pulled out, its driver removed). A write the handshake holds ends with a timeout instead, and
+// one that a purge or a cancel ended with ERROR_OPERATION_ABORTED: neither is a lost line.
+bool DeviceGoneError(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEV_NOT_EXIST:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class Win32Line : public LineBackend {
   public:
     PortHandle Open(const std::string& device, const PortSettings& settings) override {
@@ -85,6 +104,10 @@ class Win32Line : public LineBackend {
         CloseHandle(ToHandle(handle));
     }
 
+    // From the closing thread, while a write the handshake holds keeps the line lock: the
+    // write ends at once (ERROR_OPERATION_ABORTED, with the bytes it got out).
+    void CancelPending(PortHandle handle) override { CancelIoEx(ToHandle(handle), nullptr); }
+
     void DiscardOutput(PortHandle handle) override {
         PurgeComm(ToHandle(handle), PURGE_TXABORT | PURGE_TXCLEAR);
     }
@@ -93,8 +116,14 @@ class Win32Line : public LineBackend {
         // The chunks of the primitives are at most 1024 bytes; only the count is looked at.
         DWORD written = 0;
         const DWORD n = length > kMaxChunk ? kMaxChunk : static_cast<DWORD>(length);
-        WriteFile(ToHandle(handle), data, n, &written, nullptr);
+        writeLost_ = !WriteFile(ToHandle(handle), data, n, &written, nullptr) &&
+                     DeviceGoneError(GetLastError());
         return written;
+    }
+
+    bool WriteLostLine(PortHandle handle) override {
+        (void)handle;
+        return writeLost_;
     }
 
     long Read(PortHandle handle, uint8_t* buffer, size_t maxBytes) override {
@@ -126,8 +155,10 @@ class Win32Line : public LineBackend {
     }
 
   private:
-    // Open runs under the line lock, and OpenError is asked right after it under the same lock.
+    // Open runs under the line lock, and OpenError is asked right after it under the same lock;
+    // so do Write and WriteLostLine.
     PortOpenError openError_ = PortOpenError::kNone;
+    bool writeLost_ = false;
 };
 
 } // namespace

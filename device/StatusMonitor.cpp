@@ -30,25 +30,7 @@
 #include "device/Protocol.h"
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <cerrno>
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#if defined(__linux__)
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-#endif
+#include "device/ThreadPriority.h"
 
 namespace {
 
@@ -83,9 +65,9 @@ CMonitorThread& MonitorObject() {
     return monitor;
 }
 
+// The port is in use and this monitor is the current one.
 bool ShouldRun(unsigned generation) {
-    return g_bPortOpen.load() && g_hCom.load() != kInvalidPortHandle &&
-           State().generation.load() == generation;
+    return PortInUse() && State().generation.load() == generation;
 }
 
 // Runs one port operation once the gate is open, holding the gate for its length. False when
@@ -103,31 +85,6 @@ template <typename Operation> bool AtGate(unsigned generation, Operation operati
         return false;
     }
     return operation();
-}
-
-void RaisePriority() {
-#ifdef _WIN32
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
-#else
-    // Where the scheduling policy has priorities above the current one (macOS), take the next;
-    // under Linux's default policy the niceness of the thread is lowered instead, which needs
-    // a privilege; without it the monitor silently runs at normal priority.
-    int policy = 0;
-    sched_param param{};
-    if (pthread_getschedparam(pthread_self(), &policy, &param) == 0 &&
-        sched_get_priority_max(policy) > param.sched_priority) {
-        param.sched_priority += 1;
-        pthread_setschedparam(pthread_self(), policy, &param);
-    }
-#if defined(__linux__)
-    const id_t tid = static_cast<id_t>(syscall(SYS_gettid));
-    errno = 0;
-    const int nice = getpriority(PRIO_PROCESS, tid);
-    if (errno == 0) {
-        setpriority(PRIO_PROCESS, tid, nice - 1);
-    }
-#endif
-#endif
 }
 
 // One pass: flush, STX "Y", the reply, the texts. False when the monitor ends.
@@ -170,7 +127,7 @@ bool Pass(unsigned generation, DisplaySink* sink, uint8_t (&buffer)[kBufferSize]
 
 void StatusMonitorThread(unsigned generation, DisplaySink* sink) {
     ScopedTraceParty party(TraceParty::kMonitor);
-    RaisePriority();
+    RaiseThreadPriority();
     uint8_t buffer[kBufferSize];
     while (ShouldRun(generation) && Pass(generation, sink, buffer)) {
     }

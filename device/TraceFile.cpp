@@ -106,3 +106,9 @@ void StopTraceFile() {
     std::fclose(writer.file);
     writer.file = nullptr;
 }
+
+bool TraceFileWriting() {
+    Writer& writer = TheWriter();
+    std::lock_guard<std::mutex> guard(writer.mutex);
+    return writer.file != nullptr;
+}

@@ -15,3 +15,6 @@ bool StartTraceFile(const std::string& path, std::string* error);
 // Writes what the ring holds that the writer has not yet written, ends the writer and closes
 // the file. The line trace stays on. Harmless when no trace file is being written.
 void StopTraceFile();
+// True while a trace file is being written (between StartTraceFile and StopTraceFile): the
+// diagnostics window leaves the line trace on when it closes.
+bool TraceFileWriting();

@@ -132,6 +132,9 @@ void CurveChart::BuildChart() {
     intensityAxis_->setTickCount(6);
     intensityAxis_->setLabelFormat(QStringLiteral("%d"));
     voltsAxis_->setLabelFormat(QStringLiteral("%.1f"));
+    // The legend as a column beside the plot: seven entries in a row would cut their labels
+    // at the window's default size, in either language.
+    chart_->legend()->setAlignment(Qt::AlignRight);
     chart_->addAxis(passAxis_, Qt::AlignBottom);
     chart_->addAxis(voltsAxis_, Qt::AlignLeft);
     chart_->addAxis(intensityAxis_, Qt::AlignRight);

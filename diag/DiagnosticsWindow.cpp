@@ -1,5 +1,6 @@
 #include "diag/DiagnosticsWindow.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@
 #include <functional>
 
 #include "device/LineTrace.h"
+#include "device/TraceFile.h"
 #include "diag/CurveChart.h"
 #include "diag/TraceModel.h"
 #include "diag/TraceView.h"
@@ -85,6 +87,20 @@ DiagnosticsWindow::DiagnosticsWindow(QWidget* parent) : QWidget(parent, Qt::Wind
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(tabs_);
     resize(900, 700);
+}
+
+void DiagnosticsWindow::showEvent(QShowEvent* event) {
+    SetLineTraceEnabled(true);
+    QWidget::showEvent(event);
+}
+
+void DiagnosticsWindow::closeEvent(QCloseEvent* event) {
+    // The exchanges go back to their speed without the trace; what the ring holds stays for
+    // the next opening.
+    if (!TraceFileWriting()) {
+        SetLineTraceEnabled(false);
+    }
+    QWidget::closeEvent(event);
 }
 
 void DiagnosticsWindow::ShowTab(Tab tab) {

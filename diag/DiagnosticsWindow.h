@@ -29,6 +29,12 @@ class DiagnosticsWindow : public QWidget {
     CurveChart* Chart(Sensor sensor) const;
     QTabWidget* Tabs() const { return tabs_; }
 
+  protected:
+    // The line trace runs while the window is shown; closing it turns tracing off again
+    // unless a trace file (--trace) is being written.
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     QTabWidget* tabs_;
     TraceView* trace_;

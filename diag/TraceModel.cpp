@@ -93,6 +93,9 @@ QVariant TraceModel::data(const QModelIndex& index, int role) const {
     case kParty:
         return PartyText(e.party);
     case kDirection:
+        if (e.direction == TraceDirection::kDiscardedOutput) {
+            return QCoreApplication::translate("TraceModel", "x (输出队列)");
+        }
         return QString::fromLatin1(TraceDirectionMark(e.direction));
     case kHex:
         return QString::fromStdString(TraceHex(e.bytes));

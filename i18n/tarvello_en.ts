@@ -1056,6 +1056,10 @@ Reason: %2</translation>
         <source>正在打开 %1: 等待打印机应答</source>
         <translation>Opening %1: waiting for the printer&apos;s answer</translation>
     </message>
+    <message>
+        <source>连接已断开: 打印机或串口适配器已不在线路上。端口已关闭; 请检查电缆和适配器, 然后重新打开端口。</source>
+        <translation>Connection lost: the printer or the serial adapter is no longer on the line. The port has been closed; check the cable and the adapter, then open the port again.</translation>
+    </message>
 </context>
 <context>
     <name>PageSensor</name>
@@ -1671,6 +1675,10 @@ Reason: %2</translation>
     <message>
         <source>文本</source>
         <translation>Text</translation>
+    </message>
+    <message>
+        <source>x (输出队列)</source>
+        <translation>x (output queue)</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSerialPortInfo>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdint>
@@ -185,6 +186,25 @@ CPage1::CPage1(DisplaySink* sink, int initialPort, QWidget* parent)
     m_pWait = new CAdjustProgress(this, m_pTemplate);
     connect(m_btnOpen, &QPushButton::clicked, this, &CPage1::OnOpenPort);
     connect(m_btnClose, &QPushButton::clicked, this, &CPage1::OnClosePort);
+    // A line that went away (a pulled adapter, a printer that hung up) is noticed within a
+    // fifth of a second, whichever exchange met it.
+    auto* lineWatch = new QTimer(this);
+    lineWatch->setInterval(kLineWatchMs);
+    connect(lineWatch, &QTimer::timeout, this, &CPage1::CheckConnection);
+    lineWatch->start();
+}
+
+void CPage1::CheckConnection() {
+    // Once the exchange that met the lost line has ended (the window takes input again), the
+    // technician is told and the port is closed as "关闭端口" closes it.
+    if (!g_bPortOpen.load() || !LineGone() || !m_btnClose->isEnabled() ||
+        tarvello::ui::BackgroundRunActive())
+        return;
+    tarvello::ui::ShowWarningWithoutWaiting(
+        this,
+        QCoreApplication::translate("Page1", "连接已断开: 打印机或串口适配器已不在线路上。"
+                                             "端口已关闭; 请检查电缆和适配器, 然后重新打开端口。"));
+    OnClosePort();
 }
 
 void CPage1::FillPortList() {

@@ -51,6 +51,10 @@ class CPage1 : public CPropertyPage {
     // The end of the open sequence on the UI thread: the error box with the reason, and the
     // beep after a failed handshake. port: the chosen item's text.
     void OnOpenFinished(const PortOpenResult& result, const QString& port);
+    // Looked at every kLineWatchMs: a lost line (LineGone) while the port is open is said once
+    // and closes the port.
+    void CheckConnection();
+    static constexpr int kLineWatchMs = 200;
 
     QFont m_font;
     QPushButton* m_btnClose = nullptr;

@@ -188,6 +188,9 @@ class CSensorPage : public CPropertyPage {
     const SensorPageDesc& m_desc;
     float* m_values[kSensorValueCount] = {};
     bool m_bAdjusting = false;
+    // The number of the latest run of this page's sensor whose success the page has taken: the
+    // run's later updates, like those of the other sensor's runs, change nothing here.
+    uint32_t m_uTakenRun = 0;
     CAdjustProgress* m_pProgress = nullptr;
     CVerdictLine* m_pVerdict = nullptr;
     std::vector<Field> m_fields;

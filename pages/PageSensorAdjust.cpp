@@ -112,18 +112,19 @@ void CSensorPage::OnAdjustStop() {
 }
 
 void CSensorPage::OnAdjustUpdate() {
-    // The shared state as it is now: this reading, usually with the levels of the next frame.
-    // The band is judged against the run's own target, as the worker judges it, whatever the
-    // standard edit holds since the start.
-    const float result = g_fAdjustResult.load();
-    const bool success = InBand(m_desc.params.sensor, g_fAdjustTarget.load(), result);
-    AdjustLevels levels{g_nSensitivity.load(), g_nIntensity.load()};
-    if (success) {
-        // The levels the successful frame carried, not the ones a page activation may have
-        // loaded into the shared state since.
-        if (const std::optional<AdjustLevels> found = TakeSuccessfulLevels())
-            levels = *found;
-    }
+    // Success and the levels found come only from the worker's own record of its run: the
+    // shared levels may have been loaded by the other page's activation since, and the shared
+    // target by a later start. An update of the other sensor's run, or one after this run's
+    // success was taken, is left alone.
+    const AdjustRunState run = LatestAdjustRun();
+    if (run.run == 0 || run.sensor != m_desc.params.sensor || run.run == m_uTakenRun)
+        return;
+    const bool success = run.end == AdjustEnd::kSuccess;
+    // A reading on the way shows the shared state as it is now: the reading, usually with the
+    // levels of the next frame.
+    const float result = success ? run.volts : g_fAdjustResult.load();
+    const AdjustLevels levels = success ? AdjustLevels{run.level, run.intensity}
+                                        : AdjustLevels{g_nSensitivity.load(), g_nIntensity.load()};
     if (float* reading = Member(m_desc.params.adjustReading))
         *reading = result;
     const int level = levels.sensitivity;
@@ -134,8 +135,9 @@ void CSensorPage::OnAdjustUpdate() {
         m_pProgress->Refresh();
         return;
     }
-    // Success: the page enabled, the reading buttons shown, the levels saved; the line says
-    // what the run found.
+    // Success, taken once: the page enabled, the reading buttons shown, the levels the
+    // successful frame carried saved; the line says what the run found.
+    m_uTakenRun = run.run;
     m_bAdjusting = false;
     if (s_pAdjustOwner == this)
         m_pProgress->Succeeded(levels.sensitivity, levels.intensity, result);
@@ -145,10 +147,6 @@ void CSensorPage::OnAdjustUpdate() {
     SaveAdjustedLevels(m_desc.params.sensor, m_ini, m_cbSensitivity->currentIndex(), m_nIntensity);
     tarvello::ui::ReportSaveFailure(this, m_ini);
     // The verdict judges the levels the run found; it changes no save.
-    AdjustRunState run = LatestAdjustRun();
-    run.end = AdjustEnd::kSuccess;
-    run.level = levels.sensitivity;
-    run.intensity = levels.intensity;
     m_pVerdict->NoteAdjustment(run, result);
     m_pVerdict->Judge(g_fSensorSupply.load());
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -51,26 +52,35 @@ void PutSample(QAudioFormat::SampleFormat type, double v, char* out) {
 class CTonePlayer : public QObject {
   public:
     CTonePlayer(const QAudioDevice& device, const QAudioFormat& format, const QByteArray& samples)
-        : QObject(QCoreApplication::instance()), m_sink(new QAudioSink(device, format, this)) {
+        : QObject(QCoreApplication::instance()),
+          m_sink(std::make_unique<QAudioSink>(device, format)) {
         m_buffer.setData(samples);
+    }
+    // The sink reads the buffer until it stops: it stops and goes first (also when the
+    // application ends while the tone plays and deletes the player with its other children).
+    ~CTonePlayer() override {
+        m_sink->disconnect(this);
+        m_sink->stop();
     }
     bool Start() {
         if (!m_buffer.open(QIODevice::ReadOnly))
             return false;
-        QObject::connect(m_sink, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-            // Idle: every sample has been played; Stopped: the output gave up.
-            if (state == QAudio::IdleState || state == QAudio::StoppedState) {
-                m_sink->stop();
-                deleteLater();
-            }
-        });
+        QObject::connect(m_sink.get(), &QAudioSink::stateChanged, this,
+                         [this](QAudio::State state) {
+                             // Idle: every sample has been played; Stopped: the output gave up.
+                             if (state == QAudio::IdleState || state == QAudio::StoppedState) {
+                                 m_sink->stop();
+                                 deleteLater();
+                             }
+                         });
         m_sink->start(&m_buffer);
         return m_sink->error() == QAudio::NoError;
     }
 
   private:
+    // In this order: members go in reverse, so the sink is destroyed before the buffer it reads.
     QBuffer m_buffer;
-    QAudioSink* m_sink;
+    std::unique_ptr<QAudioSink> m_sink;
 };
 
 } // namespace

@@ -15,6 +15,7 @@ struct Record {
     AdjustRunState state;
     unsigned levelsSent = 0; // bit n: a frame went out at level n
     bool anyFrame = false;
+    uint32_t runs = 0;
 };
 
 Record& TheRecord() {
@@ -42,10 +43,12 @@ AdjustRunState LatestAdjustRun() {
     return r.state;
 }
 
-void NoteAdjustRunStart() {
+void NoteAdjustRunStart(Sensor sensor) {
     Record& r = TheRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     r.state = AdjustRunState{};
+    r.state.run = ++r.runs;
+    r.state.sensor = sensor;
     r.levelsSent = 0;
     r.anyFrame = false;
 }
@@ -66,12 +69,13 @@ void NoteAdjustFrame(int level, int intensity) {
     r.state.intensity = intensity;
 }
 
-void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw) {
+void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw, float volts) {
     Record& r = TheRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     ++r.state.passes;
     if (hadReading) {
         r.state.raw = raw;
+        r.state.volts = volts;
         r.state.passesNoReading = 0;
         r.state.lastReplyEmpty = false;
     } else {

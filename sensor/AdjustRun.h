@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "sensor/SensorParams.h"
+
 // How a run ended.
 enum class AdjustEnd {
     kRunning,       // the worker has not ended yet (or no run was started)
@@ -28,6 +30,8 @@ enum class AdjustStopCause {
 };
 
 struct AdjustRunState {
+    uint32_t run = 0; // the run's number, counted from 1 since the process began (0: none yet)
+    Sensor sensor = Sensor::Reflective; // whose levels the run searches (with run)
     AdjustEnd end = AdjustEnd::kRunning;
     uint32_t passes = 0;          // passes whose reply wait ended (with or without a reading)
     uint32_t passesNoReading = 0; // the latest passes in a row that gave no reading, all alike:
@@ -36,6 +40,7 @@ struct AdjustRunState {
     int level = 3;                // the latest frame's level (on success: the level found)
     int intensity = 0;            // the latest frame's intensity
     int raw = -1;                 // the latest reading's raw value 0..255 (-1: none yet)
+    float volts = 0.0f;           // the latest reading in volts (with raw)
 };
 
 // Records who asks, then sets g_bAdjustStop: a running worker stops at its next stop check.
@@ -48,13 +53,14 @@ AdjustRunState LatestAdjustRun();
 
 // --- The worker's notes ----------------------------------------------------------------------
 
-// A new run: the record starts again (the stop request and its cause are left as they are).
-void NoteAdjustRunStart();
+// A new run of the sensor: the record starts again under the next run number (the stop
+// request and its cause are left as they are).
+void NoteAdjustRunStart(Sensor sensor);
 // A frame went out with these levels (the level as sent, 0..3).
 void NoteAdjustFrame(int level, int intensity);
-// The reply wait of the pass ended: with a reading (its raw value) or not, and how many bytes
-// came.
-void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw = -1);
+// The reply wait of the pass ended: with a reading (its raw value and volts) or not, and how
+// many bytes came.
+void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw = -1, float volts = 0.0f);
 // The run ended by a stop request: the end follows the cause last recorded.
 void NoteAdjustStopped();
 // The run ended otherwise (success, port closed, write failed).

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -13,6 +12,7 @@
 #include "device/SerialPort.h"
 #include "device/Sleep.h"
 #include "device/StatusMonitor.h"
+#include "device/ThreadPriority.h"
 #include "sensor/AdjustCurve.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustSearch.h"
@@ -20,20 +20,6 @@
 #include "sensor/TextValidation.h"
 #include "store/IniFile.h"
 #include "store/ParameterSet.h"
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX // no min and max macros over std::min and std::max
-#endif
-#include <windows.h>
-#elif defined(__linux__)
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -69,28 +55,10 @@ WorkerSlot& Slot() {
     return slot;
 }
 
-// The worker runs above normal priority where the system lets it.
-void RaiseThreadPriority() {
-#ifdef _WIN32
-    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
-#elif defined(__linux__)
-    // Linux gives each thread its own nice value; lowering it needs a privilege most users
-    // lack, and then the worker simply runs at normal priority.
-    const id_t tid = static_cast<id_t>(::syscall(SYS_gettid));
-    errno = 0;
-    const int current = ::getpriority(PRIO_PROCESS, tid);
-    if (errno == 0) {
-        (void)::setpriority(PRIO_PROCESS, tid, current - 1);
-    }
-#endif
-}
-
-// The port of this run is gone once a close has begun (the flag is cleared a second before the
-// handle is closed) or the handle is invalid. The worker looks before every port operation, and
-// no more than one 200 ms wait lies between a look and the operation, so a worker never
-// carries on into a later opening of the port (whose handle may even have the same number).
+// The port of this run is gone once it is no longer in use (PortInUse). The worker looks before
+// every port operation, and no more than one 200 ms wait lies between a look and the operation.
 bool PortGone() {
-    return !g_bPortOpen.load() || g_hCom.load() == kInvalidPortHandle;
+    return !PortInUse();
 }
 
 // The start purge ends early on a stop request or a closing port.
@@ -172,7 +140,7 @@ bool TakeReply(const SensorParams& params, AdjustSearchState& state, uint32_t pa
     }
     g_nSensitivity.store(levels.sensitivity);
     g_nIntensity.store(levels.intensity);
-    NoteAdjustReply(step.hadReading, count, step.raw);
+    NoteAdjustReply(step.hadReading, count, step.raw, result);
     if (step.outcome == AdjustStepOutcome::Success) {
         NoteAdjustEnd(AdjustEnd::kSuccess); // before the page hears of the reading
     }
@@ -191,7 +159,8 @@ int RunAdjustWorker(Sensor sensor, const std::function<void()>& postUpdate) {
     // longer than the transmissive worker's 30-byte discarding read, and its tail would be
     // taken as the start of the first adjustment reply (a status digit read as the sensor's
     // reading), so the input is emptied once before the first pass (at once on a closed port).
-    NoteAdjustRunStart();
+    // The run's record was started by whoever started the run (StartAdjustment or the bodies'
+    // public entry points), so its number is known before the first pass.
     NoteCurveRunStart(sensor, g_fAdjustTarget.load());
     PurgeInput(&PurgeShouldStop);
     AdjustSearchState state;
@@ -237,16 +206,25 @@ void JoinLocked(WorkerSlot& slot) {
 
 } // namespace
 
-int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
-    const int code = RunAdjustWorker(Sensor::Reflective, postUpdate);
-    NoteCurveRunEnd(Sensor::Reflective, LatestAdjustRun().end);
+namespace {
+
+// One run of the sensor's worker whose record has been started, with the curve's end.
+int RunStartedWorker(Sensor sensor, const std::function<void()>& postUpdate) {
+    const int code = RunAdjustWorker(sensor, postUpdate);
+    NoteCurveRunEnd(sensor, LatestAdjustRun().end);
     return code;
 }
 
+} // namespace
+
+int ReflectiveAdjustThread(const std::function<void()>& postUpdate) {
+    NoteAdjustRunStart(Sensor::Reflective);
+    return RunStartedWorker(Sensor::Reflective, postUpdate);
+}
+
 int TransmissiveAdjustThread(const std::function<void()>& postUpdate) {
-    const int code = RunAdjustWorker(Sensor::Transmissive, postUpdate);
-    NoteCurveRunEnd(Sensor::Transmissive, LatestAdjustRun().end);
-    return code;
+    NoteAdjustRunStart(Sensor::Transmissive);
+    return RunStartedWorker(Sensor::Transmissive, postUpdate);
 }
 
 bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
@@ -257,15 +235,13 @@ bool StartAdjustment(Sensor sensor, std::function<void()> postUpdate) {
         slot.thread.join();
     }
     s_cancel = false;
-    NoteAdjustRunStart(); // the page's progress starts from nothing at once
+    NoteAdjustRunStart(sensor); // the page's progress starts from nothing at once
     s_lastExit = -1;
     s_success = 0;
     s_running = true;
     try {
         slot.thread = std::thread([sensor, post = std::move(postUpdate)] {
-            const int code = sensor == Sensor::Reflective ? ReflectiveAdjustThread(post)
-                                                          : TransmissiveAdjustThread(post);
-            s_lastExit = code;
+            s_lastExit = RunStartedWorker(sensor, post);
             s_running = false;
         });
     } catch (const std::system_error&) {

@@ -8,10 +8,14 @@
 //      sent or started); otherwise m_fVoltStandard = *target;
 //   3. StartAdjustment(sensor, [page] { post an event of ParamsOf(sensor).updateEventType });
 //   4. disable and hide the controls of the running state.
-// The page's update handler, on the UI thread, once per posted event: show g_fAdjustResult,
-// g_nSensitivity and g_nIntensity; if InBand(sensor, g_fAdjustTarget, g_fAdjustResult) show
-// the levels of TakeSuccessfulLevels (when there are any), enable the page and
-// SaveAdjustedLevels(sensor, m_ini, selected combo index, m_nIntensity).
+// The page's update handler, on the UI thread, once per posted event, for a run of its own
+// sensor only (LatestAdjustRun(), AdjustRun.h): while the run's record has not ended in success
+// it shows g_fAdjustResult, g_nSensitivity and g_nIntensity; once the record says success it
+// shows the record's volts, level and intensity (the levels the successful frame carried),
+// saves those levels (SaveAdjustedLevels) and enables the page; that run's later updates
+// change nothing.
+// The shared levels belong to whichever page was activated last (its activation loads the
+// sensor's saved ones), so they never decide a success or a save.
 // A page activation loads the saved levels, sets g_bAdjustStop through RequestAdjustmentStop
 // (AdjustRun.h; the worker stops at its next pass) and never waits.
 #pragma once
@@ -67,8 +71,8 @@ std::optional<int> LastAdjustmentExitCode();
 
 // The levels the latest run's successful frame carried, stored by the worker (together with
 // g_nSensitivity and g_nIntensity) before it posts the update of that reading. Taken once: the
-// next call, and any call after a new start, gives nullopt until a run succeeds again. The page's
-// update handler saves these, whatever a page activation has loaded into the shared levels since.
+// next call, and any call after a new start, gives nullopt until a run succeeds again. For
+// callers that watch one run at a time (the command line); the pages read the run's record.
 std::optional<AdjustLevels> TakeSuccessfulLevels();
 
 // --- Start and update handlers ---------------------------------------------------------------

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -86,10 +88,16 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         shortWrites_ = n;
     }
-    // The next n reads are rejected by the platform.
-    void SetFailingReads(int n) {
+    // The next n reads (and clearings of the line's errors) are rejected by the platform.
+    void SetFailingReads(int n, int clears = 0) {
         std::lock_guard<std::mutex> guard(mutex_);
         failingReads_ = n;
+        failingClears_ = clears;
+    }
+    // Writes wait, as Win32's do on a held line, until CancelPending (at most 3 s).
+    void SetWritesWaitForCancel(bool wait) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        writesWait_ = wait;
     }
 
     // --- Observation -----------------------------------------------------------------------
@@ -211,12 +219,16 @@ class FakeLine : public LineBackend {
         handle_ = kInvalidPortHandle;
     }
     size_t Write(PortHandle handle, const uint8_t* data, size_t length) override {
-        std::lock_guard<std::mutex> guard(mutex_);
+        std::unique_lock<std::mutex> guard(mutex_);
         Check(handle);
         calls_ += 'W';
         Bytes bytes(data, data + length);
         writes_.push_back(bytes);
         writeTimes_.push_back(nowMs_);
+        if (writesWait_) {
+            cancel_.wait_for(guard, std::chrono::seconds(3), [this] { return cancelled_; });
+            return 0;
+        }
         if (shortWrites_ > 0) {
             --shortWrites_;
             return length / 2;
@@ -233,6 +245,11 @@ class FakeLine : public LineBackend {
         Check(handle);
         calls_ += 'Q';
         return static_cast<long>(OutputLocked());
+    }
+    void CancelPending(PortHandle) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        cancelled_ = true;
+        cancel_.notify_all();
     }
     void DiscardOutput(PortHandle handle) override {
         std::lock_guard<std::mutex> guard(mutex_);
@@ -259,6 +276,8 @@ class FakeLine : public LineBackend {
         std::lock_guard<std::mutex> guard(mutex_);
         Check(handle);
         calls_ += 'E';
+        if (failingClears_ > 0 && failingClears_-- > 0)
+            return false;
         if (queued != nullptr) {
             *queued = QueuedLocked();
         }
@@ -363,6 +382,9 @@ class FakeLine : public LineBackend {
     std::string calls_;
     int shortWrites_ = 0;
     int failingReads_ = 0;
+    int failingClears_ = 0;
+    bool writesWait_ = false, cancelled_ = false;
+    std::condition_variable cancel_;
     PortHandle handle_ = kInvalidPortHandle;
     intptr_t nextHandle_ = 40;
     int openHandles_ = 0;

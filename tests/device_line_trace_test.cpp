@@ -43,6 +43,9 @@ TEST(LineTraceFormat, WorkedExamples) {
     EXPECT_EQ(FormatTraceLine({3, 61000500, TraceDirection::kDiscarded, TraceParty::kUntagged,
                                Bytes{0x02, 'J', 'C', 0x13, 0x00, 0x7F, 0xB5, '<'}}),
               "   61.000 x  untagged 02 4A 43 13 00 7F B5 3C | <STX>JC<DC3><NUL><DEL><B5><");
+    EXPECT_EQ(FormatTraceLine({4, 2000, TraceDirection::kDiscardedOutput, TraceParty::kAdjustment,
+                               B("\x02JR")}),
+              "    0.002 x  adjust   02 4A 52 | <STX>JR | output queue");
     EXPECT_EQ(FormatTraceDropped(17), "# 17 entries dropped");
     EXPECT_STREQ(TracePartyName(TraceParty::kPortOpen), "open");
     EXPECT_STREQ(TracePartyName(TraceParty::kPaperCheck), "check");
@@ -123,8 +126,12 @@ TEST(LineTracePrimitives, DirectionsAndPartiesOfWhatWentOverTheLine) {
     }
     line.Arrive("tail");
     PurgeInput(); // on an untagged thread
+    // A write the handshake holds past its timeout never left: discarded from the output queue.
+    line.SetOutputHeld(true);
+    EXPECT_EQ(WritePort("\x02JR", 3), 1);
+    line.SetOutputHeld(false);
     const std::vector<TraceEntry> entries = EntriesAfter(start);
-    ASSERT_EQ(entries.size(), 5u);
+    ASSERT_EQ(entries.size(), 6u);
     const TraceDirection x = TraceDirection::kDiscarded;
     const std::vector<std::tuple<TraceDirection, TraceParty, Bytes>> expected = {
         {x, TraceParty::kPortOpen, B("ZZ")},
@@ -132,6 +139,7 @@ TEST(LineTracePrimitives, DirectionsAndPartiesOfWhatWentOverTheLine) {
         {TraceDirection::kToPrinter, TraceParty::kMonitor, B("\x02Y")},
         {TraceDirection::kFromPrinter, TraceParty::kMonitor, B("0/1/2/\r")},
         {x, TraceParty::kUntagged, B("tail")},
+        {TraceDirection::kDiscardedOutput, TraceParty::kUntagged, B("\x02JR")},
     };
     for (size_t k = 0; k < expected.size(); ++k) {
         EXPECT_EQ(entries[k].direction, std::get<0>(expected[k])) << k;

@@ -134,6 +134,12 @@ TEST_F(PosixLineTest, WriteHeldUpGivesUpAfterItsTimeout) {
                         .count();
     EXPECT_GE(ms, 2400);
     EXPECT_LT(ms, 10000);
+    EXPECT_FALSE(LineGone());
+    // A line that hangs up (EIO from the device) is gone at once.
+    close(master);
+    master = -1;
+    EXPECT_EQ(WritePort(frame, 1), 1);
+    EXPECT_TRUE(LineGone());
 }
 
 // A second process, a second open in this one: both refused while the port is open, with the

@@ -1,8 +1,10 @@
 // The serial primitives on a scripted line with virtual time (chunking, polls, purge, close,
 // a held line, port names). The termios backend on a real pseudo-terminal:
 // device_posix_line_test.cpp.
+#include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "FakeLine.h"
 #include "device/SerialPort.h"
@@ -155,6 +157,19 @@ TEST_F(SerialPortTest, HeldLineGivesAShortWriteAtItsTimeoutAndACloseThatDoesNotW
     EXPECT_EQ(line.Writes().size(), before + 1); // no chunk after the close
     EXPECT_EQ(line.OpenHandles(), 0);
     EXPECT_EQ(line.CallsOnClosedHandle(), 0);
+    // A write that itself waits for the held line (Win32) holds the line lock: the close
+    // cancels it instead of waiting for its timeout.
+    OpenLine();
+    line.SetOutputHeld(false);
+    line.SetWritesWaitForCancel(true);
+    std::thread writer([&] { EXPECT_EQ(WritePort(frame, 2), 1); });
+    for (int k = 0; k < 1000 && line.Writes().size() < before + 2; ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto start = std::chrono::steady_clock::now();
+    ClosePort(); // its fixed wait on the line's virtual time
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    writer.join();
+    EXPECT_EQ(line.OpenHandles(), 0);
 }
 
 TEST_F(SerialPortTest, ReadWithNoReplyMakesTenPollsOf50ms) {
@@ -220,6 +235,10 @@ TEST_F(SerialPortTest, ARejectedReadEndsTheWaitAsALostLineAndKeepsTheCount) {
     EXPECT_TRUE(LineGone());
     OpenLine();
     EXPECT_FALSE(LineGone());
+    // So is a refused clearing of the line's errors (a pulled adapter on Windows).
+    line.SetFailingReads(0, 1);
+    EXPECT_EQ(ReadPort(buffer, sizeof buffer, count), 1);
+    EXPECT_TRUE(LineGone());
 }
 
 TEST_F(SerialPortTest, PurgeWhilePrinterKeepsSendingEndsOnlyOnAnEmptyQueue) {

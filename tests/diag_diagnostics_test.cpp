@@ -11,6 +11,8 @@
 #include <QChartView>
 #include <QDateTime>
 #include <QFile>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QTableView>
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include "device/LineTrace.h"
+#include "device/TraceFile.h"
 #include "diag/CurveChart.h"
 #include "diag/DiagnosticsWindow.h"
 #include "diag/TraceModel.h"
@@ -184,6 +187,29 @@ TEST(DiagWindow, ShortcutsOpenTheWindowOnTheirTabs) {
     window->hide();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(window->isVisible());
+    window->ShowTab(DiagnosticsWindow::kCurveTab); // the legends hold every label whole
+    QCoreApplication::processEvents();
+    for (Sensor sensor : {Sensor::Reflective, Sensor::Transmissive}) {
+        QLegend* legend = window->Chart(sensor)->View()->chart()->legend();
+        const QFontMetricsF m(legend->font());
+        qreal row = 0.0, column = 0.0; // the room the labels need side by side, or stacked
+        for (QLegendMarker* marker : legend->markers()) {
+            const qreal width = m.horizontalAdvance(marker->label()) + 2.0 * m.height();
+            row += width;
+            column = std::max(column, width);
+        }
+        const bool inARow = legend->alignment() & (Qt::AlignTop | Qt::AlignBottom);
+        EXPECT_LE(inARow ? row : column, legend->geometry().width());
+    }
+    // Closed, the window turns the trace off again, unless a trace file is being written.
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(LineTraceEnabled());
+    QTemporaryDir dir;
+    ASSERT_TRUE(StartTraceFile(dir.filePath("t.trace").toStdString(), nullptr));
+    window->ShowTab(DiagnosticsWindow::kTraceTab);
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(LineTraceEnabled());
+    StopTraceFile();
     SetLineTraceEnabled(false);
 }
 

@@ -276,6 +276,21 @@ TEST_F(OpenPort, ClosingTheWindowEndsTheMonitorAndClosesThePort) {
     EXPECT_EQ(printer.FrameCount(FrameKind::Status), polls);
 }
 
+// A printer that hangs up while the port is open: the window says the connection was lost and
+// closes the port as "关闭端口" would, once.
+TEST_F(OpenPort, ALineThatGoesAwayIsSaidAndClosesThePort) {
+    OpenAndWait();
+    ASSERT_TRUE(g_bPortOpen);
+    messages.clear();
+    printer.HangUp();
+    ASSERT_TRUE(uitest::WaitFor([&] { return Button(1016)->isEnabled(); }, 5000));
+    EXPECT_FALSE(g_bPortOpen);
+    EXPECT_FALSE(Button(1017)->isEnabled());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("连接已断开")))
+        << messages[0].text.toStdString();
+}
+
 TEST_F(OpenPort, CloseRequestDuringTheHandshakeWaitsForIt) {
     Button(1016)->click();
     ASSERT_TRUE(tarvello::ui::BackgroundRunActive());

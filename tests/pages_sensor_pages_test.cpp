@@ -48,14 +48,26 @@ class SensorPages : public uitest::UiTest {
         Find<QLineEdit>(page, id)->setText(text);
     }
     QLabel* Progress(QWidget* page) { return page->findChild<QLabel*>("adjustProgress"); }
-    // Posts the worker's update event to the page and lets the event loop deliver it.
-    void PostUpdate(QWidget* page, int type, float result, int level, int intensity) {
+    // Posts the worker's update event to the page and lets the event loop deliver it: a reading
+    // on the way of a run of the page's sensor, or (success) the reading of a successful frame.
+    void PostUpdate(QWidget* page, int type, float result, int level, int intensity,
+                    bool success = false) {
+        const Sensor sensor = page == p2 ? Sensor::Reflective : Sensor::Transmissive;
+        if (!m_runNoted || LatestAdjustRun().sensor != sensor)
+            NoteAdjustRunStart(sensor); // this test's run
+        m_runNoted = true;
+        if (success) {
+            NoteAdjustFrame(level, intensity);
+            NoteAdjustReply(true, 3, 100, result);
+            NoteAdjustEnd(AdjustEnd::kSuccess);
+        }
         g_fAdjustResult = result;
         g_nSensitivity = level;
         g_nIntensity = intensity;
         QCoreApplication::postEvent(page, new QEvent(static_cast<QEvent::Type>(type)));
         QCoreApplication::sendPostedEvents(page);
     }
+    bool m_runNoted = false;
     // Nothing was sent, saved or started.
     void ExpectNothingHappened() {
         EXPECT_FALSE(std::filesystem::exists("parameterset.ini"));
@@ -235,12 +247,18 @@ TEST_F(SensorPages, ReflectiveUpdateShowsEveryReadingAndSavesOnlyInTheBand) {
     PostUpdate(p2, QEvent::User + 100, 2.45f, 2, 77);
     EXPECT_EQ(Text(p2, 1041), QStringLiteral("2.3999"));
     // In the band: enabled, the reading buttons shown, the levels saved in this order.
-    PostUpdate(p2, QEvent::User + 101, 2.4f, 2, 77);
+    PostUpdate(p2, QEvent::User + 101, 2.4f, 2, 77, true);
     EXPECT_EQ(Text(p2, 1041), QStringLiteral("2.4"));
     for (int id : {1025, 1041, 1032, 1057})
         EXPECT_TRUE(Find<QWidget>(p2, id)->isEnabled()) << id;
     EXPECT_TRUE(Find<QPushButton>(p2, 1045)->isVisible());
     EXPECT_TRUE(Find<QPushButton>(p2, 1026)->isVisible());
+    EXPECT_EQ(ReadFile("parameterset.ini"), before + "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
+    // The other page activated as the run ends loads its levels into the shared ones: the
+    // run's later updates change neither this page nor the file.
+    dlg->Sheet()->setCurrentIndex(2);
+    PostUpdate(p2, QEvent::User + 101, 2.4f, 1, 5);
+    EXPECT_EQ(Text(p2, 1033), QStringLiteral("77"));
     EXPECT_EQ(ReadFile("parameterset.ini"), before + "[RConfig]\r\nRConfig1=2\r\nRConfig2=77\r\n");
 }
 
@@ -256,7 +274,7 @@ TEST_F(SensorPages, TransmissiveUpdateUsesItsOwnBandMemberAndSection) {
     EXPECT_FALSE(Find<QPushButton>(p3, 1047)->isVisible());
     EXPECT_EQ(ReadFile("parameterset.ini"), before);
     // 2.1000 lies in the transmissive band (2.0 +- 0.1) but above the reflective one.
-    PostUpdate(p3, QEvent::User + 100, 2.1f, 1, 140);
+    PostUpdate(p3, QEvent::User + 100, 2.1f, 1, 140, true);
     EXPECT_EQ(Text(p3, 1055), QStringLiteral("2.1"));
     EXPECT_EQ(p3->m_cbSensitivity->currentText(), QStringLiteral("01"));
     EXPECT_TRUE(Find<QPushButton>(p3, 1047)->isVisible());
@@ -267,7 +285,7 @@ TEST_F(SensorPages, TransmissiveUpdateUsesItsOwnBandMemberAndSection) {
 }
 
 // A standard typed during a run and taken by leaving the page changes nothing of the run's
-// judgement: the page judges by the target the run started with, as the worker does.
+// judgement: the page takes success from the run's record, as the worker judged it.
 TEST_F(SensorPages, UpdatesAreJudgedByTheRunsTargetNotTheEditedStandard) {
     dlg->Sheet()->setCurrentIndex(1);
     g_fAdjustTarget = 2.5f;
@@ -277,7 +295,7 @@ TEST_F(SensorPages, UpdatesAreJudgedByTheRunsTargetNotTheEditedStandard) {
     PostUpdate(p2, QEvent::User + 101, 2.95f, 1, 30); // in 3.0's band, not in the run's
     EXPECT_TRUE(Find<QPushButton>(p2, 1045)->isHidden());
     EXPECT_FALSE(std::filesystem::exists("parameterset.ini"));
-    PostUpdate(p2, QEvent::User + 101, 2.45f, 1, 40); // the worker's success
+    PostUpdate(p2, QEvent::User + 101, 2.45f, 1, 40, true); // the worker's success
     EXPECT_FALSE(Find<QPushButton>(p2, 1045)->isHidden());
     EXPECT_EQ(ReadFile("parameterset.ini"), "[RConfig]\r\nRConfig1=1\r\nRConfig2=40\r\n");
 }

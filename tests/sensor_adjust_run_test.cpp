@@ -14,7 +14,7 @@ namespace {
 
 // Frames at these (level, intensity) pairs, each followed by a reply with a reading.
 AdjustRunState RunOf(const std::vector<std::pair<int, int>>& frames) {
-    NoteAdjustRunStart();
+    NoteAdjustRunStart(Sensor::Reflective);
     for (const auto& [level, intensity] : frames) {
         NoteAdjustFrame(level, intensity);
         NoteAdjustReply(true, 4);
@@ -34,7 +34,7 @@ TEST(AdjustRun, AllFourLevelsTriedOnceTheSearchGoesRoundAgain) {
 }
 
 TEST(AdjustRun, PassesWithoutAReadingCountInARowOfOneKind) {
-    NoteAdjustRunStart();
+    NoteAdjustRunStart(Sensor::Reflective);
     NoteAdjustFrame(3, 0);
     NoteAdjustReply(false, 0);
     NoteAdjustReply(false, 0);
@@ -53,7 +53,7 @@ TEST(AdjustRun, ANewStartForgetsWhoAskedForTheLastStop) {
     EXPECT_TRUE(g_bAdjustStop.load());
     ClearAdjustmentStop(); // a new start
     EXPECT_FALSE(g_bAdjustStop.load());
-    NoteAdjustRunStart();
+    NoteAdjustRunStart(Sensor::Reflective);
     g_bAdjustStop = true; // set directly, as the window's close does
     NoteAdjustStopped();
     EXPECT_EQ(LatestAdjustRun().end, AdjustEnd::kStopped);
