@@ -23,8 +23,10 @@ namespace {
 QString s_override;                // --records (UI thread only)
 CRecordKeeper* s_keeper = nullptr; // the keeper of the process (UI thread only)
 
-QString T(const char* text) {
-    return QCoreApplication::translate("RecordKeeper", text);
+// The sentence for records that only this process holds now.
+QString KeptInMemory(int count) {
+    return QCoreApplication::translate(
+        "RecordKeeper", "%n 条记录只保留在内存中: 关闭程序前请检查记录文件。", "", count);
 }
 
 QJsonValue Number(const std::optional<double>& value) {
@@ -125,10 +127,12 @@ records::RecordRow WindowRecord(const QString& kind, const QString& printerId,
 
 QString RecordNote(const records::StoreOutcome& outcome, const QString& sideFile) {
     if (outcome.stored)
-        return T("记录已保存");
+        return QCoreApplication::translate("RecordKeeper", "记录已保存");
     if (outcome.sideFile)
-        return T("记录没有保存: %1 记录暂存在 %2, 以后自动存入。").arg(outcome.reason, sideFile);
-    return T("记录没有保存: %1").arg(outcome.reason);
+        return QCoreApplication::translate("RecordKeeper",
+                                           "记录没有保存: %1 记录暂存在 %2, 以后自动存入。")
+            .arg(outcome.reason, sideFile);
+    return QCoreApplication::translate("RecordKeeper", "记录没有保存: %1").arg(outcome.reason);
 }
 
 // --- The worker --------------------------------------------------------------------------------
@@ -170,10 +174,7 @@ QString CRecordKeeper::Worker::Store(records::RecordStore& store, const Job& job
     if (!out.stored && !out.sideFile)
         still << job.row;
     if (!still.isEmpty())
-        note += QLatin1Char(' ') +
-                QCoreApplication::translate("RecordKeeper",
-                                            "%n 条记录只保留在内存中: 关闭程序前请检查记录文件。",
-                                            "", static_cast<int>(still.size()));
+        note += QLatin1Char(' ') + KeptInMemory(static_cast<int>(still.size()));
     std::lock_guard<std::mutex> lock(mutex);
     unstored = still + unstored;
     return note;
