@@ -24,6 +24,8 @@
 
 #include <optional>
 
+class QSqlQuery;
+
 #include "records/Outbox.h"
 #include "records/Record.h"
 
@@ -104,6 +106,7 @@ class RecordStore : public Outbox {
 
   private:
     bool Migrate(int from, QString* error);
+    bool UseWal(QSqlQuery& q) const;
     bool Insert(const RecordRow& row, bool ignoreExisting, QString* error);
     bool DrainSideFile(QString* error);
     bool AppendSide(const RecordRow& row, QString* error);
