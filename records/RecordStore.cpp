@@ -147,6 +147,13 @@ bool RecordStore::Open(QString* error) {
 // a copy of an older file has been kept.
 bool RecordStore::Migrate(int from, QString* error) {
     QSqlDatabase db = QSqlDatabase::database(m_connection);
+    // A file without tables is one another writer has only just begun (its WAL mode set, its
+    // schema not yet committed): there is nothing to keep a copy of.
+    QSqlQuery tables(db);
+    if (from >= 0 && tables.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) &&
+        tables.next() && tables.value(0).toInt() == 0)
+        from = -1;
+    tables.finish();
     if (from >= 0) {
         const QString copy = m_path + QStringLiteral(".v%1.bak").arg(from);
         QSqlQuery checkpoint(db);

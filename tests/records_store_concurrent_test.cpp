@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -21,13 +24,14 @@ TEST(RecordStoreConcurrent, EightProcessesStoringAtOnceLoseNone) {
     constexpr int kWriters = 8, kEach = 25;
     QTemporaryDir dir;
     const QString path = dir.filePath("r.sqlite");
-    // All of them begin at the same moment, each with a file it opens itself.
+    // All of them begin together, each with a file it opens itself.
     const auto start = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
     std::vector<pid_t> children;
     for (int w = 0; w < kWriters; ++w) {
         const pid_t child = fork();
         if (child == 0) {
-            std::this_thread::sleep_until(start);
+            // A few milliseconds apart, as processes come.
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(2 * w));
             RecordStore store(path);
             int lost = 0;
             for (int k = 0; k < kEach; ++k) {
@@ -62,6 +66,26 @@ TEST(RecordStoreConcurrent, EightProcessesStoringAtOnceLoseNone) {
         EXPECT_EQ(store.Count(one, &error), kEach);
     }
     EXPECT_FALSE(QFile::exists(store.SideFilePath()));
+}
+
+// What a second writer finds while the first is making the file: WAL mode set, no tables yet. It
+// is a new file, not an older one to keep a copy of (two copying at once made one fail).
+TEST(RecordStoreConcurrent, AFileJustBegunByAnotherWriterIsTakenAsNew) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.sqlite");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "begun");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec("PRAGMA journal_mode=WAL");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("begun");
+    ASSERT_GT(QFileInfo(path).size(), 0);
+    RecordStore store(path);
+    QString error;
+    ASSERT_TRUE(store.Open(&error)) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(path + ".v0.bak"));
 }
 
 } // namespace
