@@ -93,12 +93,14 @@ QList<RecordRow> RecordStore::Page(const RecordFilter& filter, PageFrom from, co
                   WhereOf(filter, values);
     // Newest first on screen; the older end is read ascending and turned round.
     const bool ascending = from == PageFrom::kOldest || from == PageFrom::kAfter;
+    // The key as a row value, which SQLite reads as a range of the (started, id) index; the same
+    // condition spelled with OR made it walk the index from its end at every page.
     if (from == PageFrom::kBefore) { // older than key
-        sql += QStringLiteral(" AND (started < ? OR (started = ? AND id < ?))");
-        values << key.started << key.started << key.id;
+        sql += QStringLiteral(" AND (started, id) < (?, ?)");
+        values << key.started << key.id;
     } else if (from == PageFrom::kAfter) { // newer than key
-        sql += QStringLiteral(" AND (started > ? OR (started = ? AND id > ?))");
-        values << key.started << key.started << key.id;
+        sql += QStringLiteral(" AND (started, id) > (?, ?)");
+        values << key.started << key.id;
     }
     sql += ascending ? QStringLiteral(" ORDER BY started ASC, id ASC LIMIT ?")
                      : QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ?");
