@@ -36,16 +36,37 @@ QString EndOf(int exitCode) {
     }
 }
 
-// Each sensor's adjustment curve: the points of its adjust step, or none.
-QJsonObject CurvesOf(const QJsonObject& sensors) {
-    QJsonObject curves;
-    for (auto it = sensors.begin(); it != sensors.end(); ++it) {
-        for (const QJsonValue& step : it->toObject().value("steps").toArray()) {
-            if (step.toObject().value("step").toString() == QLatin1String("adjust"))
-                curves.insert(it.key(), step.toObject().value("history"));
-        }
+// A criterion as kept: its code, value, limits and outcome; its name and sentence are made when
+// it is shown, in the reader's language.
+QJsonValue KeptCriteria(const QJsonValue& criteria) {
+    QJsonArray kept;
+    for (const QJsonValue& c : criteria.toArray()) {
+        QJsonObject criterion = c.toObject();
+        criterion.remove("name");
+        criterion.remove("message");
+        kept.append(criterion);
     }
-    return curves;
+    return kept;
+}
+
+// Each sensor's adjustment curve (the points of its adjust step) taken out of its steps into
+// curves, so the record holds each point once; the criteria as kept.
+void TakeCurves(QJsonObject& sensors, QJsonObject& curves) {
+    for (auto it = sensors.begin(); it != sensors.end(); ++it) {
+        QJsonObject sensor = it->toObject();
+        QJsonArray steps = sensor.value("steps").toArray();
+        for (QJsonValueRef ref : steps) {
+            QJsonObject step = ref.toObject();
+            if (step.contains("criteria"))
+                step.insert("criteria", KeptCriteria(step.value("criteria")));
+            if (step.value("step").toString() == QLatin1String("adjust"))
+                curves.insert(it.key(), step.take("history"));
+            ref = step;
+        }
+        sensor.insert("steps", steps);
+        sensor.insert("criteria", KeptCriteria(sensor.value("criteria")));
+        *it = sensor;
+    }
 }
 
 } // namespace
@@ -85,11 +106,15 @@ void StoreCalibrateRecord(const CliRequest& request, const records::Profile* pro
     records::RecordRow row = RunRecordRow(request, started, report);
     row.printerId = request.printerId;
     row.operatorName = request.operatorName;
-    const QJsonObject sensors = report.fields.value("sensors").toObject();
+    QJsonObject sensors = report.fields.value("sensors").toObject(), curves;
     QJsonObject doc = row.doc;
+    QJsonObject result = doc.value("result").toObject();
+    result.remove("sensors"); // the document's own "sensors" holds them
+    doc.insert("result", result);
     doc.insert("sensor", QJsonValue()); // each sensor has its own part
+    TakeCurves(sensors, curves);
     doc.insert("sensors", sensors);
-    doc.insert("curves", CurvesOf(sensors));
+    doc.insert("curves", curves);
     doc.insert("ended", EndOf(report.exitCode));
     if (profile) {
         row.profile = profile->name;
