@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+#include "device/PortState.h"
+#include "device/SerialPort.h"
 #include "pages/BackgroundRun.h"
 #include "records/DataFolder.h"
 
@@ -112,7 +114,7 @@ records::RecordRow WindowRecord(const QString& kind, const QString& printerId,
     row.operatorName = operatorName.isEmpty() ? LoginName() : operatorName;
     row.station = QSysInfo::machineHostName();
     row.finished = QDateTime::currentDateTimeUtc();
-    row.started = row.finished;
+    row.started = row.finished; // the callers that know an earlier start set it
     row.doc = QJsonObject{{"schema", 1},
                           {"program_version", QCoreApplication::applicationVersion()},
                           {"command", kind},
@@ -123,6 +125,18 @@ records::RecordRow WindowRecord(const QString& kind, const QString& printerId,
         row.doc.insert("criteria", CriteriaJson(*verdict));
     }
     return row;
+}
+
+QJsonObject ConnectionJson() {
+    const PortSettings s = g_PortSettings.load();
+    static const char* const kParity[] = {"none", "odd", "even"};
+    return QJsonObject{{"device", QString::fromStdString(PortDeviceName(s.nPort))},
+                       {"baud", static_cast<qint64>(s.dwBaudRate)},
+                       {"data_bits", s.byByteSize},
+                       {"parity", QLatin1String(s.byParity < 3 ? kParity[s.byParity] : "unknown")},
+                       {"stop_bits", s.byStopBits == 2 ? 2 : 1},
+                       {"handshake", QLatin1String(s.nHandshake == 0 ? "hardware" : "xon_xoff")},
+                       {"open", g_bPortOpen.load()}};
 }
 
 QString RecordNote(const records::StoreOutcome& outcome, const QString& sideFile) {

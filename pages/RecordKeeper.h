@@ -44,6 +44,8 @@ QJsonObject CurveJson(const CurveRun& run);
 // document's common keys (schema, program_version, command, sensor) and the verdict, if judged.
 records::RecordRow WindowRecord(const QString& kind, const QString& printerId,
                                 const QString& operatorName, const verdict::Result* verdict);
+// The connection as the window holds it now: the device, its speed and its framing.
+QJsonObject ConnectionJson();
 // The sentence of what became of a record: "Record stored", or why not and where it waits.
 QString RecordNote(const records::StoreOutcome& outcome, const QString& sideFile);
 
@@ -68,6 +70,8 @@ class CRecordKeeper : public QObject {
     // The pages' hooks: a page's readings and checks are kept when they end; an adjustment
     // started by a page is followed to the end of its worker.
     void WatchPage(CSensorPage* page);
+    // A page's reading or check begins (its record's start).
+    void ActionStarted(CSensorPage* page);
     void AdjustmentStarted(CSensorPage* page);
     // The guided calibration reached its result (the note goes into line), or closed before it.
     void GuidedEnded(const CGuidedCalibration* wizard, bool reachedResult, QLabel* line);

@@ -107,6 +107,7 @@ void CRecordKeeper::GuidedEnded(const CGuidedCalibration* wizard, bool reachedRe
             saved.insert(QString::fromStdString(key), QString::fromStdString(it->second));
     }
     row.doc.insert("profile", records::ProfileToJson(profile));
+    row.doc.insert("connection", ConnectionJson());
     row.doc.insert("sensors", sensors);
     row.doc.insert("curves", curves);
     row.doc.insert("saved", saved);

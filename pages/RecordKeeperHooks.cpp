@@ -1,6 +1,7 @@
 // What the keeper makes of the pages' actions and of the guided calibration: the record of each,
 // made on the UI thread from what the page or the wizard holds when the action has ended.
 #include <QApplication>
+#include <QHash>
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
@@ -65,7 +66,13 @@ QJsonObject SavedOf(CSensorPage* page, const std::vector<const char*>& keys) {
     return saved;
 }
 
+// When each page's reading or check began (UI thread only).
+QHash<const CSensorPage*, QDateTime> s_actionStarts;
+
 void KeepPageRecord(CSensorPage* page, records::RecordRow row, const QJsonObject& result) {
+    if (row.kind != QLatin1String("adjust") && s_actionStarts.contains(page))
+        row.started = s_actionStarts.take(page); // a reading's or a check's start
+    row.doc.insert("connection", ConnectionJson());
     row.doc.insert("sensor", SensorName(page->Params().sensor));
     row.doc.insert("supply", std::round(g_fSensorSupply.load() * 100.0) / 100.0);
     row.doc.insert("result", result);
@@ -160,6 +167,10 @@ void CRecordKeeper::WatchPage(CSensorPage* page) {
                                    {"first", first > 0.0f ? QJsonValue(first) : QJsonValue()},
                                    {"second", second > 0.0f ? QJsonValue(second) : QJsonValue()}});
     });
+}
+
+void CRecordKeeper::ActionStarted(CSensorPage* page) {
+    s_actionStarts.insert(page, QDateTime::currentDateTimeUtc());
 }
 
 void CRecordKeeper::AdjustmentStarted(CSensorPage* page) {

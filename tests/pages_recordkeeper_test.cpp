@@ -84,6 +84,8 @@ TEST_F(RecordKeeperE2E, APagesReadingCheckAndAdjustmentEachLeaveARecordWithThePr
         EXPECT_EQ(r.doc["sensor"], "reflective");
     }
     EXPECT_EQ(kinds, QStringList({"reading", "check", "adjust"}));
+    EXPECT_LT(rows[1].started, rows[1].finished); // the check's paper feed takes its time
+    EXPECT_EQ(rows[1].doc["connection"]["baud"], 38400);
     EXPECT_EQ(rows[0].doc["result"]["what"], "mark");
     EXPECT_EQ(rows[0].doc["result"]["volts"], Text(p2, 1057).toDouble());
     EXPECT_EQ(rows[2].verdict, verdict::OutcomeName(p2->Verdict()->Last().verdict));
