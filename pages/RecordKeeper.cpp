@@ -5,10 +5,12 @@
 #include <QLabel>
 #include <QPointer>
 #include <QSettings>
+#include <QSqlDatabase>
 #include <QSysInfo>
 
 #include <cmath>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -237,8 +239,16 @@ CRecordKeeper::~CRecordKeeper() {
 }
 
 CRecordKeeper* CRecordKeeper::Instance() {
-    if (!s_keeper)
+    if (!s_keeper) {
         s_keeper = new CRecordKeeper;
+        // A program that ends without Finish (exit from anywhere) still stores what is in flight,
+        // before the libraries' own statics go: Qt SQL's list of connections and its drivers'
+        // loader are made first, so that they are destroyed after this handler has run.
+        (void)QSqlDatabase::connectionNames();
+        (void)QSqlDatabase::drivers();
+        static const bool finishAtExit = std::atexit([] { Finish(); }) == 0;
+        (void)finishAtExit;
+    }
     return s_keeper;
 }
 
