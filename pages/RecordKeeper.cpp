@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QSettings>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSysInfo>
 
 #include <cmath>
@@ -62,6 +64,23 @@ const char* EndName(AdjustEnd end) {
         break;
     }
     return "write_failed";
+}
+
+void WarmUpSql() {
+    const QString name = QStringLiteral("recordKeeperWarmUp");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.prepare(QStringLiteral("SELECT ?"));
+            q.addBindValue(1);
+            q.exec();
+            (void)q.lastError();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 } // namespace
@@ -242,10 +261,9 @@ CRecordKeeper* CRecordKeeper::Instance() {
     if (!s_keeper) {
         s_keeper = new CRecordKeeper;
         // A program that ends without Finish (exit from anywhere) still stores what is in flight,
-        // before the libraries' own statics go: Qt SQL's list of connections and its drivers'
-        // loader are made first, so that they are destroyed after this handler has run.
-        (void)QSqlDatabase::connectionNames();
-        (void)QSqlDatabase::drivers();
+        // before the libraries' own statics go: everything of Qt SQL a store uses is made once
+        // first (on a database in memory), so that it is destroyed after this handler has run.
+        WarmUpSql();
         static const bool finishAtExit = std::atexit([] { Finish(); }) == 0;
         (void)finishAtExit;
     }
