@@ -31,6 +31,11 @@ void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
         if (options.strTrace.empty())
             options.strError = "--trace needs a file";
     }
+    if (parser.isSet(QStringLiteral("records"))) {
+        options.strRecords = parser.value(QStringLiteral("records")).toStdString();
+        if (options.strRecords.empty())
+            options.strError = "--records needs a file";
+    }
     options.bDiagnostics = parser.isSet(QStringLiteral("diagnostics"));
     if (parser.isSet(QStringLiteral("lang"))) {
         options.language = tarvello::app::LanguageFromCode(parser.value(QStringLiteral("lang")));
@@ -88,6 +93,11 @@ void DeclareOptions(QCommandLineParser& parser) {
                         "each: seconds since the port opened, -> (to the printer), <- (from the "
                         "printer) or x (discarded), the party, the bytes in hex and as text"),
          QStringLiteral("FILE")},
+        {QStringLiteral("records"),
+         QStringLiteral("keep the calibration records in PATH instead of the setting "
+                        "\"records/path\" or records.sqlite in the data folder shared with "
+                        "tarvello-cli"),
+         QStringLiteral("PATH")},
         {QStringLiteral("diagnostics"),
          QStringLiteral(
              "open the diagnostics window (line trace, adjustment curves) beside the "

@@ -35,7 +35,7 @@ void CRecordsWindow::OpenPlant() {
     auto* window = new CRecordsWindow(
         std::move(worker),
         QCoreApplication::translate("CRecordsWindow", "校准记录 — 工厂数据库（%1）").arg(name));
+    window->setParent(this, Qt::Window); // owned, so that it takes input beside the modal tool
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(this, &QObject::destroyed, window, &QObject::deleteLater);
     window->show();
 }

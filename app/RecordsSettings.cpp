@@ -2,31 +2,15 @@
 
 #include <QSettings>
 
-#include "records/DataFolder.h"
-
-namespace {
-
-QString& Override() {
-    static QString path;
-    return path;
-}
-
-} // namespace
+#include "pages/RecordKeeper.h"
 
 QString WindowRecordsPath() {
-    if (!Override().isEmpty())
-        return Override();
-    const QString saved = QSettings().value(QStringLiteral("records/path")).toString();
-    return saved.isEmpty() ? tarvello::records::DataFilePath(QStringLiteral("records.sqlite"))
-                           : saved;
-}
-
-void SetRecordsPathOverride(const QString& path) {
-    Override() = path;
+    return tarvello::ui::RecordsFilePath();
 }
 
 void SaveRecordsPathSetting(const QString& path) {
-    QSettings settings;
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarvello"),
+                       QStringLiteral("Tarvello"));
     if (path.isEmpty())
         settings.remove(QStringLiteral("records/path"));
     else

@@ -326,12 +326,12 @@ CRecordsWindow* OpenRecordsWindow(QWidget* owner) {
         s_open->activateWindow();
         return s_open;
     }
-    auto* window = new CRecordsWindow(WindowRecordsPath(), nullptr);
+    // A window of its own owned by the main window: the main window runs modal, and only its
+    // own windows take input beside it.
+    auto* window = new CRecordsWindow(WindowRecordsPath(), owner);
+    window->setWindowFlag(Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (owner) {
-        QObject::connect(owner, &QObject::destroyed, window, &QObject::deleteLater);
-        window->setProperty("owner", QVariant::fromValue<QObject*>(owner));
-    }
+    window->setProperty("owner", QVariant::fromValue<QObject*>(owner));
     window->show();
     s_open = window;
     return window;

@@ -17,6 +17,7 @@
 #include "device/SerialPort.h"
 #include "device/TraceFile.h"
 #include "diag/DiagnosticsWindow.h"
+#include "pages/RecordKeeper.h"
 #include "res/ControlIds.h"
 
 #include "sim/VirtualPrinter.h"
@@ -101,7 +102,9 @@ int CTarvelloApp::Run(int argc, char** argv) {
         return 1;
     }
 
+    tarvello::ui::SetRecordsFileOverride(QString::fromStdString(options.strRecords));
     InitInstance(initialPort, options, printer.get());
+    tarvello::ui::CRecordKeeper::Finish(); // the records still in flight are stored first
     StopTraceFile(); // what the window's close left on the line is written too
     // The window has closed the port and ended the monitor before it closed.
     if (printer)

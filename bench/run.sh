@@ -89,6 +89,7 @@ arguments_of() {
     bench_ops) echo "$ops_passes" ;;
     bench_trace) echo "$trace_seconds $ops_passes" ;;
     bench_ui_*) echo "$ui_seconds" ;;
+    bench_records) ((quick)) && echo 200000 || echo "" ;; # records in the file paged
     *) echo "" ;;
     esac
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/CliCalibrateRecord.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProfiles.h"
 #include "cli/CliSession.h"
@@ -314,12 +315,14 @@ bool TakeStandards(const CliRequest& request, const records::Profile& profile, C
 
 } // namespace
 
-void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
+namespace {
+
+void RunFlow(const CliRequest& request, CIniFile& ini,
+             const std::optional<records::Profile>& profile, const QString& profileError,
+             CliReport& report) {
     QJsonObject sensors;
     report.fields.insert("printer_id", request.printerId);
     report.fields.insert("operator", request.operatorName);
-    QString profileError;
-    const std::optional<records::Profile> profile = FindProfile(request.profileName, &profileError);
     report.fields.insert("profile", profile ? profile->name : request.profileName);
     report.fields.insert("started", Now());
     report.fields.insert("sensors", sensors);
@@ -399,6 +402,16 @@ void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
         report.exitCode = worst;
     report.fields.insert("sensors", sensors);
     report.fields.insert("finished", Now());
+}
+
+} // namespace
+
+void RunCalibrate(const CliRequest& request, CIniFile& ini, CliReport& report) {
+    const IniLines before = ParameterFileLines(request.iniPath);
+    QString profileError;
+    const std::optional<records::Profile> profile = FindProfile(request.profileName, &profileError);
+    RunFlow(request, ini, profile, profileError, report);
+    StoreCalibrateRecord(request, profile ? &*profile : nullptr, before, report);
 }
 
 } // namespace tarvello::cli

@@ -170,11 +170,8 @@ QString TakeRecordOptions(const QCommandLineParser& p, CliRequest& r) {
     return QString();
 }
 
-void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliReport& report) {
-    report.fields.insert("record_id", QJsonValue());
-    report.fields.insert("record_stored", false);
-    if (request.records.none || report.exitCode == kExitUsage)
-        return;
+RecordRow RunRecordRow(const CliRequest& request, const QDateTime& started,
+                       const CliReport& report) {
     RecordRow row;
     row.id = records::NewRecordId();
     row.kind = CommandName(request.command);
@@ -196,10 +193,21 @@ void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliRepo
                           {"error", report.error.isEmpty() ? QJsonValue() : report.error},
                           {"result", report.fields}};
     if (!request.tracePath.isEmpty()) {
+        // The writer thread may still hold the run's last lines: written out before the file is
+        // read, so the record's trace ends where the run ended.
+        StopTraceFile();
         QFile trace(request.tracePath);
         if (trace.open(QIODevice::ReadOnly))
             row.trace = qCompress(trace.readAll());
     }
+    return row;
+}
+
+void StoreRecordRow(const CliRequest& request, const RecordRow& row, CliReport& report) {
+    report.fields.insert("record_id", QJsonValue());
+    report.fields.insert("record_stored", false);
+    if (request.records.none || report.exitCode == kExitUsage)
+        return;
     RecordStore store(PathOf(request));
     const records::StoreOutcome out = store.Store(row);
     report.fields.insert("record_id", out.stored ? QJsonValue(row.id) : QJsonValue());
@@ -216,6 +224,14 @@ void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliRepo
         report.Fail(kExitNotRecorded, sentence);
     else
         report.error += QLatin1Char(' ') + sentence;
+}
+
+void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliReport& report) {
+    if (request.command == Command::Calibrate)
+        return;
+    if (request.records.none || report.exitCode == kExitUsage)
+        return StoreRecordRow(request, RecordRow(), report); // the keys, nothing stored
+    StoreRecordRow(request, RunRecordRow(request, started, report), report);
 }
 
 void RunRecords(const CliRequest& request, CliReport& report) {

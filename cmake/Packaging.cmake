@@ -35,7 +35,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-ukai, fonts-arphic-uming")
-string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-psql") # the plant database (QPSQL plugin)
+# The SQL drivers are plugins, loaded by name, so the library scan never sees them: the records
+# file (QSQLITE) and the plant database (QPSQL).
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6sql6-sqlite, libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The files go under /usr, the DEB generator's own CPACK_PACKAGING_INSTALL_PREFIX (set here it
 # would move the source package's files too).

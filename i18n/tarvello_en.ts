@@ -177,6 +177,10 @@
         <source>整体结论: %1%2</source>
         <translation>Overall verdict: %1%2</translation>
     </message>
+    <message>
+        <source>校准记录</source>
+        <translation>Calibration record</translation>
+    </message>
 </context>
 <context>
     <name>CGuidedSetupPage</name>
@@ -1313,6 +1317,28 @@ Reason: %2</translation>
     <message>
         <source>%1：%2 从 %3 变为 %4</source>
         <translation>%1: %2 moved from %3 to %4</translation>
+    </message>
+</context>
+<context>
+    <name>RecordKeeper</name>
+    <message numerus="yes">
+        <source>%n 条记录只保留在内存中: 关闭程序前请检查记录文件。</source>
+        <translation>
+            <numerusform>%n record is kept in memory only: check the records file before closing the program.</numerusform>
+            <numerusform>%n records are kept in memory only: check the records file before closing the program.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>记录已保存</source>
+        <translation>Record stored</translation>
+    </message>
+    <message>
+        <source>记录没有保存: %1 记录暂存在 %2, 以后自动存入。</source>
+        <translation>Record not stored: %1 It waits in %2 and is stored there later.</translation>
+    </message>
+    <message>
+        <source>记录没有保存: %1</source>
+        <translation>Record not stored: %1</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "pages/GuidedCalibration.h"
 
+#include <QDateTime>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -10,6 +11,7 @@
 #include "pages/GuidedCalibrationPages.h"
 #include "pages/GuidedStepPage.h"
 #include "pages/PageSensor.h"
+#include "pages/RecordKeeper.h"
 #include "records/DataFolder.h"
 #include "records/ProfileStore.h"
 #include "sensor/GuidedSteps.h"
@@ -47,6 +49,7 @@ CGuidedCalibration::CGuidedCalibration(CSensorPage* reflective, CSensorPage* tra
     setObjectName(QStringLiteral("guidedCalibration"));
     setWindowTitle(tr("引导校准"));
     setAccessibleName(tr("引导校准"));
+    setProperty("startedUtc", QDateTime::currentDateTimeUtc()); // for the flow's record
     setWizardStyle(QWizard::ClassicStyle);
     // Back never resets a page: every result taken stays.
     setOption(QWizard::IndependentPages, true);
@@ -138,8 +141,10 @@ void CGuidedCalibration::OnCurrentIdChanged(int id) {
         else
             step->initializePage();
     }
-    if (id == kFinishPage)
+    if (id == kFinishPage) {
         m_finish->initializePage(); // the result again after a repeated step
+        tarvello::ui::CRecordKeeper::Instance()->GuidedEnded(this, true, m_finish->RecordLine());
+    }
     // Enter is Next on every page after the first (whose fields a scanner types into).
     // (after the wizard has given the page's first control the focus).
     if (id != kSetupPage)
@@ -160,6 +165,8 @@ void CGuidedCalibration::reject() {
         this, tr("引导校准"),
         tr("关闭引导校准？已经完成的步骤保存的值保留在 parameterset.ini 中。"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes && !visitedIds().contains(kFinishPage))
+        tarvello::ui::CRecordKeeper::Instance()->GuidedEnded(this, false, nullptr); // stopped
     if (answer == QMessageBox::Yes)
         QWizard::reject();
     else if (CGuidedStepPage* step = qobject_cast<CGuidedStepPage*>(currentPage()))

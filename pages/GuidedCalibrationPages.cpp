@@ -178,6 +178,10 @@ CGuidedFinishPage::CGuidedFinishPage(CGuidedCalibration* wizard)
     m_lblSaved->setAccessibleName(tr("保存的值"));
     m_lblSaved->setWordWrap(true);
     layout->addWidget(m_lblSaved);
+    m_lblRecord = new QLabel(this);
+    m_lblRecord->setAccessibleName(tr("校准记录"));
+    m_lblRecord->setWordWrap(true);
+    layout->addWidget(m_lblRecord);
     auto* row = new QHBoxLayout;
     m_cbRepeat = new QComboBox(this);
     m_cbRepeat->setAccessibleName(tr("要重做的步骤"));

@@ -61,6 +61,8 @@ class CGuidedFinishPage : public QWizardPage {
   public:
     explicit CGuidedFinishPage(CGuidedCalibration* wizard);
     void initializePage() override;
+    // The line that says whether the flow's record was stored.
+    QLabel* RecordLine() const { return m_lblRecord; }
 
   private:
     // Each chosen sensor's verdict and the whole one, with the sentences of the criteria that
@@ -71,6 +73,7 @@ class CGuidedFinishPage : public QWizardPage {
     QLabel* m_lblVerdict = nullptr;
     QLabel* m_lblSteps = nullptr;
     QLabel* m_lblSaved = nullptr;
+    QLabel* m_lblRecord = nullptr;
     QComboBox* m_cbRepeat = nullptr;
     QPushButton* m_btnRepeat = nullptr;
 };

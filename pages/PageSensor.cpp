@@ -18,6 +18,7 @@
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
+#include "pages/RecordKeeper.h"
 #include "pages/VerdictLine.h"
 #include "res/ControlIds.h"
 #include "res/DialogLayout.h"
@@ -61,6 +62,7 @@ CSensorPage::CSensorPage(const SensorPageDesc& desc, QWidget* parent)
     m_pProgress = new CAdjustProgress(this, m_pTemplate);
     connect(m_pProgress, &CAdjustProgress::stopClicked, this, &CSensorPage::OnAdjustStop);
     m_pVerdict = new CVerdictLine(this, m_pTemplate, desc.params.sensor);
+    tarvello::ui::CRecordKeeper::Instance()->WatchPage(this); // a record of each reading, check
 }
 
 void CSensorPage::ExchangeIntensity(int32_t* value) {

@@ -13,6 +13,7 @@
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
+#include "pages/RecordKeeper.h"
 #include "pages/VerdictLine.h"
 #include "sensor/AdjustRun.h"
 #include "sensor/AdjustSearch.h"
@@ -87,6 +88,7 @@ void CSensorPage::BeginAdjustment(const std::string& typed) {
     });
     if (!started)
         return;
+    tarvello::ui::CRecordKeeper::Instance()->AdjustmentStarted(this); // its record at its end
     // The line of an earlier run of the other page goes: this run is the latest one.
     if (s_pAdjustOwner && s_pAdjustOwner != this)
         s_pAdjustOwner->m_pProgress->Hide();

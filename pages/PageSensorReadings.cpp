@@ -13,6 +13,7 @@
 #include "pages/BackgroundRun.h"
 #include "pages/NoteBox.h"
 #include "pages/PageAdjustProgress.h"
+#include "pages/RecordKeeper.h"
 #include "pages/VerdictLine.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/PaperCheck.h"
@@ -35,6 +36,7 @@ void CSensorPage::OnSingleReading(int reading) {
     const bool wasAdjusting = m_bAdjusting;
     auto value = std::make_shared<std::optional<float>>();
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Reading);
+    tarvello::ui::CRecordKeeper::Instance()->ActionStarted(this);
     auto end = std::make_shared<ReadingEnd>(ReadingEnd::kReading);
     PlaceMedia(sensor, MediaOfReading(sensor, reading)); // what the virtual printer measures
     tarvello::ui::RunInBackground(
@@ -114,6 +116,7 @@ void CSensorPage::OnCheckPaper() {
                                                  Member(SensorValue::Difference),
                                                  Member(m_desc.params.checkDerived));
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Check);
+    tarvello::ui::CRecordKeeper::Instance()->ActionStarted(this);
     m_pProgress->Wait(tr("纸张检测: 打印机走纸中"));
     auto end = std::make_shared<PaperCheckEnd>(PaperCheckEnd::PortNotOpen);
     PlaceMedia(sensor, LoadedStock(sensor)); // what the virtual printer measures

@@ -74,12 +74,14 @@ QString PageSql(const RecordFilter& filter, PageFrom from, const RecordKey& key,
                 QVariantList& values) {
     QString text = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
                    WhereOf(filter, values);
+    // The key as a row value, which SQLite reads as a range of the (started, id) index; the same
+    // condition spelled with OR made it walk the index from its end at every page.
     if (from == PageFrom::kBefore) { // older than key
-        text += QStringLiteral(" AND (started < ? OR (started = ? AND id < ?))");
-        values << key.started << key.started << key.id;
+        text += QStringLiteral(" AND (started, id) < (?, ?)");
+        values << key.started << key.id;
     } else if (from == PageFrom::kAfter) { // newer than key
-        text += QStringLiteral(" AND (started > ? OR (started = ? AND id > ?))");
-        values << key.started << key.started << key.id;
+        text += QStringLiteral(" AND (started, id) > (?, ?)");
+        values << key.started << key.id;
     }
     // Newest first on screen; the older end is read ascending and turned round (by the caller).
     const bool ascending = from == PageFrom::kOldest || from == PageFrom::kAfter;

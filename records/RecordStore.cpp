@@ -2,12 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUuid>
 
 #include "records/RecordSql.h"
@@ -82,6 +84,23 @@ RecordKey RecordStore::KeyOf(const RecordRow& row) {
     return RecordKey{TimeText(row.started), row.id};
 }
 
+// WAL mode, which the file keeps once set. Setting it needs the file to itself, and SQLite
+// answers "locked" at once instead of waiting when another process has it open (several
+// writers opening a new file together): it is tried again for the busy time.
+bool RecordStore::UseWal(QSqlQuery& q) const {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && q.next() &&
+            q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (waited.elapsed() >= m_busyMs)
+            return false;
+        q.finish();
+        QThread::msleep(10);
+    }
+}
+
 bool RecordStore::Open(QString* error) {
     Close();
     m_damaged = false;
@@ -108,7 +127,7 @@ bool RecordStore::Open(QString* error) {
         Close();
         return Fail(error, Text::Newer(m_path, version, kRecordSchemaVersion));
     }
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+    if (!UseWal(q)) {
         const QString why = q.lastError().text();
         Close();
         return Fail(error, Text::CannotOpen(m_path, why));
@@ -128,6 +147,13 @@ bool RecordStore::Open(QString* error) {
 // a copy of an older file has been kept.
 bool RecordStore::Migrate(int from, QString* error) {
     QSqlDatabase db = QSqlDatabase::database(m_connection);
+    // A file without tables is one another writer has only just begun (its WAL mode set, its
+    // schema not yet committed): there is nothing to keep a copy of.
+    QSqlQuery tables(db);
+    if (from >= 0 && tables.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")) &&
+        tables.next() && tables.value(0).toInt() == 0)
+        from = -1;
+    tables.finish();
     if (from >= 0) {
         const QString copy = m_path + QStringLiteral(".v%1.bak").arg(from);
         QSqlQuery checkpoint(db);
@@ -140,6 +166,16 @@ bool RecordStore::Migrate(int from, QString* error) {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return Fail(error, Text::CannotOpen(m_path, q.lastError().text()));
+    // Another process may have brought the file up to date between the version read at the
+    // open and this write lock (several writers opening a new file at once): then nothing is
+    // left to do.
+    if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next() &&
+        q.value(0).toInt() >= kRecordSchemaVersion) {
+        q.finish();
+        return q.exec(QStringLiteral("COMMIT")) ||
+               Fail(error, Text::CannotOpen(m_path, q.lastError().text()));
+    }
+    q.finish();
     bool ok = true;
     if (from < 1)
         for (const char* statement : kSchemaV1)

@@ -24,6 +24,8 @@
 
 #include <optional>
 
+class QSqlQuery;
+
 #include "records/Outbox.h"
 #include "records/Record.h"
 #include "records/RecordSource.h"
@@ -85,6 +87,7 @@ class RecordStore : public Outbox, public RecordSource {
 
   private:
     bool Migrate(int from, QString* error);
+    bool UseWal(QSqlQuery& q) const;
     bool Insert(const RecordRow& row, bool ignoreExisting, QString* error);
     bool DrainSideFile(QString* error);
     bool AppendSide(const RecordRow& row, QString* error);

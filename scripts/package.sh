@@ -66,7 +66,7 @@ echo "package: all ${#expected[@]} expected files present ($(grep -vc '/$' "$out
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 libqt6charts6 \
-  fonts-arphic-ukai fonts-arphic-uming; do
+  libqt6sql6-sqlite libqt6sql6-psql fonts-arphic-ukai fonts-arphic-uming; do
   [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
 echo "package: Depends: $depends"

@@ -44,6 +44,11 @@ namespace uitest {
 inline QApplication* App() {
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        // The records and profiles the tests make go to a folder of their own, never the
+        // tester's data folder.
+        static char data[] = "/tmp/tarvello-ui-data-XXXXXX";
+        if (mkdtemp(data))
+            setenv("XDG_DATA_HOME", data, 1);
         static int argc = 1;
         static char name[] = "ui_test";
         static char* argv[] = {name, nullptr};

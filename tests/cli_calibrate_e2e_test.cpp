@@ -90,6 +90,59 @@ TEST(CliCalibrate, AFixtureRunAdjustsAndChecksBothSensorsAndSavesAsAdjustDoes) {
               "[TVoltage]\r\nTBase=2.0\r\n[TConfig]\r\nTConfig1=3\r\nTConfig2=176\r\n");
 }
 
+// The record a run stored, as records show gives it back.
+QJsonObject Shown(const CliFolder& folder, const QJsonValue& id) {
+    return folder.Run({"records", "show", id.toString(), "--json"}).json["record"].toObject();
+}
+
+TEST(CliCalibrate, KeepsTheWholeFlowAsOneRecordUnlessToldNotToAndPrintsOneItCannotStore) {
+    CliFolder folder;
+    const QStringList args{
+        "calibrate", "reflective", "--simulate", "--printer-id",          "P-0005", "--operator",
+        "Li Wei",    "--yes",      "--json",     "--reflective-standard", "2.5"};
+    const CliRun run = folder.Run(args + QStringList{"--trace", "run.trace"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(run.json["record_stored"], true);
+    const QJsonObject record = Shown(folder, run.json["record_id"]);
+    EXPECT_EQ(record["kind"], "calibrate");
+    EXPECT_EQ(record["printer_id"], "P-0005");
+    EXPECT_EQ(record["operator"], "Li Wei");
+    EXPECT_EQ(record["verdict"], "pass");
+    EXPECT_EQ(record["profile_version"], 1);
+    const QJsonObject doc = record["doc"].toObject();
+    EXPECT_EQ(doc["ended"], "completed");
+    EXPECT_EQ(doc["profile"]["criteria"]["contrast_pass"], 0.06);
+    EXPECT_EQ(doc["sensors"]["reflective"]["criteria"][0]["code"],
+              run.json["sensors"]["reflective"]["criteria"][0]["code"]);
+    EXPECT_EQ(doc["curves"]["reflective"],
+              run.json["sensors"]["reflective"]["steps"][0]["history"]);
+    EXPECT_FALSE(doc["curves"]["reflective"].toArray().isEmpty());
+    // What the run wrote into the parameter file, as the file now holds it.
+    const QJsonArray changed = doc["parameter_file"]["changed"].toArray();
+    ASSERT_EQ(changed.size(), 3); // RBase, RConfig1, RConfig2
+    for (const QJsonValue& c : changed)
+        EXPECT_TRUE(folder.Ini().contains(
+            (c["key"].toString() + "=" + c["after"].toString() + "\r\n").toUtf8()));
+    // The trace to its last line.
+    QFile trace(folder.Path() + "/run.trace");
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    EXPECT_EQ(qUncompress(QByteArray::fromBase64(record["trace"].toString().toLatin1())),
+              trace.readAll());
+
+    const CliRun quiet = folder.Run(args + QStringList{"--no-record"});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.json["record_id"], QJsonValue());
+    EXPECT_EQ(quiet.json["record_stored"], false);
+    EXPECT_EQ(folder.Run({"records", "list", "--json"}).json["records"].toArray().size(), 1);
+
+    // Neither the file nor its side file can be written: exit 8, the record printed whole.
+    const CliRun lost = folder.Run(args + QStringList{"--records", "/proc/none/records.sqlite"});
+    EXPECT_EQ(lost.exitCode, 8);
+    EXPECT_EQ(lost.json["record_stored"], false);
+    EXPECT_EQ(lost.json["record"]["printer_id"], "P-0005");
+    EXPECT_EQ(lost.json["record"]["doc"]["sensors"]["reflective"]["verdict"], "pass");
+}
+
 TEST(CliCalibrate, ADirtySensorIsJudgedMarginalWithItsReason) {
     CliFolder folder;
     const CliRun run =
@@ -149,6 +202,10 @@ TEST(CliCalibrate, ALineThatHangsUpMidFlowEndsWithExit5AndTheStepsSoFar) {
     // start (as adjust saves it), no levels.
     EXPECT_EQ(folder.Ini(), "[RVoltage]\r\nRBase=2.5\r\n[RConfig]\r\nRConfig1=3\r\nRConfig2=144\r\n"
                             "[TVoltage]\r\nTBase=2.0\r\n");
+    // A failed run is a record too, with how it ended.
+    const QJsonObject doc = Shown(folder, run.json["record_id"])["doc"].toObject();
+    EXPECT_EQ(doc["ended"], "line_failed");
+    EXPECT_EQ(doc["sensors"]["transmissive"]["steps"][0]["exit_code"], 5);
 }
 
 } // namespace
