@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "cli/CliPlant.h"
 #include "cli/CliProfiles.h"
 #include "cli/CliRecords.h"
 #include "cli/CliSession.h"
@@ -437,8 +438,10 @@ CliReport RunRequest(const CliRequest& asked) {
     case Command::Records:
         break;
     }
-    if (request.command != Command::Status)
+    if (request.command != Command::Status) {
         StoreRunRecord(request, started, report);
+        SendAfterRun(request, report); // the run's own work is done: this never delays it
+    }
     return report;
 }
 

@@ -24,4 +24,7 @@ void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliRepo
 // | move-aside.
 void RunRecords(const CliRequest& request, CliReport& report);
 
+// The records file of the request: --records, else the shared data folder's.
+QString RecordsPath(const CliRequest& request);
+
 } // namespace tarvello::cli

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "cli/CliPlant.h"
 #include "cli/CliRecords.h"
 #include "sensor/AdjustSearch.h"
 #include "sensor/SensorParams.h"
@@ -105,6 +106,37 @@ QString HelpText() {
                "                            folder the window shares, or --records PATH); adjust,\n"
                "                            read and check store one unless --no-record\n"
                "\n"
+               "The plant database (PostgreSQL; every station's records in one place):\n"
+               "  --plant-db CONNINFO       a libpq connection string, e.g. \"host=db.plant\n"
+               "                            dbname=tarvello user=station1 sslmode=verify-full\"; "
+               "never\n"
+               "                            a password (refused): ~/.pgpass, PGPASSFILE, a "
+               "service\n"
+               "                            file or a client certificate give it. connect_timeout\n"
+               "                            defaults to 5 s. With adjust, read, check and "
+               "calibrate:\n"
+               "                            after the run's record is stored, what waits is sent "
+               "and\n"
+               "                            the plant's profiles are fetched (they win over local\n"
+               "                            ones of the same name); what cannot be sent waits.\n"
+               "  records sync              sends every waiting record: sent, already there, "
+               "still\n"
+               "                            waiting (exit 9 while some wait, with the reason)\n"
+               "  records init-plant        creates or upgrades the plant database's schema and "
+               "its\n"
+               "                            roles (idempotent; run it as the database's owner)\n"
+               "  profiles publish NAME     puts the local profile NAME on the plant database "
+               "(the\n"
+               "                            tarvello_admin role); raise its version to change it\n"
+               "  The roles, given to logins by the database's owner (psql):\n"
+               "    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,\n"
+               "                                  reads profiles; cannot change, delete or read "
+               "records\n"
+               "    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything\n"
+               "    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes "
+               "profiles\n"
+               "    GRANT tarvello_station TO some_existing_login;\n"
+               "\n"
                "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
                "status values); 2 usage error; 3 the port could not be opened or the printer "
                "refused\n"
@@ -112,7 +144,8 @@ QString HelpText() {
                "line\n"
                "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
                "could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was\n"
-               "not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).\n"
+               "not stored; 9 (records sync) some records still wait for the plant database; 130\n"
+               "stopped by SIGINT or SIGTERM (port closed, nothing half-written).\n"
                "Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.\n"
                "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" "
                "and\n"
@@ -149,6 +182,7 @@ struct Parsed {
     Parsed() {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         DeclareRecordOptions(parser);
+        DeclarePlantOptions(parser);
         for (const QCommandLineOption* o :
              {&port,      &simulate,  &dirty, &stock,   &baud,    &dataBits, &stopBits, &parity,
               &handshake, &supply,    &ini,   &json,    &verbose, &trace,    &standard, &maxPasses,
@@ -220,14 +254,14 @@ QString ProfileArgsError(const QStringList& args) {
     const int count = static_cast<int>(args.size()) - 1;
     const bool fits = (sub == QLatin1String("list") && count == 0) ||
                       ((sub == QLatin1String("show") || sub == QLatin1String("import") ||
-                        sub == QLatin1String("delete")) &&
+                        sub == QLatin1String("delete") || sub == QLatin1String("publish")) &&
                        count == 1) ||
                       (sub == QLatin1String("export") && (count == 1 || count == 2));
     if (fits)
         return QString();
     return QCoreApplication::translate("tarvello-cli",
                                        "profiles takes list, show NAME, export [NAME] FILE, "
-                                       "import FILE [--replace] or delete NAME.");
+                                       "import FILE [--replace], delete NAME or publish NAME.");
 }
 
 // The command and its sensor and reading; the sentence for the error, or an empty text.
@@ -430,6 +464,8 @@ ParseOutcome ParseCommandLine(const QStringList& arguments) {
         error = TakeCommandOptions(p, r);
     if (error.isEmpty())
         error = TakeRecordOptions(p.parser, r);
+    if (error.isEmpty())
+        error = TakePlantOptions(p.parser, r);
     if (error.isEmpty())
         error = TakeCalibrateOptions(p.parser, r);
     if (error.isEmpty())
