@@ -417,6 +417,7 @@ CliReport RunRequest(const CliRequest& asked) {
             NullVerdict(report);
         return report;
     }
+    PlantAfterRun plant(request);
     switch (request.command) {
     case Command::Status:
         RunStatus(request, report);
@@ -440,7 +441,7 @@ CliReport RunRequest(const CliRequest& asked) {
     }
     if (request.command != Command::Status) {
         StoreRunRecord(request, started, report);
-        SendAfterRun(request, report); // the run's own work is done: this never delays it
+        plant.Finish(report); // connected while the run worked; sends what waits now
     }
     return report;
 }

@@ -212,20 +212,58 @@ void PublishProfile(const CliRequest& request, CliReport& report) {
                         .arg(profile->version);
 }
 
-void SendAfterRun(const CliRequest& request, CliReport& report) {
-    if (request.records.plantDb.isEmpty() || report.exitCode == kExitUsage)
+PlantAfterRun::PlantAfterRun(const CliRequest& request) : request_(request) {
+    if (!request.records.plantDb.isEmpty())
+        thread_ = std::thread([this] { Run(); });
+}
+
+PlantAfterRun::~PlantAfterRun() {
+    Tell(false);
+}
+
+void PlantAfterRun::Tell(bool send) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        told_ = true;
+        send_ = send;
+    }
+    told_cv_.notify_one();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void PlantAfterRun::Finish(CliReport& report) {
+    if (!thread_.joinable())
         return;
-    records::RecordStore store(RecordsPath(request));
-    PlantSession session(request);
+    Tell(report.exitCode != kExitUsage);
+    if (!send_)
+        return;
+    report.fields.insert("plant", fields_);
+    report.lines << lines_;
+}
+
+// On the thread: connects while the run works, then waits for its record.
+void PlantAfterRun::Run() {
+    PlantSession session(request_);
+    QString connectError;
+    const bool open =
+        session.Open(&connectError) &&
+        QSqlQuery(session.Db())
+            .exec(QStringLiteral("SET statement_timeout = %1").arg(kAfterRunStatementMs));
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        told_cv_.wait(lock, [this] { return told_; });
+        if (!send_)
+            return;
+    }
+    records::RecordStore store(RecordsPath(request_));
     records::PlantSendReport sent;
     QString error;
     int profiles = -1;
     if (!store.Open(&error)) {
         sent.error = error;
-    } else if (!session.Open(&error) ||
-               !QSqlQuery(session.Db())
-                    .exec(QStringLiteral("SET statement_timeout = %1").arg(kAfterRunStatementMs))) {
-        sent.error = error.isEmpty() ? session.Db().lastError().text() : error;
+    } else if (!open) {
+        sent.error = connectError.isEmpty() ? session.Db().lastError().text() : connectError;
         sent.waiting = store.WaitingCount(session.Plant(), &error);
     } else {
         sent = SendBounded(session, store, kAfterRunBudgetMs);
@@ -234,14 +272,12 @@ void SendAfterRun(const CliRequest& request, CliReport& report) {
             sent.error.isEmpty())
             sent.error = error;
     }
-    QJsonObject fields = SendFields(sent);
-    fields.insert("profiles_fetched", profiles < 0 ? QJsonValue() : QJsonValue(profiles));
-    report.fields.insert("plant", fields);
-    report.lines << SendLine(sent);
+    fields_ = SendFields(sent);
+    fields_.insert("profiles_fetched", profiles < 0 ? QJsonValue() : QJsonValue(profiles));
+    lines_ << SendLine(sent);
     if (!sent.error.isEmpty())
-        report.lines << T("The records wait in the records file and are sent later (records "
-                          "sync): %1")
-                            .arg(sent.error);
+        lines_ << T("The records wait in the records file and are sent later (records sync): %1")
+                      .arg(sent.error);
 }
 
 } // namespace tarvello::cli
