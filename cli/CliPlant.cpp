@@ -166,6 +166,42 @@ std::optional<records::Profile> LocalProfile(const QString& name, QString* error
 
 } // namespace
 
+QString PlantHelpText() {
+    return QCoreApplication::translate(
+        "tarvello-cli",
+        "\n"
+        "The plant database (PostgreSQL; every station's records in one place):\n"
+        "  --plant-db CONNINFO       a libpq connection string, e.g. \"host=db.plant\n"
+        "                            dbname=tarvello user=station1 sslmode=verify-full\"; "
+        "never\n"
+        "                            a password (refused): ~/.pgpass, PGPASSFILE, a "
+        "service\n"
+        "                            file or a client certificate give it. connect_timeout\n"
+        "                            defaults to 5 s. With adjust, read, check and "
+        "calibrate:\n"
+        "                            after the run's record is stored, what waits is sent "
+        "and\n"
+        "                            the plant's profiles are fetched (they win over local\n"
+        "                            ones of the same name); what cannot be sent waits.\n"
+        "  records sync              sends every waiting record: sent, already there, "
+        "still\n"
+        "                            waiting (exit 9 while some wait, with the reason)\n"
+        "  records init-plant        creates or upgrades the plant database's schema and "
+        "its\n"
+        "                            roles (idempotent; run it as the database's owner)\n"
+        "  profiles publish NAME     puts the local profile NAME on the plant database "
+        "(the\n"
+        "                            tarvello_admin role); raise its version to change it\n"
+        "  The roles, given to logins by the database's owner (psql):\n"
+        "    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,\n"
+        "                                  reads profiles; cannot change, delete or read "
+        "records\n"
+        "    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything\n"
+        "    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes "
+        "profiles\n"
+        "    GRANT tarvello_station TO some_existing_login;\n");
+}
+
 void DeclarePlantOptions(QCommandLineParser& parser) {
     parser.addOption(
         QCommandLineOption(QStringLiteral("plant-db"), QString(), QStringLiteral("CONNINFO")));

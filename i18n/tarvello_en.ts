@@ -1777,6 +1777,58 @@ JSON keys (--json), on every run, null where the work did not get that far:
 </translation>
     </message>
     <message>
+        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace], delete NAME or publish NAME.</source>
+        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace], delete NAME or publish NAME.</translation>
+    </message>
+    <message>
+        <source>
+The plant database (PostgreSQL; every station&apos;s records in one place):
+  --plant-db CONNINFO       a libpq connection string, e.g. &quot;host=db.plant
+                            dbname=tarvello user=station1 sslmode=verify-full&quot;; never
+                            a password (refused): ~/.pgpass, PGPASSFILE, a service
+                            file or a client certificate give it. connect_timeout
+                            defaults to 5 s. With adjust, read, check and calibrate:
+                            after the run&apos;s record is stored, what waits is sent and
+                            the plant&apos;s profiles are fetched (they win over local
+                            ones of the same name); what cannot be sent waits.
+  records sync              sends every waiting record: sent, already there, still
+                            waiting (exit 9 while some wait, with the reason)
+  records init-plant        creates or upgrades the plant database&apos;s schema and its
+                            roles (idempotent; run it as the database&apos;s owner)
+  profiles publish NAME     puts the local profile NAME on the plant database (the
+                            tarvello_admin role); raise its version to change it
+  The roles, given to logins by the database&apos;s owner (psql):
+    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,
+                                  reads profiles; cannot change, delete or read records
+    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything
+    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes profiles
+    GRANT tarvello_station TO some_existing_login;
+</source>
+        <translation>
+The plant database (PostgreSQL; every station&apos;s records in one place):
+  --plant-db CONNINFO       a libpq connection string, e.g. &quot;host=db.plant
+                            dbname=tarvello user=station1 sslmode=verify-full&quot;; never
+                            a password (refused): ~/.pgpass, PGPASSFILE, a service
+                            file or a client certificate give it. connect_timeout
+                            defaults to 5 s. With adjust, read, check and calibrate:
+                            after the run&apos;s record is stored, what waits is sent and
+                            the plant&apos;s profiles are fetched (they win over local
+                            ones of the same name); what cannot be sent waits.
+  records sync              sends every waiting record: sent, already there, still
+                            waiting (exit 9 while some wait, with the reason)
+  records init-plant        creates or upgrades the plant database&apos;s schema and its
+                            roles (idempotent; run it as the database&apos;s owner)
+  profiles publish NAME     puts the local profile NAME on the plant database (the
+                            tarvello_admin role); raise its version to change it
+  The roles, given to logins by the database&apos;s owner (psql):
+    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,
+                                  reads profiles; cannot change, delete or read records
+    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything
+    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes profiles
+    GRANT tarvello_station TO some_existing_login;
+</translation>
+    </message>
+    <message>
         <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
 Adjusts, reads and checks the media sensors of a label printer over RS-232, for
 production lines and scripts. One process works on one port.
@@ -1839,28 +1891,6 @@ Commands:
                             the calibration records (records.sqlite in the data
                             folder the window shares, or --records PATH); adjust,
                             read and check store one unless --no-record
-
-The plant database (PostgreSQL; every station&apos;s records in one place):
-  --plant-db CONNINFO       a libpq connection string, e.g. &quot;host=db.plant
-                            dbname=tarvello user=station1 sslmode=verify-full&quot;; never
-                            a password (refused): ~/.pgpass, PGPASSFILE, a service
-                            file or a client certificate give it. connect_timeout
-                            defaults to 5 s. With adjust, read, check and calibrate:
-                            after the run&apos;s record is stored, what waits is sent and
-                            the plant&apos;s profiles are fetched (they win over local
-                            ones of the same name); what cannot be sent waits.
-  records sync              sends every waiting record: sent, already there, still
-                            waiting (exit 9 while some wait, with the reason)
-  records init-plant        creates or upgrades the plant database&apos;s schema and its
-                            roles (idempotent; run it as the database&apos;s owner)
-  profiles publish NAME     puts the local profile NAME on the plant database (the
-                            tarvello_admin role); raise its version to change it
-  The roles, given to logins by the database&apos;s owner (psql):
-    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,
-                                  reads profiles; cannot change, delete or read records
-    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything
-    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes profiles
-    GRANT tarvello_station TO some_existing_login;
 
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
@@ -1937,28 +1967,6 @@ Commands:
                             folder the window shares, or --records PATH); adjust,
                             read and check store one unless --no-record
 
-The plant database (PostgreSQL; every station&apos;s records in one place):
-  --plant-db CONNINFO       a libpq connection string, e.g. &quot;host=db.plant
-                            dbname=tarvello user=station1 sslmode=verify-full&quot;; never
-                            a password (refused): ~/.pgpass, PGPASSFILE, a service
-                            file or a client certificate give it. connect_timeout
-                            defaults to 5 s. With adjust, read, check and calibrate:
-                            after the run&apos;s record is stored, what waits is sent and
-                            the plant&apos;s profiles are fetched (they win over local
-                            ones of the same name); what cannot be sent waits.
-  records sync              sends every waiting record: sent, already there, still
-                            waiting (exit 9 while some wait, with the reason)
-  records init-plant        creates or upgrades the plant database&apos;s schema and its
-                            roles (idempotent; run it as the database&apos;s owner)
-  profiles publish NAME     puts the local profile NAME on the plant database (the
-                            tarvello_admin role); raise its version to change it
-  The roles, given to logins by the database&apos;s owner (psql):
-    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,
-                                  reads profiles; cannot change, delete or read records
-    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything
-    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes profiles
-    GRANT tarvello_station TO some_existing_login;
-
 Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no
 status values); 2 usage error; 3 the port could not be opened or the printer refused
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
@@ -1971,10 +1979,6 @@ adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &q
 &quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
 message).
 </translation>
-    </message>
-    <message>
-        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace], delete NAME or publish NAME.</source>
-        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace], delete NAME or publish NAME.</translation>
     </message>
 </context>
 </TS>
