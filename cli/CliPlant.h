@@ -19,7 +19,7 @@ class QCommandLineParser;
 namespace tarvello::cli {
 
 void DeclarePlantOptions(QCommandLineParser& parser);
-// The plant database's part of --help (the manual page), with the SQL that gives the roles.
+// The plant database's section of --help (the manual page), with the SQL that gives the roles.
 QString PlantHelpText();
 // --plant-db: refused with the reason when it holds a password or does not parse, when the
 // command takes none, or when the command needs one and none is given. An empty text when fine.
