@@ -3,6 +3,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include "records/PlantConnection.h"
+
 namespace {
 
 const char kUsageLine[] = "Usage: tarvello [--simulate | --port DEVICE] [OPTION]...";
@@ -35,6 +37,14 @@ void ReadOptions(const QCommandLineParser& parser, StartOptions& options) {
         options.strRecords = parser.value(QStringLiteral("records")).toStdString();
         if (options.strRecords.empty())
             options.strError = "--records needs a file";
+    }
+    if (parser.isSet(QStringLiteral("plant-db"))) {
+        options.strPlantDb = parser.value(QStringLiteral("plant-db")).toStdString();
+        tarvello::records::PlantConnection c;
+        QString why;
+        if (!tarvello::records::ParsePlantConnection(parser.value(QStringLiteral("plant-db")), &c,
+                                                     &why))
+            options.strError = "--plant-db: " + why.toStdString();
     }
     options.bDiagnostics = parser.isSet(QStringLiteral("diagnostics"));
     if (parser.isSet(QStringLiteral("lang"))) {
@@ -108,6 +118,12 @@ void DeclareOptions(QCommandLineParser& parser) {
          QStringLiteral("the window's language: zh (Chinese, the default) or en (English); "
                         "without it, the one last chosen in the window's menu"),
          QStringLiteral("zh|en")},
+        {QStringLiteral("plant-db"),
+         QStringLiteral("send the records to this plant database (a libpq connection string "
+                        "without a password, e.g. \"host=db.plant dbname=tarvello user=station1\"; "
+                        "the password comes from ~/.pgpass) for this run, instead of the one set "
+                        "in the window"),
+         QStringLiteral("CONNINFO")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("show this text")},
         {QStringLiteral("version"), QStringLiteral("show the version")},
     });

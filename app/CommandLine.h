@@ -22,6 +22,7 @@ struct StartOptions {
     std::string strScreenshots; // --screenshots DIR
     std::string strTrace;       // --trace FILE: the line trace written to FILE as it happens
     std::string strRecords;     // --records PATH: the calibration records' file for this run
+    std::string strPlantDb;     // --plant-db CONNINFO: the plant database of this run
     bool bDiagnostics = false;  // --diagnostics: the diagnostics window opens with the main one
     // --lang zh|en: the interface's language for this run; none: the one chosen in the menu.
     std::optional<tarvello::app::Language> language;

@@ -10,6 +10,7 @@
 #include "app/GuidedEntry.h"
 #include "app/RecordsEntry.h"
 #include "app/Language.h"
+#include "app/PlantStatus.h"
 #include "app/ProfileChooser.h"
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
@@ -140,6 +141,7 @@ bool CTarvelloApp::InitInstance(int initialPort, const StartOptions& options,
     InstallRecordsView(dlg);
     PlaceMediaOnVirtualPrinter(printer);
     InstallProfileChooser(dlg);
+    tarvello::app::InstallPlantStatus(dlg, QString::fromStdString(options.strPlantDb));
     if (screenshots)
         StartScreenshots(&dlg, QString::fromStdString(options.strScreenshots), printer);
     int result = dlg.exec();

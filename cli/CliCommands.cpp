@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "cli/CliPlant.h"
 #include "cli/CliProfiles.h"
 #include "cli/CliRecords.h"
 #include "cli/CliSession.h"
@@ -417,6 +418,7 @@ CliReport RunRequest(const CliRequest& asked) {
             NullVerdict(report);
         return report;
     }
+    PlantAfterRun plant(request);
     switch (request.command) {
     case Command::Status:
         RunStatus(request, report);
@@ -438,8 +440,10 @@ CliReport RunRequest(const CliRequest& asked) {
     case Command::Records:
         break;
     }
-    if (request.command != Command::Status)
+    if (request.command != Command::Status) {
         StoreRunRecord(request, started, report);
+        plant.Finish(report); // connected while the run worked; sends what waits now
+    }
     return report;
 }
 

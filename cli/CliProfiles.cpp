@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "cli/CliPlant.h"
 #include "records/DataFolder.h"
 #include "records/ProfileStore.h"
 #include "sensor/TextValidation.h"
@@ -103,6 +104,8 @@ void RunProfiles(const CliRequest& request, CliReport& report) {
     ProfileStore store = LoadStore(nullptr);
     QString error;
     report.fields.insert("action", sub);
+    if (sub == QLatin1String("publish"))
+        return PublishProfile(request, report);
     if (sub == QLatin1String("list")) {
         QStringList shadowed;
         QJsonArray list;

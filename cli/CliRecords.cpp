@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QSysInfo>
 
+#include "cli/CliPlant.h"
 #include "device/TraceFile.h"
 #include "records/DataFolder.h"
 #include "records/RecordCsv.h"
@@ -163,10 +164,11 @@ QString TakeRecordOptions(const QCommandLineParser& p, CliRequest& r) {
                       (sub == "report" && count == 1 && !o.pdf.isEmpty()) ||
                       (sub == "export" && count == 0 && !o.csv.isEmpty()) ||
                       (sub == "overdue" && count == 0 && o.days >= 0) ||
-                      (sub == "prune" && count == 0 && o.sent && o.days >= 0);
+                      (sub == "prune" && count == 0 && o.sent && o.days >= 0) ||
+                      ((sub == "sync" || sub == "init-plant") && count == 0);
     if (!fits)
         return T("records takes list, show ID, export --csv FILE, report ID --pdf FILE, overdue "
-                 "--days N, prune --sent --older-than DAYS or move-aside.");
+                 "--days N, prune --sent --older-than DAYS, move-aside, sync or init-plant.");
     return QString();
 }
 
@@ -234,9 +236,15 @@ void StoreRunRecord(const CliRequest& request, const QDateTime& started, CliRepo
     StoreRecordRow(request, RunRecordRow(request, started, report), report);
 }
 
+QString RecordsPath(const CliRequest& request) {
+    return PathOf(request);
+}
+
 void RunRecords(const CliRequest& request, CliReport& report) {
     const QString sub = request.records.args.value(0);
     report.fields.insert("action", sub);
+    if (sub == QLatin1String("sync") || sub == QLatin1String("init-plant"))
+        return RunPlantRecords(request, report);
     RecordStore store(PathOf(request));
     QString error;
     if (sub == QLatin1String("move-aside") || sub == QLatin1String("prune"))

@@ -34,4 +34,7 @@ void StoreRecordRow(const CliRequest& request, const records::RecordRow& row, Cl
 // | move-aside.
 void RunRecords(const CliRequest& request, CliReport& report);
 
+// The records file of the request: --records, else the shared data folder's.
+QString RecordsPath(const CliRequest& request);
+
 } // namespace tarvello::cli

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "cli/CliPlant.h"
 #include "cli/CliRecords.h"
 #include "sensor/AdjustSearch.h"
 #include "sensor/SensorParams.h"
@@ -112,13 +113,14 @@ QString HelpText() {
                "line\n"
                "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
                "could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was\n"
-               "not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).\n"
+               "not stored; 9 (records sync) some records still wait for the plant database; 130\n"
+               "stopped by SIGINT or SIGTERM (port closed, nothing half-written).\n"
                "Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.\n"
                "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" "
                "and\n"
                "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
                "message).\n") +
-           JsonKeysText();
+           PlantHelpText() + JsonKeysText();
 }
 
 struct Parsed {
@@ -149,6 +151,7 @@ struct Parsed {
     Parsed() {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         DeclareRecordOptions(parser);
+        DeclarePlantOptions(parser);
         for (const QCommandLineOption* o :
              {&port,      &simulate,  &dirty, &stock,   &baud,    &dataBits, &stopBits, &parity,
               &handshake, &supply,    &ini,   &json,    &verbose, &trace,    &standard, &maxPasses,
@@ -220,14 +223,14 @@ QString ProfileArgsError(const QStringList& args) {
     const int count = static_cast<int>(args.size()) - 1;
     const bool fits = (sub == QLatin1String("list") && count == 0) ||
                       ((sub == QLatin1String("show") || sub == QLatin1String("import") ||
-                        sub == QLatin1String("delete")) &&
+                        sub == QLatin1String("delete") || sub == QLatin1String("publish")) &&
                        count == 1) ||
                       (sub == QLatin1String("export") && (count == 1 || count == 2));
     if (fits)
         return QString();
     return QCoreApplication::translate("tarvello-cli",
                                        "profiles takes list, show NAME, export [NAME] FILE, "
-                                       "import FILE [--replace] or delete NAME.");
+                                       "import FILE [--replace], delete NAME or publish NAME.");
 }
 
 // The command and its sensor and reading; the sentence for the error, or an empty text.
@@ -430,6 +433,8 @@ ParseOutcome ParseCommandLine(const QStringList& arguments) {
         error = TakeCommandOptions(p, r);
     if (error.isEmpty())
         error = TakeRecordOptions(p.parser, r);
+    if (error.isEmpty())
+        error = TakePlantOptions(p.parser, r);
     if (error.isEmpty())
         error = TakeCalibrateOptions(p.parser, r);
     if (error.isEmpty())

@@ -28,15 +28,16 @@ enum class ReadWhat { Mark, NoPaper, Paper };
 // The exit codes of the tool.
 enum ExitCode {
     kExitDone = 0,
-    kExitNoResult = 1,    // no reading, a paper check that ended early, no status values
-    kExitUsage = 2,       // the command line was refused; nothing was touched
-    kExitNoPrinter = 3,   // the port could not be opened or the printer refused the handshake
-    kExitNotReached = 4,  // the adjustment did not reach the band within --max-passes
-    kExitLineFailed = 5,  // a write failed or the port went away during the work
-    kExitNotSaved = 6,    // the work was done but the parameter file could not be saved
-    kExitVerdictFail = 7, // the work was done and saved, and the verdict is a fail
-    kExitNotRecorded = 8, // the work was done, but its record was not stored
-    kExitStopped = 130,   // stopped by SIGINT or SIGTERM
+    kExitNoResult = 1,     // no reading, a paper check that ended early, no status values
+    kExitUsage = 2,        // the command line was refused; nothing was touched
+    kExitNoPrinter = 3,    // the port could not be opened or the printer refused the handshake
+    kExitNotReached = 4,   // the adjustment did not reach the band within --max-passes
+    kExitLineFailed = 5,   // a write failed or the port went away during the work
+    kExitNotSaved = 6,     // the work was done but the parameter file could not be saved
+    kExitVerdictFail = 7,  // the work was done and saved, and the verdict is a fail
+    kExitNotRecorded = 8,  // the work was done, but its record was not stored
+    kExitPlantWaiting = 9, // records sync: some records still wait for the plant database
+    kExitStopped = 130,    // stopped by SIGINT or SIGTERM
 };
 
 struct CliRequest {
@@ -84,6 +85,7 @@ struct CliRequest {
         QString csv, pdf;       // export --csv FILE, report --pdf FILE
         int days = -1;          // overdue --days, prune --older-than
         bool sent = false;      // prune --sent
+        QString plantDb;        // --plant-db CONNINFO (cli/CliPlant.cpp)
     } records;
 
     bool simulate = false;

@@ -1,5 +1,7 @@
 #include "records/PlantProfiles.h"
 
+#include "records/ProfileStore.h"
+
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -49,6 +51,42 @@ QList<PlantProfile> FetchPlantProfiles(QSqlDatabase& db, QString* error) {
         out << p;
     }
     return out;
+}
+
+bool FetchPlantProfilesInto(QSqlDatabase& db, const QString& folder, QString* error, int* count) {
+    QString fetchError;
+    const QList<PlantProfile> fetched = FetchPlantProfiles(db, &fetchError);
+    if (!fetchError.isEmpty()) {
+        *error = fetchError;
+        return false;
+    }
+    QList<Profile> plant;
+    QStringList refused;
+    for (const PlantProfile& p : fetched) {
+        Profile profile;
+        QString why;
+        if (ProfileFromJson(p.doc, profile, &why) && profile.name == p.name) {
+            profile.version = p.version;
+            profile.source = ProfileSource::kPlant;
+            plant << profile;
+        } else {
+            refused << QStringLiteral("\"%1\" (%2)")
+                           .arg(p.name, why.isEmpty() ? QStringLiteral("its name differs") : why);
+        }
+    }
+    ProfileStore store(folder);
+    QString loadError;
+    store.Load(&loadError); // a damaged local file does not keep the plant's copy from being kept
+    if (!store.PutPlant(plant, error))
+        return false;
+    if (count)
+        *count = static_cast<int>(plant.size());
+    if (!refused.isEmpty()) {
+        *error = QStringLiteral("the plant database holds profiles that are no profiles: %1")
+                     .arg(refused.join(QStringLiteral(", ")));
+        return false;
+    }
+    return true;
 }
 
 } // namespace tarvello::records

@@ -26,4 +26,10 @@ bool PublishPlantProfile(QSqlDatabase& db, const PlantProfile& profile, QString*
 // The newest version of every profile on db. Empty with the reason in error on failure.
 QList<PlantProfile> FetchPlantProfiles(QSqlDatabase& db, QString* error);
 
+// Fetches the plant's profiles from db and keeps them as folder's plant-profiles.json (the copy
+// that holds while the plant database cannot be reached). A profile document that is no profile
+// is left out and named in error, the others are kept. False with the reason.
+bool FetchPlantProfilesInto(QSqlDatabase& db, const QString& folder, QString* error,
+                            int* count = nullptr);
+
 } // namespace tarvello::records

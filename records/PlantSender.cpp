@@ -1,5 +1,7 @@
 #include "records/PlantSender.h"
 
+#include "records/PlantProfiles.h"
+
 #include <QJsonDocument>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -116,8 +118,13 @@ std::chrono::milliseconds PlantBackoff(int failuresInRow) {
 
 PlantSender::PlantSender(PlantConnection connection, Outbox& outbox, StateCallback onState,
                          Backoff backoff)
-    : connection_(std::move(connection)), outbox_(outbox), onState_(std::move(onState)),
+    : connection_(std::move(connection)), outbox_(&outbox), onState_(std::move(onState)),
       backoff_(std::move(backoff)) {}
+
+PlantSender::PlantSender(PlantConnection connection, OutboxFactory makeOutbox,
+                         StateCallback onState, Backoff backoff)
+    : connection_(std::move(connection)), makeOutbox_(std::move(makeOutbox)),
+      onState_(std::move(onState)), backoff_(std::move(backoff)) {}
 
 PlantSender::~PlantSender() {
     Stop();
@@ -153,14 +160,17 @@ bool PlantSender::Cycle(const QString& connectionName) {
         QSqlDatabase db = AddPlantDatabase(connection_, connectionName);
         QString error;
         if (OpenPlantDatabase(db, &error)) {
-            const PlantSendReport report = SendAllWaiting(db, outbox_, connection_.PlantName());
+            const PlantSendReport report = SendAllWaiting(db, *outbox_, connection_.PlantName());
             state.waiting = report.waiting;
             state.lastError = report.error;
-            ok = report.error.isEmpty();
+            if (!profileFolder_.isEmpty() && state.lastError.isEmpty() &&
+                !FetchPlantProfilesInto(db, profileFolder_, &error))
+                state.lastError = error;
+            ok = state.lastError.isEmpty();
             db.close();
         } else {
             QString countError;
-            state.waiting = outbox_.WaitingCount(connection_.PlantName(), &countError);
+            state.waiting = outbox_->WaitingCount(connection_.PlantName(), &countError);
             state.lastError = error;
         }
     }
@@ -171,6 +181,18 @@ bool PlantSender::Cycle(const QString& connectionName) {
 }
 
 void PlantSender::Run() {
+    std::unique_ptr<Outbox> owned;
+    if (makeOutbox_) {
+        owned = makeOutbox_();
+        outbox_ = owned.get();
+    }
+    if (outbox_ != nullptr)
+        Loop();
+    if (owned)
+        outbox_ = nullptr; // dropped on this thread, where its connection was made
+}
+
+void PlantSender::Loop() {
     static std::atomic<int> serial{0};
     const QString name = QStringLiteral("plant-sender-%1").arg(++serial);
     int failures = 0;
@@ -185,7 +207,7 @@ void PlantSender::Run() {
         std::unique_lock<std::mutex> lock(mutex_);
         auto woken = [this] { return stopping_ || notified_; };
         if (failures == 0)
-            wake_.wait(lock, woken);
+            wake_.wait_for(lock, idle_, woken);
         else // a new record does not cut the back-off short: the server is down
             wake_.wait_for(lock, backoff_(failures), [this] { return stopping_; });
         if (stopping_)

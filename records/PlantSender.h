@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -52,9 +53,21 @@ class PlantSender {
     // The waits between tries; tests shorten them.
     using Backoff = std::function<std::chrono::milliseconds(int failuresInRow)>;
 
+    // Makes the outbox on the sender's thread (a records file's connection belongs to the
+    // thread that opened it) and drops it there when the thread ends.
+    using OutboxFactory = std::function<std::unique_ptr<Outbox>()>;
+
     PlantSender(PlantConnection connection, Outbox& outbox, StateCallback onState,
                 Backoff backoff = PlantBackoff);
+    PlantSender(PlantConnection connection, OutboxFactory makeOutbox, StateCallback onState,
+                Backoff backoff = PlantBackoff);
     ~PlantSender(); // Stop()
+    // Before Start: on every connection the plant's profiles are fetched into folder's
+    // plant-profiles.json (empty: not fetched).
+    void SetProfileFolder(const QString& folder) { profileFolder_ = folder; }
+    // Before Start: how long the sender waits, with nothing told, before it looks again for
+    // records that other programs stored in the same file.
+    void SetIdleLook(std::chrono::milliseconds idle) { idle_ = idle; }
     void Start();
     void Notify(); // a new record was stored
     // Asks the thread to end and joins it. Between tries it ends at once; during a connect it
@@ -64,10 +77,14 @@ class PlantSender {
 
   private:
     void Run();
+    void Loop();
     bool Cycle(const QString& connectionName);
 
     PlantConnection connection_;
-    Outbox& outbox_;
+    Outbox* outbox_ = nullptr;
+    OutboxFactory makeOutbox_;
+    QString profileFolder_;
+    std::chrono::milliseconds idle_{30000};
     StateCallback onState_;
     Backoff backoff_;
     std::mutex mutex_;

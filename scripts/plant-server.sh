@@ -2,6 +2,8 @@
 # Starts or stops a throw-away PostgreSQL server for the plant database's tests.
 #   plant-server.sh start DIR   initdb in DIR/data, listen on a Unix socket in DIR only
 #   plant-server.sh stop DIR    stop it and remove DIR
+#   plant-server.sh pause DIR   stop it, keeping its data (a plant database that went down)
+#   plant-server.sh resume DIR  start it again on the same data
 # The server refuses to run as root: as root it runs as the "postgres" system user the package
 # creates. Where the server is not installed, start writes DIR/not-installed and succeeds, and
 # the tests that need it skip saying so.
@@ -23,7 +25,19 @@ as_server() {
   if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
 }
 
+serve() {
+  as_server "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
+    -o "-k $dir -c listen_addresses= -c fsync=off -c max_connections=40" start >/dev/null ||
+    { cat "$dir/server.log"; exit 1; }
+}
+
 case $action in
+pause)
+  as_server "$bindir/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+  ;;
+resume)
+  serve
+  ;;
 start)
   if [ -d "$dir" ] && [ -f "$dir/data/postmaster.pid" ]; then
     as_server "$bindir/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
@@ -39,9 +53,7 @@ start)
   [ "$(id -u)" = 0 ] && chown postgres "$dir"
   as_server "$bindir/initdb" -D "$dir/data" -U postgres -A trust --no-sync -E UTF8 \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log"; exit 1; }
-  as_server "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
-    -o "-k $dir -c listen_addresses= -c fsync=off -c max_connections=40" start >/dev/null ||
-    { cat "$dir/server.log"; exit 1; }
+  serve
   echo "PostgreSQL from $bindir listens on $dir"
   ;;
 stop)
@@ -51,7 +63,7 @@ stop)
   rm -rf "$dir"
   ;;
 *)
-  echo "usage: $0 start|stop DIR" >&2
+  echo "usage: $0 start|stop|pause|resume DIR" >&2
   exit 2
   ;;
 esac

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <atomic>
@@ -16,6 +17,7 @@
 #include "records/PlantProfiles.h"
 #include "records/PlantSchema.h"
 #include "records/PlantSender.h"
+#include "records/ProfileStore.h"
 
 using namespace tarvello::records;
 using namespace std::chrono;
@@ -201,6 +203,28 @@ TEST_F(PlantServerTest, StationRoleMayOnlyAddRecordsAndReadProfiles) {
     EXPECT_EQ(fetched[0].doc.value("gap").toInt(), 3);
     EXPECT_EQ(fetched[0].who, "postgres");
     EXPECT_EQ(Count(outbox.rows[0].id), 1);
+}
+
+TEST_F(PlantServerTest, FetchedProfilesAreKeptLocallyAndWinBadOnesNamed) {
+    Profile good;
+    good.name = "Thermal";
+    good.version = 4;
+    good.maxPasses = 77;
+    QString error;
+    ASSERT_TRUE(PublishPlantProfile(db_, {"Thermal", 4, ProfileToJson(good), {}, {}}, &error));
+    ASSERT_TRUE(PublishPlantProfile(db_, {"junk", 1, QJsonObject{{"x", 1}}, {}, {}}, &error));
+    QTemporaryDir folder;
+    QSqlDatabase st = Open("user=st1", "station");
+    int count = -1;
+    EXPECT_FALSE(FetchPlantProfilesInto(st, folder.path(), &error, &count));
+    EXPECT_TRUE(error.contains("\"junk\"")) << error.toStdString();
+    EXPECT_EQ(count, 1);
+    ProfileStore store(folder.path());
+    ASSERT_TRUE(store.Load(&error));
+    const std::optional<Profile> kept = store.Find("Thermal", &error);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->source, ProfileSource::kPlant);
+    EXPECT_EQ(kept->maxPasses, 77);
 }
 
 TEST_F(PlantServerTest, RefusedRoleIsNamedAndTheSenderBacksOffThenSends) {
