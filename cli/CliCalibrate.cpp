@@ -115,7 +115,11 @@ QString TakeCalibrateOptions(const QCommandLineParser& parser, CliRequest& r) {
     if (r.command != Command::Calibrate) {
         for (const QStringList& names : {CalibrateValueOptions(), CalibrateFlagOptions()}) {
             for (const QString& name : names) {
-                if (parser.isSet(name))
+                // records filters its list by printer ID and operator.
+                const bool filter =
+                    r.command == Command::Records &&
+                    (name == QLatin1String("printer-id") || name == QLatin1String("operator"));
+                if (parser.isSet(name) && !filter)
                     return QCoreApplication::translate("tarvello-cli", "--%1 belongs to calibrate.")
                         .arg(name);
             }

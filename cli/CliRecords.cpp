@@ -62,6 +62,7 @@ records::RecordFilter FilterOf(const CliRequest& request) {
     records::RecordFilter f;
     f.printerId = request.records.printerId;
     f.verdict = request.records.verdict;
+    f.operatorName = request.records.operatorName;
     if (!request.records.since.isEmpty())
         f.from =
             QDateTime(QDate::fromString(request.records.since, Qt::ISODate), QTime(0, 0), Qt::UTC);

@@ -1092,6 +1092,45 @@ Reason: %2</translation>
     </message>
 </context>
 <context>
+    <name>PlantStatus</name>
+    <message>
+        <source>正在连接工厂数据库…</source>
+        <translation>Connecting to the plant database…</translation>
+    </message>
+    <message>
+        <source>工厂数据库</source>
+        <translation>Plant database</translation>
+    </message>
+    <message>
+        <source>PostgreSQL 连接字符串（host、port、dbname、user、sslmode；不含密码，密码放在 ~/.pgpass）。留空则不发送：</source>
+        <translation>PostgreSQL connection string (host, port, dbname, user, sslmode; no password: the password goes in ~/.pgpass). Leave it empty to send nothing:</translation>
+    </message>
+    <message>
+        <source>记录文件无法读取：%1</source>
+        <translation>The records file cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>工厂数据库：记录已全部发送</source>
+        <translation>Plant database: every record sent</translation>
+    </message>
+    <message>
+        <source>%1 条记录等待发送到工厂数据库</source>
+        <translation>%1 records waiting for the plant database</translation>
+    </message>
+    <message>
+        <source>（%1）</source>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>工厂数据库…</source>
+        <translation>Plant database…</translation>
+    </message>
+    <message>
+        <source>工厂数据库未启用：%1</source>
+        <translation>Plant database not used: %1</translation>
+    </message>
+</context>
+<context>
     <name>Profile</name>
     <message>
         <source>“%1”须为 %2 到 %3 之间的数</source>
@@ -2163,10 +2202,6 @@ Reason: %2</translation>
         <translation>The verdict is fail: %1</translation>
     </message>
     <message>
-        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</source>
-        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace] or delete NAME.</translation>
-    </message>
-    <message>
         <source>--replace belongs to profiles import.</source>
         <translation>--replace belongs to profiles import.</translation>
     </message>
@@ -2281,6 +2316,54 @@ JSON keys (--json), on every run, null where the work did not get that far:
 </translation>
     </message>
     <message>
+        <source>
+The plant database (PostgreSQL; every station&apos;s records in one place):
+  --plant-db CONNINFO       a libpq connection string, e.g. &quot;host=db.plant
+                            dbname=tarvello user=station1 sslmode=verify-full&quot;; never
+                            a password (refused): ~/.pgpass, PGPASSFILE, a service
+                            file or a client certificate give it. connect_timeout
+                            defaults to 5 s. With adjust, read, check and calibrate:
+                            after the run&apos;s record is stored, what waits is sent and
+                            the plant&apos;s profiles are fetched (they win over local
+                            ones of the same name); what cannot be sent waits.
+  records sync              sends every waiting record: sent, already there, still
+                            waiting (exit 9 while some wait, with the reason)
+  records init-plant        creates or upgrades the plant database&apos;s schema and its
+                            roles (idempotent; run it as the database&apos;s owner)
+  profiles publish NAME     puts the local profile NAME on the plant database (the
+                            tarvello_admin role); raise its version to change it
+  The roles, given to logins by the database&apos;s owner (psql):
+    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,
+                                  reads profiles; cannot change, delete or read records
+    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything
+    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes profiles
+    GRANT tarvello_station TO some_existing_login;
+</source>
+        <translation>
+The plant database (PostgreSQL; every station&apos;s records in one place):
+  --plant-db CONNINFO       a libpq connection string, e.g. &quot;host=db.plant
+                            dbname=tarvello user=station1 sslmode=verify-full&quot;; never
+                            a password (refused): ~/.pgpass, PGPASSFILE, a service
+                            file or a client certificate give it. connect_timeout
+                            defaults to 5 s. With adjust, read, check and calibrate:
+                            after the run&apos;s record is stored, what waits is sent and
+                            the plant&apos;s profiles are fetched (they win over local
+                            ones of the same name); what cannot be sent waits.
+  records sync              sends every waiting record: sent, already there, still
+                            waiting (exit 9 while some wait, with the reason)
+  records init-plant        creates or upgrades the plant database&apos;s schema and its
+                            roles (idempotent; run it as the database&apos;s owner)
+  profiles publish NAME     puts the local profile NAME on the plant database (the
+                            tarvello_admin role); raise its version to change it
+  The roles, given to logins by the database&apos;s owner (psql):
+    CREATE ROLE station_line1_01 LOGIN IN ROLE tarvello_station; -- adds records,
+                                  reads profiles; cannot change, delete or read records
+    CREATE ROLE quality_anna LOGIN IN ROLE tarvello_quality;  -- reads everything
+    CREATE ROLE profiles_admin LOGIN IN ROLE tarvello_admin;  -- publishes profiles
+    GRANT tarvello_station TO some_existing_login;
+</translation>
+    </message>
+    <message>
         <source>Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]
 Adjusts, reads and checks the media sensors of a label printer over RS-232, for
 production lines and scripts. One process works on one port.
@@ -2349,7 +2432,8 @@ status values); 2 usage error; 3 the port could not be opened or the printer ref
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
 failed during the work (write failed, port gone); 6 done, but the parameter file
 could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was
-not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).
+not stored; 9 (records sync) some records still wait for the plant database; 130
+stopped by SIGINT or SIGTERM (port closed, nothing half-written).
 Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.
 adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &quot;complete&quot; and
 &quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
@@ -2423,12 +2507,17 @@ status values); 2 usage error; 3 the port could not be opened or the printer ref
 the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the line
 failed during the work (write failed, port gone); 6 done, but the parameter file
 could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was
-not stored; 130 stopped by SIGINT or SIGTERM (port closed, nothing half-written).
+not stored; 9 (records sync) some records still wait for the plant database; 130
+stopped by SIGINT or SIGTERM (port closed, nothing half-written).
 Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.
 adjust and check --json also give &quot;verdict&quot; (pass, marginal, fail), &quot;complete&quot; and
 &quot;criteria&quot; (each with code, name, value, pass_limit, marginal_limit, outcome,
 message).
 </translation>
+    </message>
+    <message>
+        <source>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace], delete NAME or publish NAME.</source>
+        <translation>profiles takes list, show NAME, export [NAME] FILE, import FILE [--replace], delete NAME or publish NAME.</translation>
     </message>
 </context>
 </TS>

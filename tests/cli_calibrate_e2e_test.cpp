@@ -134,6 +134,12 @@ TEST(CliCalibrate, KeepsTheWholeFlowAsOneRecordUnlessToldNotToAndPrintsOneItCann
     EXPECT_EQ(quiet.json["record_id"], QJsonValue());
     EXPECT_EQ(quiet.json["record_stored"], false);
     EXPECT_EQ(folder.Run({"records", "list", "--json"}).json["records"].toArray().size(), 1);
+    for (const char* printer : {"P-0005", "P-0006"}) // the list's filter, as its help says
+        EXPECT_EQ(folder.Run({"records", "list", "--printer-id", printer, "--json"})
+                      .json["records"]
+                      .toArray()
+                      .size(),
+                  QString(printer) == "P-0005" ? 1 : 0);
 
     // Neither the file nor its side file can be written: exit 8, the record printed whole.
     const CliRun lost = folder.Run(args + QStringList{"--records", "/proc/none/records.sqlite"});
