@@ -68,7 +68,10 @@ void CRecordsWindow::Build(const QString& title) {
     const int widths[] = {
         fm.horizontalAdvance(QStringLiteral("2026-12-31 23:59:59")),
         fm.horizontalAdvance(QStringLiteral("LINE00-000000")),
-        fm.horizontalAdvance(QCoreApplication::translate("CRecordsWindow", "不合格")) + 8,
+        std::max(fm.horizontalAdvance(QCoreApplication::translate("CRecordsWindow", "临界")),
+                 fm.horizontalAdvance(
+                     m_model->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString())) +
+            12,
         fm.horizontalAdvance(QStringLiteral("calibrate")),
         fm.horizontalAdvance(QStringLiteral("Standard")),
         fm.horizontalAdvance(QStringLiteral("operator"))};
