@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +17,9 @@
 #include "device/PortState.h"
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedStepPage.h"
+#include "pages/RecordKeeper.h"
 #include "records/Profile.h"
+#include "records/RecordReport.h"
 #include "records/VerdictText.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/TextValidation.h"
@@ -189,6 +192,18 @@ CGuidedFinishPage::CGuidedFinishPage(CGuidedCalibration* wizard)
     m_btnRepeat->setAccessibleName(tr("重做步骤"));
     row->addWidget(m_cbRepeat, 1);
     row->addWidget(m_btnRepeat);
+    m_btnReport = new QPushButton(tr("保存报告(&S)…"), this);
+    m_btnReport->setAccessibleName(tr("保存报告"));
+    row->addWidget(m_btnReport);
+    connect(m_btnReport, &QPushButton::clicked, this, [this] {
+        const QString path =
+            QFileDialog::getSaveFileName(this, tr("保存报告"), QString(), tr("PDF 文件 (*.pdf)"));
+        QString error;
+        if (path.isEmpty())
+            return;
+        m_lblRecord->setText(SaveReport(path, &error) ? tr("报告已保存到 %1").arg(path)
+                                                      : tr("报告未保存：%1").arg(error));
+    });
     layout->addLayout(row);
     layout->addStretch();
     connect(m_btnRepeat, &QPushButton::clicked, this, [this] {
@@ -293,4 +308,14 @@ void CGuidedFinishPage::initializePage() {
     m_lblSaved->setText(saved.isEmpty() ? tr("parameterset.ini 没有改变。")
                                         : tr("保存到 parameterset.ini: %1").arg(saved.trimmed()));
     m_btnRepeat->setEnabled(m_cbRepeat->count() > 0);
+}
+
+bool CGuidedFinishPage::SaveReport(const QString& path, QString* error) {
+    const std::optional<tarvello::records::RecordRow> row =
+        tarvello::ui::CRecordKeeper::Instance()->LastGuided();
+    if (!row) {
+        *error = tr("还没有这次校准的记录。");
+        return false;
+    }
+    return tarvello::records::WriteRecordReport(*row, path, error);
 }

@@ -63,6 +63,8 @@ class CGuidedFinishPage : public QWizardPage {
     void initializePage() override;
     // The line that says whether the flow's record was stored.
     QLabel* RecordLine() const { return m_lblRecord; }
+    // Writes the PDF report of the flow's record to path; false with the reason in *error.
+    bool SaveReport(const QString& path, QString* error);
 
   private:
     // Each chosen sensor's verdict and the whole one, with the sentences of the criteria that
@@ -76,4 +78,5 @@ class CGuidedFinishPage : public QWizardPage {
     QLabel* m_lblRecord = nullptr;
     QComboBox* m_cbRepeat = nullptr;
     QPushButton* m_btnRepeat = nullptr;
+    QPushButton* m_btnReport = nullptr;
 };
