@@ -70,6 +70,8 @@ class CGuidedFinishPage : public QWizardPage {
     // Each chosen sensor's verdict and the whole one, with the sentences of the criteria that
     // did not pass.
     QString VerdictText() const;
+    // "保存报告…": asks for a file and writes the flow's report to it.
+    void OnSaveReport();
 
     CGuidedCalibration* m_wizard;
     QLabel* m_lblVerdict = nullptr;
