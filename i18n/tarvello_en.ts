@@ -181,6 +181,30 @@
         <source>校准记录</source>
         <translation>Calibration record</translation>
     </message>
+    <message>
+        <source>保存报告(&amp;S)…</source>
+        <translation>&amp;Save report…</translation>
+    </message>
+    <message>
+        <source>保存报告</source>
+        <translation>Save report</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>报告已保存到 %1</source>
+        <translation>Report saved to %1</translation>
+    </message>
+    <message>
+        <source>报告未保存：%1</source>
+        <translation>Report not saved: %1</translation>
+    </message>
+    <message>
+        <source>还没有这次校准的记录。</source>
+        <translation>There is no record of this calibration yet.</translation>
+    </message>
 </context>
 <context>
     <name>CGuidedSetupPage</name>

@@ -2,11 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWizard>
@@ -16,7 +18,9 @@
 #include "device/PortState.h"
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedStepPage.h"
+#include "pages/RecordKeeper.h"
 #include "records/Profile.h"
+#include "records/RecordReport.h"
 #include "records/VerdictText.h"
 #include "sensor/GuidedSteps.h"
 #include "sensor/TextValidation.h"
@@ -163,25 +167,36 @@ CGuidedFinishPage::CGuidedFinishPage(CGuidedCalibration* wizard)
     : QWizardPage(wizard), m_wizard(wizard) {
     setTitle(tr("结果"));
     setSubTitle(tr("每一步的结果，以及保存到 parameterset.ini 的值。"));
-    auto* layout = new QVBoxLayout(this);
-    m_lblVerdict = new QLabel(this);
+    // The results in a scrolling area: a flow with failing criteria says more than any fixed
+    // height holds, and nothing of it may be cut off.
+    auto* outer = new QVBoxLayout(this);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* results = new QWidget(scroll);
+    auto* layout = new QVBoxLayout(results);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_lblVerdict = new QLabel(results);
     m_lblVerdict->setAccessibleName(tr("结论"));
     m_lblVerdict->setTextFormat(Qt::RichText);
     m_lblVerdict->setWordWrap(true);
     layout->addWidget(m_lblVerdict);
-    m_lblSteps = new QLabel(this);
+    m_lblSteps = new QLabel(results);
     m_lblSteps->setAccessibleName(tr("各步结果"));
     m_lblSteps->setTextFormat(Qt::RichText);
     m_lblSteps->setWordWrap(true);
     layout->addWidget(m_lblSteps);
-    m_lblSaved = new QLabel(this);
+    m_lblSaved = new QLabel(results);
     m_lblSaved->setAccessibleName(tr("保存的值"));
     m_lblSaved->setWordWrap(true);
     layout->addWidget(m_lblSaved);
-    m_lblRecord = new QLabel(this);
+    m_lblRecord = new QLabel(results);
     m_lblRecord->setAccessibleName(tr("校准记录"));
     m_lblRecord->setWordWrap(true);
     layout->addWidget(m_lblRecord);
+    layout->addStretch();
+    scroll->setWidget(results);
+    outer->addWidget(scroll, 1);
     auto* row = new QHBoxLayout;
     m_cbRepeat = new QComboBox(this);
     m_cbRepeat->setAccessibleName(tr("要重做的步骤"));
@@ -189,8 +204,11 @@ CGuidedFinishPage::CGuidedFinishPage(CGuidedCalibration* wizard)
     m_btnRepeat->setAccessibleName(tr("重做步骤"));
     row->addWidget(m_cbRepeat, 1);
     row->addWidget(m_btnRepeat);
-    layout->addLayout(row);
-    layout->addStretch();
+    m_btnReport = new QPushButton(tr("保存报告(&S)…"), this);
+    m_btnReport->setAccessibleName(tr("保存报告"));
+    row->addWidget(m_btnReport);
+    connect(m_btnReport, &QPushButton::clicked, this, &CGuidedFinishPage::OnSaveReport);
+    outer->addLayout(row);
     connect(m_btnRepeat, &QPushButton::clicked, this, [this] {
         if (m_cbRepeat->currentIndex() >= 0)
             m_wizard->ReturnToStep(m_cbRepeat->currentData().toInt());
@@ -293,4 +311,24 @@ void CGuidedFinishPage::initializePage() {
     m_lblSaved->setText(saved.isEmpty() ? tr("parameterset.ini 没有改变。")
                                         : tr("保存到 parameterset.ini: %1").arg(saved.trimmed()));
     m_btnRepeat->setEnabled(m_cbRepeat->count() > 0);
+}
+
+bool CGuidedFinishPage::SaveReport(const QString& path, QString* error) {
+    const std::optional<tarvello::records::RecordRow> row =
+        tarvello::ui::CRecordKeeper::Instance()->LastGuided();
+    if (!row) {
+        *error = tr("还没有这次校准的记录。");
+        return false;
+    }
+    return tarvello::records::WriteRecordReport(*row, path, error);
+}
+
+void CGuidedFinishPage::OnSaveReport() {
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("保存报告"), QString(), tr("PDF 文件 (*.pdf)"));
+    QString error;
+    if (path.isEmpty())
+        return;
+    m_lblRecord->setText(SaveReport(path, &error) ? tr("报告已保存到 %1").arg(path)
+                                                  : tr("报告未保存：%1").arg(error));
 }

@@ -63,11 +63,15 @@ class CGuidedFinishPage : public QWizardPage {
     void initializePage() override;
     // The line that says whether the flow's record was stored.
     QLabel* RecordLine() const { return m_lblRecord; }
+    // Writes the PDF report of the flow's record to path; false with the reason in *error.
+    bool SaveReport(const QString& path, QString* error);
 
   private:
     // Each chosen sensor's verdict and the whole one, with the sentences of the criteria that
     // did not pass.
     QString VerdictText() const;
+    // "保存报告…": asks for a file and writes the flow's report to it.
+    void OnSaveReport();
 
     CGuidedCalibration* m_wizard;
     QLabel* m_lblVerdict = nullptr;
@@ -76,4 +80,5 @@ class CGuidedFinishPage : public QWizardPage {
     QLabel* m_lblRecord = nullptr;
     QComboBox* m_cbRepeat = nullptr;
     QPushButton* m_btnRepeat = nullptr;
+    QPushButton* m_btnReport = nullptr;
 };

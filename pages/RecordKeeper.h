@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "records/Record.h"
 #include "records/RecordStore.h"
@@ -75,11 +76,14 @@ class CRecordKeeper : public QObject {
     void AdjustmentStarted(CSensorPage* page);
     // The guided calibration reached its result (the note goes into line), or closed before it.
     void GuidedEnded(const CGuidedCalibration* wizard, bool reachedResult, QLabel* line);
+    // The record of the guided calibration that ended last (for its report), if any.
+    std::optional<records::RecordRow> LastGuided() const { return m_lastGuided; }
 
   private:
     CRecordKeeper();
     struct Worker;
     std::unique_ptr<Worker> m_worker;
+    std::optional<records::RecordRow> m_lastGuided;
 };
 
 // Shows a record's note on a page's verdict line: after the verdict when one is shown, alone

@@ -112,6 +112,7 @@ void CRecordKeeper::GuidedEnded(const CGuidedCalibration* wizard, bool reachedRe
     row.doc.insert("curves", curves);
     row.doc.insert("saved", saved);
     row.doc.insert("ended", reachedResult ? QStringLiteral("completed") : QStringLiteral("closed"));
+    m_lastGuided = row;
     QPointer<QLabel> target(line);
     Keep(row, line ? static_cast<QObject*>(line) : this, [target](const QString& note) {
         if (target)

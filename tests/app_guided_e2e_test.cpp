@@ -96,6 +96,12 @@ TEST_F(Guided, BothSensorsFromTheFirstPageToTheResultWithTheKeyboardAlone) {
         EXPECT_EQ(result.verdict, verdict::Outcome::kPass);
         EXPECT_TRUE(result.complete);
     }
+    // The flow's report, from its record.
+    auto* finish = qobject_cast<CGuidedFinishPage*>(wizard->currentPage());
+    ASSERT_NE(finish, nullptr);
+    QString error;
+    ASSERT_TRUE(finish->SaveReport("report.pdf", &error)) << error.toStdString();
+    EXPECT_TRUE(ReadFile("report.pdf").rfind("%PDF", 0) == 0);
     press(Qt::Key_Return); // Finish
     EXPECT_TRUE(WaitFor([wizard] { return !wizard->isVisible(); }));
     EXPECT_TRUE(g_bPortOpen);
