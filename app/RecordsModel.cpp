@@ -17,14 +17,9 @@ namespace {
 constexpr int kMaxCachedRows = 50 * CRecordsModel::kPageRows;
 
 QString VerdictShown(const QString& verdict) {
-    using verdict::Outcome;
-    if (verdict == QLatin1String("pass"))
-        return tarvello::records::OutcomeWord(Outcome::kPass);
-    if (verdict == QLatin1String("marginal"))
-        return tarvello::records::OutcomeWord(Outcome::kMarginal);
-    if (verdict == QLatin1String("fail"))
-        return tarvello::records::OutcomeWord(Outcome::kFail);
-    return QStringLiteral("-");
+    const verdict::Outcome outcome = verdict::OutcomeFromName(verdict.toStdString());
+    return outcome == verdict::Outcome::kNotJudged ? QStringLiteral("-")
+                                                   : tarvello::records::OutcomeWord(outcome);
 }
 
 } // namespace

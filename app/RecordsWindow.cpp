@@ -20,9 +20,9 @@
 #include <QVBoxLayout>
 
 #include "app/RecordsModel.h"
-#include "app/RecordsSettings.h"
 #include "app/RecordsWorker.h"
 #include "pages/BackgroundRun.h"
+#include "pages/RecordKeeper.h"
 #include "records/RecordCsv.h"
 #include "records/RecordReport.h"
 #include "records/RecordStore.h"
@@ -312,8 +312,8 @@ void CRecordsWindow::ChooseFile() {
         QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return;
-    SaveRecordsPathSetting(path);
-    if (WindowRecordsPath() != path) // --records of this run still rules
+    tarvello::ui::SaveRecordsFileSetting(path);
+    if (tarvello::ui::RecordsFilePath() != path) // --records of this run still rules
         return m_status->setText(QCoreApplication::translate(
             "CRecordsWindow", "已保存；本次运行仍使用 --records 指定的文件。"));
     // The window starts again on the chosen file, with a records thread of its own.
@@ -331,7 +331,7 @@ CRecordsWindow* OpenRecordsWindow(QWidget* owner) {
     }
     // A window of its own owned by the main window: the main window runs modal, and only its
     // own windows take input beside it.
-    auto* window = new CRecordsWindow(WindowRecordsPath(), owner);
+    auto* window = new CRecordsWindow(tarvello::ui::RecordsFilePath(), owner);
     window->setWindowFlag(Qt::Window);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setProperty("owner", QVariant::fromValue<QObject*>(owner));

@@ -25,7 +25,7 @@ class QTextBrowser;
 class CRecordsWindow : public QDialog {
     Q_OBJECT
   public:
-    // path: the records file (WindowRecordsPath() by default).
+    // path: the records file (tarvello::ui::RecordsFilePath() by default).
     explicit CRecordsWindow(const QString& path, QWidget* parent = nullptr);
     // Another source, read-only (the plant database); title names it.
     CRecordsWindow(std::unique_ptr<CRecordsWorker> worker, const QString& title,

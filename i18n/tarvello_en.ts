@@ -1358,14 +1358,6 @@ Reason: %2</translation>
 <context>
     <name>RecordDrift</name>
     <message>
-        <source>反射式传感器</source>
-        <translation>Reflective sensor</translation>
-    </message>
-    <message>
-        <source>透射式传感器</source>
-        <translation>Transmissive sensor</translation>
-    </message>
-    <message>
         <source>%1：对比度从 %2 V 降到 %3 V</source>
         <translation>%1: contrast fell from %2 V to %3 V</translation>
     </message>
@@ -1409,14 +1401,6 @@ Reason: %2</translation>
     <message>
         <source>轮次（纵轴：电压 V）</source>
         <translation>Pass (vertical: volts)</translation>
-    </message>
-    <message>
-        <source>反射式传感器</source>
-        <translation>Reflective sensor</translation>
-    </message>
-    <message>
-        <source>透射式传感器</source>
-        <translation>Transmissive sensor</translation>
     </message>
     <message>
         <source>未判定</source>

@@ -85,17 +85,33 @@ void WarmUpSql() {
 
 } // namespace
 
+namespace {
+
+// The tool's settings store (the one the window's language choice uses too).
+QSettings ToolSettings() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarvello"),
+                     QStringLiteral("Tarvello"));
+}
+
+} // namespace
+
 QString RecordsFilePath() {
     if (!s_override.isEmpty())
         return s_override;
-    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-                             QStringLiteral("Tarvello"), QStringLiteral("Tarvello"));
-    const QString set = settings.value(QStringLiteral("records/path")).toString();
+    const QString set = ToolSettings().value(QStringLiteral("records/path")).toString();
     return set.isEmpty() ? records::DataFilePath(QStringLiteral("records.sqlite")) : set;
 }
 
 void SetRecordsFileOverride(const QString& path) {
     s_override = path;
+}
+
+void SaveRecordsFileSetting(const QString& path) {
+    QSettings settings = ToolSettings();
+    if (path.isEmpty())
+        settings.remove(QStringLiteral("records/path"));
+    else
+        settings.setValue(QStringLiteral("records/path"), path);
 }
 
 QJsonArray CriteriaJson(const verdict::Result& result) {

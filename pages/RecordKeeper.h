@@ -35,6 +35,8 @@ namespace tarvello::ui {
 // "records.sqlite" in the data folder it shares with tarvello-cli.
 QString RecordsFilePath();
 void SetRecordsFileOverride(const QString& path);
+// Saves the setting "records/path" (an empty path: the data folder's file again).
+void SaveRecordsFileSetting(const QString& path);
 
 // The parts of a record's document, as pure functions.
 // Each criterion with its code, value, limits and outcome (its sentence is made when shown).

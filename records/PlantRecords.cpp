@@ -61,51 +61,41 @@ int PlantRecordSource::Count(const RecordFilter& filter, QString* error) {
     return q.value(0).toInt();
 }
 
-QList<RecordRow> PlantRecordSource::Page(const RecordFilter& filter, PageFrom from,
-                                         const RecordKey& key, int limit, QString* error) {
+// Reads rows on the plant's connection; false (empty) with the reason in words.
+bool PlantRecordSource::Read(const QString& text, const QVariantList& values, bool reversed,
+                             QList<RecordRow>* rows, QString* error) {
     if (!Ready(error))
-        return {};
-    QVariantList values;
-    const QString text = sql::PageSql(filter, from, key, limit, values);
+        return false;
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     QString why;
-    QList<RecordRow> rows =
-        sql::Rows(q, text, values, from == PageFrom::kOldest || from == PageFrom::kAfter, &why);
-    if (!why.isEmpty())
-        Fail(error, Why(q.lastError()));
+    *rows = sql::Rows(q, text, values, reversed, &why);
+    return why.isEmpty() || Fail(error, Why(q.lastError()));
+}
+
+QList<RecordRow> PlantRecordSource::Page(const RecordFilter& filter, PageFrom from,
+                                         const RecordKey& key, int limit, QString* error) {
+    QVariantList values;
+    const QString text = sql::PageSql(filter, from, key, limit, values);
+    QList<RecordRow> rows;
+    Read(text, values, from == PageFrom::kOldest || from == PageFrom::kAfter, &rows, error);
     return rows;
 }
 
 QList<RecordRow> PlantRecordSource::PageAt(const RecordFilter& filter, int offset, int limit,
                                            QString* error) {
-    if (!Ready(error))
-        return {};
     QVariantList values;
-    const QString text =
-        QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(sql::kColumns)) +
-        sql::WhereOf(filter, values) +
-        QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ? OFFSET ?");
-    values << limit << offset;
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    QString why;
-    QList<RecordRow> rows = sql::Rows(q, text, values, false, &why);
-    if (!why.isEmpty())
-        Fail(error, Why(q.lastError()));
+    const QString text = sql::PageAtSql(filter, offset, limit, values);
+    QList<RecordRow> rows;
+    Read(text, values, false, &rows, error);
     return rows;
 }
 
 std::optional<RecordRow> PlantRecordSource::Get(const QString& id, QString* error) {
-    if (!Ready(error))
+    QList<RecordRow> rows;
+    const QString text = QStringLiteral("SELECT %1 FROM records WHERE id::text = ?")
+                             .arg(QLatin1String(sql::kColumns));
+    if (!Read(text, {id}, false, &rows, error))
         return std::nullopt;
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    QString why;
-    const QList<RecordRow> rows =
-        sql::Rows(q,
-                  QStringLiteral("SELECT %1 FROM records WHERE id::text = ?")
-                      .arg(QLatin1String(sql::kColumns)),
-                  {id}, false, &why);
-    if (!why.isEmpty())
-        return Fail(error, Why(q.lastError())), std::nullopt;
     if (rows.isEmpty())
         return Fail(error,
                     QCoreApplication::translate("RecordStore", "没有编号为 %1 的记录").arg(id)),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QSqlError>
+#include <QVariantList>
 
 #include "records/PlantConnection.h"
 #include "records/RecordSource.h"
@@ -28,6 +29,8 @@ class PlantRecordSource : public RecordSource {
 
   private:
     bool Ready(QString* error);
+    bool Read(const QString& text, const QVariantList& values, bool reversed,
+              QList<RecordRow>* rows, QString* error);
     QString Why(const QSqlError& e) const;
 
     PlantConnection m_connection;

@@ -48,7 +48,8 @@ QString CsvCell(const QString& text) {
     return cell;
 }
 
-int ExportCsv(RecordSource& store, const RecordFilter& filter, const QString& path, QString* error) {
+int ExportCsv(RecordSource& store, const RecordFilter& filter, const QString& path,
+              QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Fail(error, file.errorString()), -1;

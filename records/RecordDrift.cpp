@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "records/VerdictText.h"
+
 namespace tarvello::records {
 
 namespace {
@@ -90,9 +92,7 @@ QList<DriftFinding> RecordDrift(const RecordRow& previous, const RecordRow& late
 }
 
 QString DriftText(const DriftFinding& f) {
-    const QString sensor = f.sensor == QLatin1String("reflective")
-                               ? QCoreApplication::translate("RecordDrift", "反射式传感器")
-                               : QCoreApplication::translate("RecordDrift", "透射式传感器");
+    const QString sensor = SensorName(f.sensor);
     if (f.what == QLatin1String("contrast"))
         return QCoreApplication::translate("RecordDrift", "%1：对比度从 %2 V 降到 %3 V")
             .arg(sensor, QString::number(f.before, 'f', 2), QString::number(f.after, 'f', 2));

@@ -91,6 +91,14 @@ QString PageSql(const RecordFilter& filter, PageFrom from, const RecordKey& key,
     return text;
 }
 
+QString PageAtSql(const RecordFilter& filter, int offset, int limit, QVariantList& values) {
+    const QString text = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
+                         WhereOf(filter, values) +
+                         QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ? OFFSET ?");
+    values << limit << offset;
+    return text;
+}
+
 QList<RecordRow> Rows(QSqlQuery& q, const QString& text, const QVariantList& values, bool reversed,
                       QString* error) {
     QList<RecordRow> rows;
@@ -135,10 +143,7 @@ QList<RecordRow> RecordStore::PageAt(const RecordFilter& filter, int offset, int
     if (!m_open && !Open(error))
         return {};
     QVariantList values;
-    const QString text = QStringLiteral("SELECT %1 FROM records").arg(QLatin1String(kColumns)) +
-                         WhereOf(filter, values) +
-                         QStringLiteral(" ORDER BY started DESC, id DESC LIMIT ? OFFSET ?");
-    values << limit << offset;
+    const QString text = PageAtSql(filter, offset, limit, values);
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     return Rows(q, text, values, false, error);
 }

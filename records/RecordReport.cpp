@@ -6,6 +6,7 @@
 #include <QMap>
 
 #include <algorithm>
+#include <functional>
 
 #include "records/VerdictText.h"
 
@@ -21,20 +22,8 @@ Sensor SensorOfName(const QString& name) {
     return name.startsWith(QLatin1String("trans")) ? Sensor::Transmissive : Sensor::Reflective;
 }
 
-QString SensorTitle(const QString& name) {
-    if (name == QLatin1String("reflective"))
-        return QCoreApplication::translate("RecordReport", "反射式传感器");
-    if (name == QLatin1String("transmissive"))
-        return QCoreApplication::translate("RecordReport", "透射式传感器");
-    return name;
-}
-
 verdict::Outcome OutcomeOfName(const QString& name) {
-    for (verdict::Outcome o :
-         {verdict::Outcome::kPass, verdict::Outcome::kMarginal, verdict::Outcome::kFail})
-        if (name == QLatin1String(verdict::OutcomeName(o)))
-            return o;
-    return verdict::Outcome::kNotJudged;
+    return verdict::OutcomeFromName(name.toStdString());
 }
 
 std::optional<double> Optional(const QJsonValue& value) {
@@ -67,19 +56,21 @@ struct FoundCriteria {
     QJsonArray items;
 };
 
-void FindCriteria(const QJsonValue& value, const QStringList& path, const QJsonObject& doc,
-                  QList<FoundCriteria>& out) {
+// Every list under key in the document, with the path of keys that leads to it (a list's items
+// add an empty step), whatever the record's shape.
+void FindLists(const QJsonValue& value, const QString& key, const QStringList& path,
+               const std::function<void(const QStringList&, const QJsonArray&)>& found) {
     if (value.isArray()) {
         for (const QJsonValue& item : value.toArray())
-            FindCriteria(item, path + QStringList{QString()}, doc, out);
+            FindLists(item, key, path + QStringList{QString()}, found);
         return;
     }
     const QJsonObject object = value.toObject();
     for (auto it = object.begin(); it != object.end(); ++it) {
-        if (it.key() == QLatin1String("criteria") && it->isArray())
-            out.append({SensorOf(path, doc), static_cast<int>(path.size()), it->toArray()});
-        else
-            FindCriteria(*it, path + QStringList{it.key()}, doc, out);
+        if (it.key() == key && it->isArray())
+            found(path, it->toArray());
+        else if (it->isObject() || it->isArray())
+            FindLists(*it, key, path + QStringList{it.key()}, found);
     }
 }
 
@@ -162,22 +153,6 @@ ReportCurve CurveOf(const QString& sensor, const QJsonValue& value) {
     return curve;
 }
 
-void FindHistories(const QJsonValue& value, const QStringList& path, const QJsonObject& doc,
-                   QList<ReportCurve>& out) {
-    if (value.isArray()) {
-        for (const QJsonValue& item : value.toArray())
-            FindHistories(item, path + QStringList{QString()}, doc, out);
-        return;
-    }
-    const QJsonObject object = value.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (it.key() == QLatin1String("history") && it->isArray())
-            out.append(CurveOf(SensorOf(path, doc), *it));
-        else if (it->isObject() || it->isArray())
-            FindHistories(*it, path + QStringList{it.key()}, doc, out);
-    }
-}
-
 QString Row(const QString& name, const QString& value) {
     return QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(Esc(name), Esc(value));
 }
@@ -204,7 +179,7 @@ QString CriteriaTable(const QList<ReportCriterion>& criteria) {
     for (const ReportCriterion& c : criteria)
         html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td><td>%5</td>"
                                "<td>%6</td></tr>")
-                    .arg(Esc(SensorTitle(c.sensor)), Esc(c.name), Esc(c.value), Esc(c.limits),
+                    .arg(Esc(SensorName(c.sensor)), Esc(c.name), Esc(c.value), Esc(c.limits),
                          Esc(c.outcome), Esc(c.sentence));
     return html + QStringLiteral("</table>");
 }
@@ -218,7 +193,10 @@ QList<ReportCurve> RecordCurves(const RecordRow& row) {
         curves.append(CurveOf(it.key(), *it));
     // Else each adjustment keeps its passes as its "history".
     if (stored.isEmpty())
-        FindHistories(row.doc, {}, row.doc, curves);
+        FindLists(row.doc, QStringLiteral("history"), {},
+                  [&](const QStringList& path, const QJsonArray& points) {
+                      curves.append(CurveOf(SensorOf(path, row.doc), points));
+                  });
     curves.erase(std::remove_if(curves.begin(), curves.end(),
                                 [](const ReportCurve& c) { return c.points.isEmpty(); }),
                  curves.end());
@@ -229,7 +207,10 @@ QList<ReportCurve> RecordCurves(const RecordRow& row) {
 // each step's own judgement deeper down, which the sensor's list sums up).
 QList<ReportCriterion> RecordCriteria(const RecordRow& row) {
     QList<FoundCriteria> found;
-    FindCriteria(row.doc, {}, row.doc, found);
+    FindLists(row.doc, QStringLiteral("criteria"), {},
+              [&](const QStringList& path, const QJsonArray& items) {
+                  found.append({SensorOf(path, row.doc), static_cast<int>(path.size()), items});
+              });
     QMap<QString, int> shallowest;
     for (const FoundCriteria& f : found)
         shallowest[f.sensor] = std::min(shallowest.value(f.sensor, f.depth), f.depth);
@@ -286,7 +267,7 @@ QString RecordReportHtml(const RecordRow& row) {
     for (int i = 0; i < curves.size(); ++i)
         html += QStringLiteral("<h3>%1</h3><img src='curve:%2' width='600'>")
                     .arg(Esc(QCoreApplication::translate("RecordReport", "调整曲线：%1")
-                                 .arg(SensorTitle(curves[i].sensor))))
+                                 .arg(SensorName(curves[i].sensor))))
                     .arg(i);
     return html + QStringLiteral("</body></html>");
 }

@@ -31,6 +31,8 @@ bool Run(QSqlQuery& q, const QVariantList& values, QString* error);
 // A page by key (newest first once turned round: kOldest and kAfter are read ascending).
 QString PageSql(const RecordFilter& filter, PageFrom from, const RecordKey& key, int limit,
                 QVariantList& values);
+// The rows from place offset on, newest first (a jump into the middle of a long list).
+QString PageAtSql(const RecordFilter& filter, int offset, int limit, QVariantList& values);
 QList<RecordRow> Rows(QSqlQuery& q, const QString& text, const QVariantList& values, bool reversed,
                       QString* error);
 } // namespace sql

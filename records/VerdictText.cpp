@@ -10,12 +10,6 @@ QString V(const std::optional<double>& volts) {
     return QString::number(volts.value_or(0.0), 'f', 2);
 }
 
-QString SensorWord(Sensor sensor) {
-    return sensor == Sensor::Reflective
-               ? QCoreApplication::translate("VerdictText", "反射式传感器")
-               : QCoreApplication::translate("VerdictText", "透射式传感器");
-}
-
 // The sentence of one contrast: the measured gap, the limit it missed, the likely cause.
 QString ContrastSentence(const verdict::Criterion& c, Sensor sensor, const QString& what) {
     using verdict::Outcome;
@@ -26,7 +20,7 @@ QString ContrastSentence(const verdict::Criterion& c, Sensor sensor, const QStri
             .arg(what, V(c.value), V(c.passLimit));
     return QCoreApplication::translate("VerdictText",
                                        "%1相差 %2 V；此介质至少需要 %3 V：请检查%4是否适合此介质。")
-        .arg(what, V(c.value), V(c.passLimit), SensorWord(sensor));
+        .arg(what, V(c.value), V(c.passLimit), SensorName(sensor));
 }
 
 QString BandSentence(const verdict::Criterion& c) {
@@ -64,6 +58,20 @@ QString ScaleSentence(const verdict::Criterion& c) {
 }
 
 } // namespace
+
+QString SensorName(Sensor sensor) {
+    return sensor == Sensor::Reflective
+               ? QCoreApplication::translate("VerdictText", "反射式传感器")
+               : QCoreApplication::translate("VerdictText", "透射式传感器");
+}
+
+QString SensorName(const QString& key) {
+    if (key == QLatin1String("reflective"))
+        return SensorName(Sensor::Reflective);
+    if (key == QLatin1String("transmissive"))
+        return SensorName(Sensor::Transmissive);
+    return key;
+}
 
 QStringList FailingSentences(const verdict::Result& result, Sensor sensor) {
     // The fails first: the first sentence is the reason of the verdict.

@@ -9,6 +9,11 @@
 
 namespace tarvello::records {
 
+// "反射式传感器" / "Reflective sensor" in the current language; the same for a sensor's key in a
+// record ("reflective", "transmissive"; any other key is shown as it stands).
+QString SensorName(Sensor sensor);
+QString SensorName(const QString& key);
+
 // "Pass", "Marginal", "Fail", "Not judged" in the current language.
 QString OutcomeWord(verdict::Outcome outcome);
 

@@ -202,6 +202,13 @@ Result Combine(const std::vector<Result>& sensors) {
     return r;
 }
 
+Outcome OutcomeFromName(std::string_view name) {
+    for (Outcome o : {Outcome::kPass, Outcome::kMarginal, Outcome::kFail})
+        if (name == OutcomeName(o))
+            return o;
+    return Outcome::kNotJudged;
+}
+
 const char* OutcomeName(Outcome outcome) {
     switch (outcome) {
     case Outcome::kPass:

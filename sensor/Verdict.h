@@ -48,6 +48,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sensor/AdjustRun.h"
@@ -129,5 +130,7 @@ int HeadroomSteps(int level, int intensity);
 
 // The stable names of outcomes: "pass", "marginal", "fail", "not_judged".
 const char* OutcomeName(Outcome outcome);
+// The outcome a name stands for (OutcomeName's reverse); anything else is not judged.
+Outcome OutcomeFromName(std::string_view name);
 
 } // namespace verdict
