@@ -121,7 +121,7 @@ void CurveChart::BuildChart() {
     const Sensor sensor = sensor_;
     chart_->setTitle(sensor == Sensor::Reflective ? tr("反射式传感器") : tr("穿透式传感器"));
     view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(420, 260);
+    view_->setMinimumSize(380, 260);
     passAxis_->setTitleText(tr("次数"));
     passAxis_->setLabelFormat(QStringLiteral("%d"));
     passAxis_->setTickType(QValueAxis::TicksDynamic);
@@ -167,7 +167,7 @@ void CurveChart::BuildSide() {
     samples_->verticalHeader()->hide();
     samples_->horizontalHeader()->setStretchLastSection(true);
     samples_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    samples_->setMinimumWidth(290);
+    samples_->setMinimumWidth(230);
     samples_->setColumnWidth(0, 118);
     samples_->setColumnWidth(1, 72);
 
@@ -191,6 +191,10 @@ void CurveChart::BuildSide() {
             ReportExport(path, ExportCsv(path));
         }
     });
+    // The run's line wraps and never widens the window (a saved file's path may be long); the
+    // whole text is its tooltip.
+    status_->setWordWrap(true);
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* bar = new QHBoxLayout;
     bar->addWidget(status_, 1);
     bar->addWidget(png);
@@ -199,7 +203,7 @@ void CurveChart::BuildSide() {
     left->addWidget(view_, 1);
     left->addLayout(bar);
     auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 3);
+    layout->addLayout(left, 2);
     layout->addWidget(samples_, 1);
 }
 
@@ -285,6 +289,7 @@ void CurveChart::Rebuild() {
     }
     summary_ = text;
     status_->setText(text);
+    status_->setToolTip(text);
 }
 
 void CurveChart::FillSamples() {
@@ -355,6 +360,7 @@ void CurveChart::ReportExport(const QString& path, bool saved) {
     const QString where = QDir::toNativeSeparators(path);
     if (saved) {
         status_->setText(tr("已保存到 %1").arg(where));
+        status_->setToolTip(status_->text());
         return;
     }
     QMessageBox::warning(this, QStringLiteral("Tarvello"), tr("无法写入 %1。").arg(where));

@@ -39,15 +39,19 @@ void PlaceBeside(QWidget* window, QWidget* mainWindow) {
                         main.right() - inner.right(), main.bottom() - inner.bottom());
     if (decoration.isNull())
         decoration = QMargins(1, 30, 1, 1); // not shown yet: a usual title bar and border
-    const QRect frame = DiagnosticsPlace(main, room, decoration);
+    // The window cannot be made narrower than its layout allows: the place must hold that.
+    const QRect frame = DiagnosticsPlace(
+        main, room, decoration, window->minimumSizeHint().expandedTo(window->minimumSize()));
     window->resize(frame.size().shrunkBy(decoration));
     window->move(frame.topLeft());
 }
 
 } // namespace
 
-QRect DiagnosticsPlace(const QRect& main, const QRect& room, const QMargins& decoration) {
-    constexpr int kGap = 8, kMinWidth = 560, kMaxWidth = 900, kMaxHeight = 700;
+QRect DiagnosticsPlace(const QRect& main, const QRect& room, const QMargins& decoration,
+                       const QSize& least) {
+    constexpr int kGap = 8, kMaxWidth = 900, kMaxHeight = 700;
+    const int kMinWidth = std::clamp(least.width(), 560, kMaxWidth);
     const int frameX = decoration.left() + decoration.right();
     const int frameY = decoration.top() + decoration.bottom();
     const int right = room.right() - main.right() - kGap; // room right of the main window

@@ -49,9 +49,11 @@ class DiagnosticsWindow : public QWidget {
 QToolButton* InstallDiagnostics(QWidget* mainWindow, const QRect& button);
 // Where the diagnostics window goes, as its frame (decoration included), for the main window's
 // frame main on a screen whose free area is room: beside the main window on the right, else on
-// the left, where one of them leaves at least 560 pixels (up to 900 wide, 700 high inside the
-// decoration), else on the same screen on the side with more room; always whole on the screen.
-QRect DiagnosticsPlace(const QRect& main, const QRect& room, const QMargins& decoration);
+// the left, where one of them leaves room for the window's least size (at least 560 pixels
+// wide; up to 900 wide, 700 high inside the decoration), else on the same screen on the side
+// with more room; always whole on the screen, unless least itself is larger than the screen.
+QRect DiagnosticsPlace(const QRect& main, const QRect& room, const QMargins& decoration,
+                       const QSize& least = QSize());
 // The main window's diagnostics window, made if needed.
 DiagnosticsWindow* DiagnosticsOf(QWidget* mainWindow);
 

@@ -37,18 +37,22 @@ void Record(TraceParty party, TraceDirection direction, const std::string& bytes
 TEST(DiagPlace, BesideTheMainWindowWhereItFitsElseWholeOnItsScreen) {
     const QMargins deco(1, 30, 1, 1);
     const QRect screen(0, 0, 1280, 870), second(1280, 0, 1280, 870);
+    const QRect small(0, 0, 1024, 768);
     struct Case {
         QRect main, room;
+        int least; // the window's least width inside its decoration
         bool beside;
     };
-    for (const Case& c : {Case{{10, 40, 520, 640}, screen, true},      // room on the right
-                          Case{{750, 40, 520, 640}, screen, true},     // room on the left
-                          Case{{380, 100, 520, 700}, screen, false},   // centred: none
-                          Case{{1290, 40, 520, 640}, second, true}}) { // second screen
-        const QRect place = DiagnosticsPlace(c.main, c.room, deco);
+    for (const Case& c : {Case{{10, 40, 520, 640}, screen, 0, true},      // room on the right
+                          Case{{750, 40, 520, 640}, screen, 0, true},     // room on the left
+                          Case{{380, 100, 520, 700}, screen, 0, false},   // centred: none
+                          Case{{1290, 40, 520, 640}, second, 0, true},    // second screen
+                          Case{{16, 16, 416, 600}, small, 560, true},     // beside, 586 left
+                          Case{{16, 16, 416, 600}, small, 700, false}}) { // too narrow for it
+        const QRect place = DiagnosticsPlace(c.main, c.room, deco, QSize(c.least, 0));
         EXPECT_TRUE(c.room.contains(place)) << place.x() << "," << place.y();
         EXPECT_EQ(place.intersects(c.main), !c.beside) << place.x();
-        EXPECT_GE(place.width(), 560);
+        EXPECT_GE(place.width(), std::max(560, c.least) + 2);
     }
 }
 
