@@ -770,6 +770,10 @@ Move it aside as it is (kept, never overwritten) and start a new records file?</
         <source>纸张检测: 打印机走纸中</source>
         <translation>Paper check: the printer feeds</translation>
     </message>
+    <message>
+        <source>纸张检测: 打印机走纸中 (自动调节已停止)</source>
+        <translation>Paper check, adjustment stopped: the printer feeds</translation>
+    </message>
 </context>
 <context>
     <name>CTarvelloDlg</name>

@@ -1,6 +1,7 @@
 #include "pages/Page1.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -90,6 +91,15 @@ class PortItemDelegate : public QStyledItemDelegate {
         option->text = JoinDetail(option->text, index.data(kPortDetailRole).toString());
     }
 };
+
+// A button that had the keys and was disabled by the run leaves them nowhere: they go to next,
+// the button that can be pressed now, unless the technician has put them elsewhere.
+void KeepKeysOn(QPushButton* next) {
+    const QWidget* focus = QApplication::focusWidget();
+    if (next->isEnabled() &&
+        (focus == nullptr || !focus->isEnabled() || focus->window() != next->window()))
+        next->setFocus(Qt::OtherFocusReason);
+}
 
 // The port as the technician chose it: the item's text, and the device it opens when the text
 // does not name it ("COM1 (/dev/ttyS0)").
@@ -184,6 +194,7 @@ CPage1::CPage1(DisplaySink* sink, int initialPort, QWidget* parent)
     FillPortList();
     // The page's line below the buttons says what the open waits for, and for how long.
     m_pWait = new CAdjustProgress(this, m_pTemplate);
+    m_pWait->WrapOver(2); // the port's name and label may be long; the page has room below
     connect(m_btnOpen, &QPushButton::clicked, this, &CPage1::OnOpenPort);
     connect(m_btnClose, &QPushButton::clicked, this, &CPage1::OnClosePort);
     // A line that went away (a pulled adapter, a printer that hung up) is noticed within a
@@ -357,6 +368,7 @@ void CPage1::OnPortOpened() {
 
 void CPage1::OnOpenFinished(const PortOpenResult& result, const QString& port) {
     m_pWait->ShowText(QString());
+    KeepKeysOn(m_btnClose); // what can be pressed next, after an open or a failed one
     if (result.Succeeded())
         return;
     // The box keeps its text and caption; the reason stands below the text.
@@ -376,5 +388,8 @@ void CPage1::OnClosePort() {
             ClosePort();
             WaitStatusMonitorEnd();
         },
-        [this] { m_btnOpen->setEnabled(true); });
+        [this] {
+            m_btnOpen->setEnabled(true);
+            KeepKeysOn(m_btnOpen);
+        });
 }

@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 #include "device/PortState.h"
 #include "device/Protocol.h"
@@ -106,6 +109,12 @@ CAdjustProgress::CAdjustProgress(QWidget* page, const tarvello::res::DialogTempl
     m_lblLine = new QLabel(page);
     m_lblLine->setObjectName(QStringLiteral("adjustProgress"));
     m_lblLine->setFont(m_font);
+    // The line is what the technician reads while the page waits with its input blocked: it
+    // keeps the enabled text's colour when the page is disabled.
+    QPalette palette = m_lblLine->palette();
+    palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                     palette.color(QPalette::Active, QPalette::WindowText));
+    m_lblLine->setPalette(palette);
     m_btnStop = new QPushButton(QCoreApplication::translate("AdjustProgress", "停止"), page);
     m_btnStop->setObjectName(QStringLiteral("adjustStop"));
     m_btnStop->setAccessibleName(QCoreApplication::translate("AdjustProgress", "停止自动调节"));
@@ -126,6 +135,21 @@ CAdjustProgress::CAdjustProgress(QWidget* page, const tarvello::res::DialogTempl
     m_timer->setInterval(kPollMs);
     connect(m_timer, &QTimer::timeout, this, &CAdjustProgress::Refresh);
     connect(m_btnStop, &QPushButton::clicked, this, &CAdjustProgress::stopClicked);
+}
+
+void CAdjustProgress::WrapOver(int lines) {
+    // The label's own metrics: the font it resolved to may be taller than the one asked for.
+    const int line = std::max(m_lineWide.height(), m_lblLine->fontMetrics().lineSpacing());
+    const int height = line * lines;
+    m_lineWide.setHeight(height);
+    m_lineBeside.setHeight(height);
+    m_lblLine->setWordWrap(lines > 1);
+    m_lblLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblLine->setGeometry(m_lineWide);
+    // The page grows to hold the lines, as it does for its verdict line.
+    QWidget* page = m_lblLine->parentWidget();
+    if (page->height() < m_lineWide.bottom() + line / 2)
+        page->setFixedSize(page->width(), m_lineWide.bottom() + line / 2);
 }
 
 void CAdjustProgress::ShowStop(bool show) {

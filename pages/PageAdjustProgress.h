@@ -50,6 +50,8 @@ class CAdjustProgress : public QObject {
     void Wait(const QString& what);
     // The line shows text, without the stop control, until the next run (empty: no line).
     void ShowText(const QString& text);
+    // The line may wrap over this many lines (a page with room below its line).
+    void WrapOver(int lines);
     // Follows the run, or its last text: what the timer and the update events call.
     void Refresh();
 

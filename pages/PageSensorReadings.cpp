@@ -117,7 +117,9 @@ void CSensorPage::OnCheckPaper() {
                                                  Member(m_desc.params.checkDerived));
     tarvello::ui::LabelNextRun(tarvello::ui::RunKind::Check);
     tarvello::ui::CRecordKeeper::Instance()->ActionStarted(this);
-    m_pProgress->Wait(tr("纸张检测: 打印机走纸中"));
+    // A check stops the page's adjustment first: the line says so from the start.
+    m_pProgress->Wait(wasAdjusting ? tr("纸张检测: 打印机走纸中 (自动调节已停止)")
+                                   : tr("纸张检测: 打印机走纸中"));
     auto end = std::make_shared<PaperCheckEnd>(PaperCheckEnd::PortNotOpen);
     PlaceMedia(sensor, LoadedStock(sensor)); // what the virtual printer measures
     tarvello::ui::RunInBackground(

@@ -73,11 +73,14 @@ class OpenPort : public uitest::UiTest {
 
 TEST_F(OpenPort, HandshakeAccessCodeThenStatusPollsFillTheStatusGroup) {
     EXPECT_EQ(Find<QComboBox>(page, 1003)->currentText().toStdString(), printer.DevicePath());
+    dlg->activateWindow();
+    Button(1016)->setFocus();
     OpenAndWait();
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(g_bPortOpen);
     EXPECT_FALSE(Button(1016)->isEnabled());
     EXPECT_TRUE(Button(1017)->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), Button(1017)); // the keys go on to the next button
 
     // Frames on the wire, in order: STX "k" CR, the 12-byte access frame, then STX "Y" polls.
     ASSERT_TRUE(printer.WaitForFrames(FrameKind::Status, 2, 5000));

@@ -155,6 +155,8 @@ TEST_F(ReadingsE2E, PaperCheckDuringAnAdjustmentStopsItFirstAndLeavesThePageIdle
     ASSERT_TRUE(printer.WaitForFrames(FrameKind::ReflectiveReading, 2, 5000));
     ASSERT_TRUE(p2->IsAdjusting());
     Button(p2, 1059)->click(); // stays usable while the worker runs
+    EXPECT_EQ(Progress(p2)->text(),
+              QStringLiteral("纸张检测: 打印机走纸中 (自动调节已停止), 0.0 s…"));
     ExpectRunThenWait();
     EXPECT_FALSE(IsAdjustmentRunning());
     EXPECT_EQ(LastAdjustmentExitCode(), 0);
