@@ -13,7 +13,10 @@
 
 #include "pages/NoteBox.h"
 
+class CSensorPage;
 class CTarvelloDlg;
+class QLabel;
+class QPixmap;
 
 namespace tarvello::sim {
 class VirtualPrinter;
@@ -24,6 +27,7 @@ namespace screenshots {
 constexpr int kPollMs = 100;
 constexpr int kStatusWaitMs = 10000;
 constexpr int kWholeRunMs = 180000;
+constexpr int kOpenWaitPictureMs = 500; // into the open's wait: page1-opening.png
 
 // The sequence: steps run one after the other on a timer; a step returns true when it is done.
 struct Sequence {
@@ -53,7 +57,25 @@ struct Sequence {
 // Stops the sequence with a reason (the first one counts).
 void Fail(Sequence& seq, const QString& why);
 
-// Opens the port, waits for the monitor's values and saves a picture of each page.
+// Saves picture as dir/name and says so on the standard output (or that it could not).
+bool SavePicture(const QPixmap& picture, const QString& dir, const QString& name);
+// A picture of the window as it is now.
+bool Save(CTarvelloDlg* dlg, const QString& dir, const QString& name);
+// A picture of the window with the box of record over it, as the technician sees it: the box
+// ShowNote shows, with a caption bar of its own (no window manager draws one here).
+void SaveWithBox(CTarvelloDlg* dlg, const QString& dir, const QString& name,
+                 const tarvello::ui::MessageRecord& record);
+// The same with a box that is open already: face is its picture, caption its title.
+void SaveWithBoxFace(CTarvelloDlg* dlg, const QString& dir, const QString& name,
+                     const QPixmap& face, const QString& caption);
+// The sensor page of tab (1 reflective, 2 transmissive), a click on its control id, its
+// progress line.
+CSensorPage* SensorPage(CTarvelloDlg* dlg, int tab);
+void Click(CSensorPage* page, int id);
+QLabel* ProgressLine(CSensorPage* page);
+
+// Opens the port, waits for the monitor's values and saves a picture of each page; on the way
+// the page's line while the open waits for the printer (page1-opening.png).
 void AddOpenPortSteps(Sequence& seq);
 // With the port open: the sensor pages in a folder of their own, with a copy of the parameter
 // file.
@@ -78,6 +100,18 @@ void AddRecordsSteps(Sequence& seq);
 // sensor: page2-verdict-marginal.png) and when it fails (clear labels in the paper check:
 // page2-verdict-fail.png); the printer clean and its stock standard again after them.
 void AddVerdictSteps(Sequence& seq);
+
+// What the window says while it waits or before it closes (app/ScreenshotWaits.cpp). With the
+// virtual printer, before the port opens: its label in the opened port list (page1-ports.png).
+void AddPortListSteps(Sequence& seq);
+// On the reflective page, with the virtual printer: the question before closing in the middle
+// of a search (page2-close-question.png, answered No), a paper check started during a search
+// (page2-check-stops-search.png while it feeds, page2-check-stopped-search.png after it), and
+// the warning at the start of a search for a standard below the sensor's reach
+// (page2-low-standard.png; the search is then stopped).
+void AddWaitSteps(Sequence& seq);
+// The screen with the diagnostics window placed beside the main window (diag-beside.png).
+void AddDiagnosticsBesideSteps(Sequence& seq);
 
 // The guided calibration from its first page to its result, a picture of each page
 // (app/ScreenshotGuided.cpp).

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -43,20 +44,26 @@ bool StatusFilled(CTarvelloDlg* dlg) {
     return true;
 }
 
-bool Save(CTarvelloDlg* dlg, const QString& dir, const QString& name) {
-    const QString path = QDir(dir).filePath(name);
-    const bool ok = dlg->grab().save(path);
-    std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
-    std::fflush(stdout);
-    return ok;
-}
-
 void SavePages(CTarvelloDlg* dlg, const QString& dir) {
     for (int i = 0; i < dlg->Sheet()->count(); ++i) {
         dlg->Sheet()->setCurrentIndex(i);
         Save(dlg, dir, QStringLiteral("page%1.png").arg(i + 1));
     }
     dlg->Sheet()->setCurrentIndex(0);
+}
+
+} // namespace
+
+bool SavePicture(const QPixmap& picture, const QString& dir, const QString& name) {
+    const QString path = QDir(dir).filePath(name);
+    const bool ok = !picture.isNull() && picture.save(path);
+    std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+    std::fflush(stdout);
+    return ok;
+}
+
+bool Save(CTarvelloDlg* dlg, const QString& dir, const QString& name) {
+    return SavePicture(dlg->grab(), dir, name);
 }
 
 CSensorPage* SensorPage(CTarvelloDlg* dlg, int tab) {
@@ -68,37 +75,43 @@ void Click(CSensorPage* page, int id) {
         button->click();
 }
 
-// A picture of the window with the box of record over it, as the technician sees it: the box
-// ShowNote shows, with a caption bar of its own (no window manager draws one here).
 void SaveWithBox(CTarvelloDlg* dlg, const QString& dir, const QString& name,
                  const tarvello::ui::MessageRecord& record) {
     std::unique_ptr<QMessageBox> box(tarvello::ui::CreateNoteBox(dlg, record));
     box->show(); // lays the box out at its size
     const QPixmap face = box->grab();
     box->hide();
-    QPixmap shot = dlg->grab();
+    SaveWithBoxFace(dlg, dir, name, face, record.caption);
+}
+
+void SaveWithBoxFace(CTarvelloDlg* dlg, const QString& dir, const QString& name,
+                     const QPixmap& face, const QString& caption) {
+    const QPixmap window = dlg->grab();
+    const int bar = QFontMetrics(dlg->font()).height() + 8;
+    // The box over the window's upper third, centred; a box wider than the window widens the
+    // picture, as it stands out past the window on the screen.
+    const QRect frame((window.width() - face.width()) / 2,
+                      (window.height() - face.height() - bar) / 3, face.width(),
+                      face.height() + bar);
+    const QRect whole = QRect(QPoint(), window.size()).united(frame);
+    QPixmap shot(whole.size());
+    shot.fill(dlg->palette().color(QPalette::Window));
     QPainter painter(&shot);
-    const int bar = painter.fontMetrics().height() + 8;
-    const QRect frame((shot.width() - face.width()) / 2, (shot.height() - face.height() - bar) / 3,
-                      face.width(), face.height() + bar);
+    painter.translate(-whole.topLeft());
+    painter.drawPixmap(0, 0, window);
     painter.fillRect(frame, dlg->palette().color(QPalette::Mid));
     painter.setPen(dlg->palette().color(QPalette::BrightText));
-    painter.drawText(frame.adjusted(8, 0, 0, -face.height()), Qt::AlignVCenter, record.caption);
+    painter.drawText(frame.adjusted(8, 0, 0, -face.height()), Qt::AlignVCenter, caption);
     painter.drawPixmap(frame.left(), frame.top() + bar, face);
     painter.setPen(dlg->palette().color(QPalette::Shadow));
     painter.drawRect(frame.adjusted(0, 0, -1, -1));
     painter.end();
-    const QString path = QDir(dir).filePath(name);
-    const bool ok = shot.save(path);
-    std::printf("%s %s\n", ok ? "saved" : "could not save", qPrintable(path));
-    std::fflush(stdout);
+    SavePicture(shot, dir, name);
 }
 
 QLabel* ProgressLine(CSensorPage* page) {
     return page->findChild<QLabel*>(QStringLiteral("adjustProgress"));
 }
-
-} // namespace
 
 void AddOpenPortSteps(Sequence& seq) {
     CTarvelloDlg* dlg = seq.dlg;
@@ -108,6 +121,16 @@ void AddOpenPortSteps(Sequence& seq) {
         return true;
     });
     Sequence* s = &seq; // the steps live in the sequence: no owning capture
+    // The page's line while the open waits for the printer's answer (a printer that answers
+    // within half a second leaves no picture of it).
+    seq.steps.push_back([s] {
+        if (!tarvello::ui::BackgroundRunActive())
+            return true;
+        if (s->waited < kOpenWaitPictureMs)
+            return false;
+        Save(s->dlg, s->dir, QStringLiteral("page1-opening.png"));
+        return true;
+    });
     seq.steps.push_back([s] {
         if (tarvello::ui::BackgroundRunActive())
             return false;

@@ -110,16 +110,21 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     seq->dir = QDir(dir).absolutePath(); // the sensor pages work in another folder
     QDir().mkpath(seq->dir);
 
-    // A failed open and its reason (virtual printer only); the port opened and each page's
-    // picture; then, in a folder with a copy of the parameter file, the stopped search (virtual
-    // printer only) and both sensor pages.
-    if (printer)
+    // The virtual printer's label in the port list and a failed open with its reason (virtual
+    // printer only); the port opened and each page's picture; then, in a folder with a copy of
+    // the parameter file, the stopped search and the window's waits (virtual printer only) and
+    // both sensor pages; last the diagnostics window beside the main window.
+    if (printer) {
+        AddPortListSteps(*seq);
         AddOpenErrorSteps(*seq);
+    }
     AddOpenPortSteps(*seq);
     AddRecordsSteps(*seq); // before the run's own actions add records
     AddWorkFolderStep(*seq);
-    if (printer)
+    if (printer) {
         AddStoppedSearchSteps(*seq);
+        AddWaitSteps(*seq);
+    }
     AddSensorSteps(*seq, 1, QStringLiteral("2.5"), reflective::kAdjustButton,
                    {reflective::kMarkButton, reflective::kNoPaperButton}, true);
     AddSensorSteps(*seq, 2, QStringLiteral("2.0"), transmissive::kAdjustButton,
@@ -127,6 +132,7 @@ void StartScreenshots(CTarvelloDlg* dlg, const QString& dir,
     if (printer)
         AddVerdictSteps(*seq);
     AddGuidedSteps(*seq);
+    AddDiagnosticsBesideSteps(*seq);
     TakeMessageBoxes(*seq);
     StartTimer(seq);
 }
