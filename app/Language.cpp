@@ -1,4 +1,5 @@
 #include "app/Language.h"
+#include "pages/ToolSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,11 +15,6 @@ namespace {
 
 constexpr char kKey[] = "language";
 constexpr char kQmName[] = "tarvello_en.qm";
-
-QSettings Settings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarvello"),
-                     QStringLiteral("Tarvello"));
-}
 
 std::unique_ptr<QTranslator>& Installed() {
     static std::unique_ptr<QTranslator> translator;
@@ -57,12 +53,12 @@ QString LanguageCode(Language language) {
 
 Language RememberedLanguage() {
     const std::optional<Language> stored =
-        LanguageFromCode(Settings().value(QLatin1String(kKey)).toString());
+        LanguageFromCode(tarvello::ui::ToolSettings().value(QLatin1String(kKey)).toString());
     return stored.value_or(Language::Chinese);
 }
 
 bool RememberLanguage(Language language) {
-    QSettings settings = Settings();
+    QSettings settings = tarvello::ui::ToolSettings();
     settings.setValue(QLatin1String(kKey), LanguageCode(language));
     settings.sync();
     return settings.status() == QSettings::NoError;

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/TarvelloDlg.h"
+#include "pages/ToolSettings.h"
 #include "records/DataFolder.h"
 #include "records/PlantSender.h"
 #include "records/RecordStore.h"
@@ -70,7 +71,8 @@ bool Connect(PlantLink& link, const QString& conninfo, QString* error) {
 
 void AskForConnection(CTarvelloDlg& dlg, PlantLink& link) {
     bool ok = false;
-    const QString now = QSettings().value(QLatin1String(kPlantSettingKey)).toString();
+    const QString now =
+        tarvello::ui::ToolSettings().value(QLatin1String(kPlantSettingKey)).toString();
     const QString text = QInputDialog::getText(
         &dlg, QCoreApplication::translate("PlantStatus", "工厂数据库"),
         QCoreApplication::translate(
@@ -85,7 +87,8 @@ void AskForConnection(CTarvelloDlg& dlg, PlantLink& link) {
         QMessageBox::warning(&dlg, QCoreApplication::translate("PlantStatus", "工厂数据库"), error);
         return;
     }
-    QSettings().setValue(QLatin1String(kPlantSettingKey), text.trimmed()); // never a password
+    tarvello::ui::ToolSettings().setValue(QLatin1String(kPlantSettingKey),
+                                          text.trimmed()); // never a password
 }
 
 } // namespace
@@ -123,9 +126,10 @@ QLabel* InstallPlantStatus(CTarvelloDlg& dlg, const QString& commandLine) {
                      [&dlg, link] { AskForConnection(dlg, *link); });
     dlg.addAction(action);
     QString error;
-    const QString conninfo = commandLine.isEmpty()
-                                 ? QSettings().value(QLatin1String(kPlantSettingKey)).toString()
-                                 : commandLine;
+    const QString conninfo =
+        commandLine.isEmpty()
+            ? tarvello::ui::ToolSettings().value(QLatin1String(kPlantSettingKey)).toString()
+            : commandLine;
     if (!Connect(*link, conninfo, &error)) {
         line->setText(
             QCoreApplication::translate("PlantStatus", "工厂数据库未启用：%1").arg(error));

@@ -28,6 +28,7 @@
 #include "device/PortState.h"
 #include "pages/NoteBox.h"
 #include "pages/PageSensor.h"
+#include "pages/ToolSettings.h"
 #include "pages/VerdictLine.h"
 #include "records/DataFolder.h"
 #include "records/ProfileStore.h"
@@ -78,7 +79,7 @@ void Apply(Chooser& c, const QString& name, bool saveStandards = true) {
     QString error;
     const std::optional<Profile> found = c.store.Find(name, &error);
     c.current = found ? *found : tarvello::records::BuiltInProfile();
-    QSettings().setValue(QLatin1String(kSettingKey), c.current.name);
+    tarvello::ui::ToolSettings().setValue(QLatin1String(kSettingKey), c.current.name);
     for (int index : {1, 2}) {
         CSensorPage* page = SensorPage(*c.dlg, index);
         if (!page)
@@ -345,7 +346,7 @@ QComboBox* InstallProfileChooser(CTarvelloDlg& dlg) {
     if (!chooser->store.Load(&error)) // said once the window is there, without holding it up
         QTimer::singleShot(0, &dlg,
                            [&dlg, error] { tarvello::ui::ShowWarningWithoutWaiting(&dlg, error); });
-    const QString last = QSettings().value(QLatin1String(kSettingKey)).toString();
+    const QString last = tarvello::ui::ToolSettings().value(QLatin1String(kSettingKey)).toString();
     Fill(*chooser, last);
     // At the start the file already holds the last choice's standards: only the criteria.
     Apply(*chooser, chooser->list->currentData().toString(), false);

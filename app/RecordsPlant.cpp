@@ -7,6 +7,7 @@
 
 #include "app/RecordsWindow.h"
 #include "app/RecordsWorker.h"
+#include "pages/ToolSettings.h"
 #include "records/PlantConnection.h"
 #include "records/PlantRecords.h"
 
@@ -20,7 +21,8 @@ void CRecordsWindow::OpenPlant() {
             "CRecordsWindow",
             "连接（例如 host=db.plant dbname=tarvello user=quality sslmode=require；"
             "密码请放在 ~/.pgpass 中，这里不接受）："),
-        QLineEdit::Normal, QSettings().value(QStringLiteral("plant/conninfo")).toString(), &ok);
+        QLineEdit::Normal,
+        tarvello::ui::ToolSettings().value(QStringLiteral("plant/conninfo")).toString(), &ok);
     if (!ok || conninfo.trimmed().isEmpty())
         return;
     tarvello::records::PlantConnection connection;

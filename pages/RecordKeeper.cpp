@@ -20,6 +20,7 @@
 #include "device/PortState.h"
 #include "device/SerialPort.h"
 #include "pages/BackgroundRun.h"
+#include "pages/ToolSettings.h"
 #include "records/DataFolder.h"
 
 namespace tarvello::ui {
@@ -81,16 +82,6 @@ void WarmUpSql() {
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-}
-
-} // namespace
-
-namespace {
-
-// The tool's settings store (the one the window's language choice uses too).
-QSettings ToolSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tarvello"),
-                     QStringLiteral("Tarvello"));
 }
 
 } // namespace

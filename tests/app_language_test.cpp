@@ -15,6 +15,7 @@
 #include "app/TarvelloDlg.h"
 #include "device/SerialPort.h"
 #include "pages/PageSensor.h"
+#include "pages/ToolSettings.h"
 #include "res/TemplateText.h"
 
 using namespace tarvello::app;
@@ -105,6 +106,21 @@ TEST_F(InterfaceLanguage, RememberedInTheSettingsStoreNotTheParameterFile) {
               QStringLiteral("Tarvello"))
         .setValue(QStringLiteral("language"), QStringLiteral("fr"));
     EXPECT_EQ(RememberedLanguage(), Language::Chinese);
+}
+
+TEST_F(InterfaceLanguage, SettingsKeptWithoutAnOrganizationMoveIntoTheStore) {
+    // Earlier versions kept the plant database and the chosen profile there.
+    QSettings old(QSettings::NativeFormat, QSettings::UserScope, QString(), "Tarvello");
+    old.setValue("plant/conninfo", "host=plant dbname=tarvello");
+    old.setValue("language", "en");
+    old.sync();
+    ASSERT_TRUE(RememberLanguage(Language::Chinese)); // the store's own value stays
+    tarvello::ui::MoveUnnamedOrganizationSettings();
+    QSettings store = tarvello::ui::ToolSettings();
+    EXPECT_EQ(store.value("plant/conninfo").toString(), "host=plant dbname=tarvello");
+    EXPECT_EQ(RememberedLanguage(), Language::Chinese);
+    old.sync();
+    EXPECT_TRUE(old.allKeys().isEmpty());
 }
 
 TEST_F(InterfaceLanguage, InstallingEnglishTranslatesAndChineseRestoresTheToolsOwnTexts) {

@@ -4,6 +4,8 @@
 
 #include <QLabel>
 #include <QSettings>
+
+#include "pages/ToolSettings.h"
 #include <QTemporaryDir>
 
 #include "app/PlantStatus.h"
@@ -42,7 +44,7 @@ TEST(PlantStatus, SaysWhatWaitsAndWhyAndRefusesPasswords) {
     QLabel* refused = app::InstallPlantStatus(dlg, "host=a password=secret");
     EXPECT_TRUE(refused->text().startsWith("工厂数据库未启用")) << refused->text().toStdString();
     EXPECT_FALSE(refused->text().contains("secret"));
-    EXPECT_FALSE(QSettings().contains(app::kPlantSettingKey));
+    EXPECT_FALSE(tarvello::ui::ToolSettings().contains(app::kPlantSettingKey));
 }
 
 } // namespace
