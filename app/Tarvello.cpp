@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "app/GuidedEntry.h"
-#include "app/RecordsEntry.h"
 #include "app/Language.h"
 #include "app/PlantStatus.h"
 #include "app/ProfileChooser.h"
+#include "app/RecordsEntry.h"
 #include "app/Screenshots.h"
 #include "app/TarvelloDlg.h"
 #include "device/LineTrace.h"
@@ -49,6 +49,37 @@ int CTarvelloApp::Answer(const StartOptions& options) {
     return refused ? 2 : 0;
 }
 
+namespace {
+
+// Says why the program cannot go on: on standard error, and in a message box on Windows, where
+// a window program has no terminal.
+void TellFailure(const std::string& text) {
+    std::fputs(text.c_str(), stderr);
+#ifdef _WIN32
+    QMessageBox::information(nullptr, QStringLiteral("Tarvello"), QString::fromStdString(text));
+#endif
+}
+
+// The virtual printer of --simulate, with the media and dirt the command line gave, named in the
+// port list and printed on standard output; null when no pseudo-terminal could be opened.
+std::unique_ptr<tarvello::sim::VirtualPrinter> StartVirtualPrinter(const StartOptions& options,
+                                                                   int* initialPort) {
+    auto printer = std::make_unique<tarvello::sim::VirtualPrinter>();
+    if (!printer->Start()) {
+        TellFailure("tarvello: the virtual printer could not open a pseudo-terminal\n");
+        return nullptr;
+    }
+    for (const tarvello::sim::PrinterCommand& command : options.simCommands)
+        tarvello::sim::ApplyPrinterCommand(*printer, command);
+    *initialPort = AddExtraPort(printer->DevicePath());
+    CPage1::LabelDevice(printer->DevicePath(), QT_TRANSLATE_NOOP("Page1", "虚拟打印机"));
+    std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
+    std::fflush(stdout);
+    return printer;
+}
+
+} // namespace
+
 int CTarvelloApp::Run(int argc, char** argv) {
 #ifndef _WIN32
     // --help and --version answer on the terminal, also where there is no display to open a
@@ -75,31 +106,15 @@ int CTarvelloApp::Run(int argc, char** argv) {
     int initialPort = 0;
     std::unique_ptr<tarvello::sim::VirtualPrinter> printer;
     if (options.bSimulate) {
-        printer = std::make_unique<tarvello::sim::VirtualPrinter>();
-        if (!printer->Start()) {
-            const char* text = "tarvello: the virtual printer could not open a pseudo-terminal\n";
-            std::fputs(text, stderr);
-#ifdef _WIN32
-            QMessageBox::information(nullptr, QStringLiteral("Tarvello"), QString::fromUtf8(text));
-#endif
+        printer = StartVirtualPrinter(options, &initialPort);
+        if (!printer)
             return 1;
-        }
-        for (const tarvello::sim::PrinterCommand& command : options.simCommands)
-            tarvello::sim::ApplyPrinterCommand(*printer, command);
-        initialPort = AddExtraPort(printer->DevicePath());
-        CPage1::LabelDevice(printer->DevicePath(), QT_TRANSLATE_NOOP("Page1", "虚拟打印机"));
-        std::printf("tarvello: virtual printer on %s\n", printer->DevicePath().c_str());
-        std::fflush(stdout);
     }
     if (!options.strPort.empty())
         initialPort = PortIndexForDevice(options.strPort);
     std::string traceError;
     if (!options.strTrace.empty() && !StartTraceFile(options.strTrace, &traceError)) {
-        const std::string text = "tarvello: --trace: " + traceError + "\n";
-        std::fputs(text.c_str(), stderr);
-#ifdef _WIN32
-        QMessageBox::information(nullptr, QStringLiteral("Tarvello"), QString::fromStdString(text));
-#endif
+        TellFailure("tarvello: --trace: " + traceError + "\n");
         return 1;
     }
 

@@ -1,7 +1,6 @@
 // calibrate: the guided calibration on a terminal. Each sensor's steps in their order on one
 // opening of the port, each step run and saved exactly as its own command (adjust, read, check)
 // runs and saves it; between steps that need the media changed it asks on the terminal.
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonArray>
@@ -28,122 +27,6 @@
 #endif
 
 namespace tarvello::cli {
-
-QStringList CalibrateValueOptions() {
-    return {QStringLiteral("printer-id"), QStringLiteral("operator"),
-            QStringLiteral("reflective-standard"), QStringLiteral("transmissive-standard"),
-            QStringLiteral("steps")};
-}
-
-QStringList CalibrateFlagOptions() {
-    return {QStringLiteral("yes")};
-}
-
-QString TakeCalibrateArguments(const QStringList& args, CliRequest& r) {
-    if (args.size() > 2)
-        return QCoreApplication::translate("tarvello-cli", "Unexpected argument \"%1\".")
-            .arg(args[2]);
-    const QString which = args.size() == 2 ? args[1] : QStringLiteral("both");
-    if (which == QLatin1String("reflective"))
-        r.sensors = {Sensor::Reflective};
-    else if (which == QLatin1String("transmissive"))
-        r.sensors = {Sensor::Transmissive};
-    else if (which == QLatin1String("both"))
-        r.sensors = {Sensor::Reflective, Sensor::Transmissive};
-    else
-        return QCoreApplication::translate(
-                   "tarvello-cli", "Unknown sensor \"%1\" (reflective, transmissive or both).")
-            .arg(which);
-    return QString();
-}
-
-namespace {
-
-// --printer-id and --operator: required (the operator defaults to the login name), never empty
-// and free of control characters.
-QString TakeWho(const QCommandLineParser& parser, CliRequest& r) {
-    if (!parser.isSet(QStringLiteral("printer-id")))
-        return QCoreApplication::translate("tarvello-cli",
-                                           "calibrate needs --printer-id ID (the printer's serial "
-                                           "number or asset tag).");
-    r.printerId = parser.value(QStringLiteral("printer-id"));
-    if (!PrinterIdAcceptable(r.printerId.toStdString()))
-        return QCoreApplication::translate(
-            "tarvello-cli", "--printer-id must not be empty or blank or hold control characters.");
-    r.operatorName = parser.isSet(QStringLiteral("operator"))
-                         ? parser.value(QStringLiteral("operator"))
-                         : QString::fromLocal8Bit(LoginName().c_str());
-    if (!PrinterIdAcceptable(r.operatorName.toStdString()))
-        return QCoreApplication::translate(
-            "tarvello-cli", "--operator must not be empty or blank or hold control characters "
-                            "(it defaults to the login name).");
-    return QString();
-}
-
-QString TakeSteps(const QCommandLineParser& parser, CliRequest& r) {
-    r.yes = parser.isSet(QStringLiteral("yes"));
-    if (!parser.isSet(QStringLiteral("steps"))) {
-        r.steps = r.yes ? std::vector<GuidedStep>{GuidedStep::Adjust, GuidedStep::Check}
-                        : std::vector<GuidedStep>{GuidedStep::Adjust, GuidedStep::Mark,
-                                                  GuidedStep::NoPaper, GuidedStep::Paper,
-                                                  GuidedStep::Check};
-        return QString();
-    }
-    r.stepsGiven = true;
-    std::string unknown;
-    const auto steps =
-        ParseGuidedSteps(parser.value(QStringLiteral("steps")).toStdString(), &unknown);
-    if (!steps)
-        return QCoreApplication::translate("tarvello-cli",
-                                           "Unknown step \"%1\" in --steps (adjust, mark, "
-                                           "no-paper, paper, check).")
-            .arg(QString::fromStdString(unknown));
-    r.steps = *steps;
-    for (GuidedStep step : r.steps) {
-        if (r.yes && step != GuidedStep::Adjust && step != GuidedStep::Check)
-            return QCoreApplication::translate(
-                       "tarvello-cli", "--yes runs only the steps that need no change of media "
-                                       "(adjust, check); \"%1\" needs one.")
-                .arg(QString::fromLatin1(GuidedStepName(step)));
-    }
-    return QString();
-}
-
-} // namespace
-
-QString TakeCalibrateOptions(const QCommandLineParser& parser, CliRequest& r) {
-    if (r.command != Command::Calibrate) {
-        for (const QStringList& names : {CalibrateValueOptions(), CalibrateFlagOptions()}) {
-            for (const QString& name : names) {
-                // records filters its list by printer ID and operator.
-                const bool filter =
-                    r.command == Command::Records &&
-                    (name == QLatin1String("printer-id") || name == QLatin1String("operator"));
-                if (parser.isSet(name) && !filter)
-                    return QCoreApplication::translate("tarvello-cli", "--%1 belongs to calibrate.")
-                        .arg(name);
-            }
-        }
-        return QString();
-    }
-    QString error = TakeWho(parser, r);
-    if (error.isEmpty())
-        error = TakeSteps(parser, r);
-    for (const char* name : {"reflective-standard", "transmissive-standard"}) {
-        if (!error.isEmpty() || !parser.isSet(QLatin1String(name)))
-            continue;
-        const std::string text = parser.value(QLatin1String(name)).toStdString();
-        if (!ValidateVoltageText(text))
-            error = QCoreApplication::translate("tarvello-cli",
-                                                "--%1 \"%2\" is not a number from 0.0 to 5.0.")
-                        .arg(QLatin1String(name), QString::fromStdString(text));
-        else if (name[0] == 'r')
-            r.reflectiveStandard = text;
-        else
-            r.transmissiveStandard = text;
-    }
-    return error;
-}
 
 namespace {
 
@@ -317,20 +200,94 @@ bool TakeStandards(const CliRequest& request, const records::Profile& profile, C
     return true;
 }
 
-} // namespace
-
-namespace {
-
-void RunFlow(const CliRequest& request, CIniFile& ini,
-             const std::optional<records::Profile>& profile, const QString& profileError,
-             CliReport& report) {
+// What the flow gathers from step to step: the exit code that counts (the first in ExitRank's
+// order), whether the steps left are skipped, and each sensor's object and verdict.
+struct FlowState {
+    int worst = kExitDone;
+    bool ended = false;
     QJsonObject sensors;
+    std::vector<verdict::Result> results;
+};
+
+// The keys the flow's report has from its start: who, which printer, the profile, the time.
+void StartFields(const CliRequest& request, const std::optional<records::Profile>& profile,
+                 CliReport& report) {
     report.fields.insert("printer_id", request.printerId);
     report.fields.insert("operator", request.operatorName);
     report.fields.insert("profile", profile ? profile->name : request.profileName);
     report.fields.insert("started", Now());
-    report.fields.insert("sensors", sensors);
+    report.fields.insert("sensors", QJsonObject());
     report.fields.insert("verdict", QJsonValue(QJsonValue::Null));
+}
+
+// Asks for the media of the step where it differs from the previous step's (never with --yes);
+// false, with the steps left skipped, when standard input ended or a stop signal came first.
+bool MediaInPlace(const CliRequest& request, const GuidedStepDef& def,
+                  const GuidedStepDef* previous, FlowState& state, CliReport& report) {
+    if (request.yes || !NeedsMediaChange(def, previous) || AskForMedia(def.sensor, def.media))
+        return true;
+    state.worst = FirstInOrder(state.worst, StopRequested() ? kExitStopped : kExitNoResult);
+    report.error =
+        StopRequested()
+            ? QString()
+            : QCoreApplication::translate("tarvello-cli", "Standard input ended before the media "
+                                                          "was changed; the steps left were not "
+                                                          "taken (--yes on a fixture).");
+    state.ended = true;
+    return false;
+}
+
+// One sensor's steps in their order, as far as the flow goes, then the sensor's verdict on
+// everything its steps measured, as adjust --json has it.
+void RunSensor(const CliRequest& run, const records::Profile& profile, Sensor sensor,
+               const std::string& standard, CIniFile& ini, FlowState& state, CliReport& report) {
+    QJsonArray steps;
+    verdict::Input judged;
+    judged.sensor = sensor;
+    judged.criteria = profile.criteria;
+    judged.supply = g_fSensorSupply.load();
+    const GuidedStepDef* previous = nullptr;
+    const std::vector<GuidedStepDef> defs = GuidedStepsOf(sensor);
+    for (const GuidedStepDef& def : defs) {
+        if (state.ended || !Wanted(run, profile, def) ||
+            !MediaInPlace(run, def, previous, state, report))
+            continue;
+        int code = kExitDone;
+        steps.append(RunStep(run, def, standard, ini, judged, &code));
+        // The sentence of the step whose code counts.
+        if (code != kExitDone && ExitRank(code) < ExitRank(state.worst))
+            report.error = steps.last().toObject().value("error").toString();
+        state.worst = FirstInOrder(state.worst, code);
+        previous = &def;
+        state.ended = code == kExitStopped || code == kExitLineFailed || StopRequested();
+    }
+    CliReport judgement;
+    ReportVerdict(judged, judgement);
+    QJsonObject object = judgement.fields;
+    object.insert("steps", steps);
+    state.sensors.insert(SensorName(sensor), object);
+    state.results.push_back(verdict::Judge(judged));
+}
+
+// The verdict over all sensors; a fail counts with its exit code in the order.
+void Conclude(FlowState& state, CliReport& report) {
+    const verdict::Result whole = verdict::Combine(state.results);
+    report.fields.insert("verdict", whole.verdict == verdict::Outcome::kNotJudged
+                                        ? QJsonValue(QJsonValue::Null)
+                                        : QJsonValue(verdict::OutcomeName(whole.verdict)));
+    report.fields.insert("complete", whole.complete);
+    if (whole.verdict == verdict::Outcome::kFail) {
+        if (ExitRank(kExitVerdictFail) < ExitRank(state.worst))
+            report.error = QCoreApplication::translate(
+                "tarvello-cli", "The verdict is fail: see the criteria of each sensor.");
+        state.worst = FirstInOrder(state.worst, kExitVerdictFail);
+    }
+}
+
+void RunFlow(const CliRequest& request, CIniFile& ini,
+             const std::optional<records::Profile>& profile, const QString& profileError,
+             CliReport& report) {
+    StartFields(request, profile, report);
     std::string standards[2];
     PrinterSession session;
     if (!profile)
@@ -344,67 +301,17 @@ void RunFlow(const CliRequest& request, CIniFile& ini,
     CliRequest run = request;
     if (profile->maxPasses)
         run.maxPasses = *profile->maxPasses;
-    int worst = kExitDone;
-    bool ended = false;
-    std::vector<verdict::Result> results;
-    for (Sensor sensor : request.sensors) {
-        QJsonArray steps;
-        verdict::Input judged;
-        judged.sensor = sensor;
-        judged.criteria = profile->criteria;
-        judged.supply = g_fSensorSupply.load();
-        const GuidedStepDef* previous = nullptr;
-        const std::vector<GuidedStepDef> defs = GuidedStepsOf(sensor);
-        for (const GuidedStepDef& def : defs) {
-            if (ended || !Wanted(request, *profile, def))
-                continue;
-            if (!request.yes && NeedsMediaChange(def, previous) &&
-                !AskForMedia(def.sensor, def.media)) {
-                worst = FirstInOrder(worst, StopRequested() ? kExitStopped : kExitNoResult);
-                report.error = StopRequested()
-                                   ? QString()
-                                   : QCoreApplication::translate(
-                                         "tarvello-cli", "Standard input ended before the media "
-                                                         "was changed; the steps left were not "
-                                                         "taken (--yes on a fixture).");
-                ended = true;
-                continue;
-            }
-            int code = kExitDone;
-            steps.append(RunStep(run, def, standards[sensor == Sensor::Reflective ? 0 : 1], ini,
-                                 judged, &code));
-            // The sentence of the step whose code counts.
-            if (code != kExitDone && ExitRank(code) < ExitRank(worst))
-                report.error = steps.last().toObject().value("error").toString();
-            worst = FirstInOrder(worst, code);
-            previous = &def;
-            ended = code == kExitStopped || code == kExitLineFailed || StopRequested();
-        }
-        // The sensor's verdict on everything its steps measured, as adjust --json has it.
-        CliReport judgement;
-        ReportVerdict(judged, judgement);
-        QJsonObject object = judgement.fields;
-        object.insert("steps", steps);
-        sensors.insert(SensorName(sensor), object);
-        results.push_back(verdict::Judge(judged));
-    }
-    const verdict::Result whole = verdict::Combine(results);
-    report.fields.insert("verdict", whole.verdict == verdict::Outcome::kNotJudged
-                                        ? QJsonValue(QJsonValue::Null)
-                                        : QJsonValue(verdict::OutcomeName(whole.verdict)));
-    report.fields.insert("complete", whole.complete);
-    if (whole.verdict == verdict::Outcome::kFail) {
-        if (ExitRank(kExitVerdictFail) < ExitRank(worst))
-            report.error = QCoreApplication::translate(
-                "tarvello-cli", "The verdict is fail: see the criteria of each sensor.");
-        worst = FirstInOrder(worst, kExitVerdictFail);
-    }
+    FlowState state;
+    for (Sensor sensor : request.sensors)
+        RunSensor(run, *profile, sensor, standards[sensor == Sensor::Reflective ? 0 : 1], ini,
+                  state, report);
+    Conclude(state, report);
     session.Close();
     if (StopRequested())
         ReportStopped(report);
     else
-        report.exitCode = worst;
-    report.fields.insert("sensors", sensors);
+        report.exitCode = state.worst;
+    report.fields.insert("sensors", state.sensors);
     report.fields.insert("finished", Now());
 }
 

@@ -98,65 +98,78 @@ std::optional<Profile> FindProfile(const QString& name, QString* error) {
         name.isEmpty() ? QString::fromLatin1(records::kBuiltInProfileName) : name, error);
 }
 
+namespace {
+
+void ListProfiles(const ProfileStore& store, CliReport& report) {
+    QStringList shadowed;
+    QJsonArray list;
+    for (const Profile& p : store.All(&shadowed)) {
+        list.append(QJsonObject{
+            {"name", p.name}, {"version", p.version}, {"source", SourceName(p.source)}});
+        report.lines
+            << QStringLiteral("%1 (v%2, %3)").arg(p.name).arg(p.version).arg(SourceName(p.source));
+    }
+    for (const QString& name : shadowed)
+        report.lines << T("The plant's profile \"%1\" replaces the local one.").arg(name);
+    report.fields.insert("profiles", list);
+    report.fields.insert("shadowed", QJsonArray::fromStringList(shadowed));
+}
+
+void ShowProfile(const ProfileStore& store, const QString& name, CliReport& report) {
+    QString error;
+    const std::optional<Profile> p = store.Find(name, &error);
+    if (!p)
+        return report.Fail(kExitUsage, error);
+    const QJsonObject object = records::ProfileToJson(*p);
+    report.fields.insert("profile", object);
+    report.lines << QString::fromUtf8(QJsonDocument(object).toJson()).trimmed();
+}
+
+// export [NAME] FILE: one profile, or all local ones, written whole or not at all.
+void ExportProfiles(const ProfileStore& store, const QStringList& args, CliReport& report) {
+    const QString file = args.size() == 3 ? args[2] : args.value(1);
+    const QStringList names = args.size() == 3 ? QStringList{args[1]} : QStringList{};
+    QString error;
+    const QByteArray text = store.Export(names, &error);
+    QSaveFile out(file);
+    if (text.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(text) != text.size() ||
+        !out.commit())
+        return report.Fail(kExitNotSaved,
+                           error.isEmpty() ? T("Cannot write %1.").arg(file) : error);
+    report.lines << T("Exported to %1.").arg(file);
+    report.fields.insert("file", file);
+}
+
+void ImportProfiles(ProfileStore& store, const QString& file, bool replace, CliReport& report) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return report.Fail(kExitUsage, T("Cannot read %1.").arg(file));
+    QStringList imported;
+    QString error;
+    if (!store.Import(in.readAll(), replace, &imported, &error))
+        return report.Fail(kExitUsage, error);
+    report.fields.insert("imported", QJsonArray::fromStringList(imported));
+    report.lines << T("Imported: %1.").arg(imported.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
 void RunProfiles(const CliRequest& request, CliReport& report) {
     const QString sub = request.profileArgs.value(0);
     const QString arg = request.profileArgs.value(1);
     ProfileStore store = LoadStore(nullptr);
-    QString error;
     report.fields.insert("action", sub);
     if (sub == QLatin1String("publish"))
         return PublishProfile(request, report);
-    if (sub == QLatin1String("list")) {
-        QStringList shadowed;
-        QJsonArray list;
-        for (const Profile& p : store.All(&shadowed)) {
-            list.append(QJsonObject{
-                {"name", p.name}, {"version", p.version}, {"source", SourceName(p.source)}});
-            report.lines << QStringLiteral("%1 (v%2, %3)")
-                                .arg(p.name)
-                                .arg(p.version)
-                                .arg(SourceName(p.source));
-        }
-        for (const QString& name : shadowed)
-            report.lines << T("The plant's profile \"%1\" replaces the local one.").arg(name);
-        report.fields.insert("profiles", list);
-        report.fields.insert("shadowed", QJsonArray::fromStringList(shadowed));
-        return;
-    }
-    if (sub == QLatin1String("show")) {
-        const std::optional<Profile> p = store.Find(arg, &error);
-        if (!p)
-            return report.Fail(kExitUsage, error);
-        const QJsonObject object = records::ProfileToJson(*p);
-        report.fields.insert("profile", object);
-        report.lines << QString::fromUtf8(QJsonDocument(object).toJson()).trimmed();
-        return;
-    }
-    if (sub == QLatin1String("export")) {
-        const QString file = request.profileArgs.size() == 3 ? request.profileArgs[2] : arg;
-        const QStringList names =
-            request.profileArgs.size() == 3 ? QStringList{arg} : QStringList{};
-        const QByteArray text = store.Export(names, &error);
-        QSaveFile out(file);
-        if (text.isEmpty() || !out.open(QIODevice::WriteOnly) || out.write(text) != text.size() ||
-            !out.commit())
-            return report.Fail(kExitNotSaved,
-                               error.isEmpty() ? T("Cannot write %1.").arg(file) : error);
-        report.lines << T("Exported to %1.").arg(file);
-        report.fields.insert("file", file);
-        return;
-    }
-    if (sub == QLatin1String("import")) {
-        QFile in(arg);
-        if (!in.open(QIODevice::ReadOnly))
-            return report.Fail(kExitUsage, T("Cannot read %1.").arg(arg));
-        QStringList imported;
-        if (!store.Import(in.readAll(), request.replace, &imported, &error))
-            return report.Fail(kExitUsage, error);
-        report.fields.insert("imported", QJsonArray::fromStringList(imported));
-        report.lines << T("Imported: %1.").arg(imported.join(QStringLiteral(", ")));
-        return;
-    }
+    if (sub == QLatin1String("list"))
+        return ListProfiles(store, report);
+    if (sub == QLatin1String("show"))
+        return ShowProfile(store, arg, report);
+    if (sub == QLatin1String("export"))
+        return ExportProfiles(store, request.profileArgs, report);
+    if (sub == QLatin1String("import"))
+        return ImportProfiles(store, arg, request.replace, report);
+    QString error;
     if (!store.Remove(arg, &error))
         return report.Fail(kExitUsage, error);
     report.lines << T("Deleted \"%1\".").arg(arg);

@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include "cli/CliOptions.h"
 #include "cli/CliPlant.h"
 #include "cli/CliRecords.h"
 #include "sensor/AdjustSearch.h"
@@ -14,164 +15,13 @@ namespace tarvello::cli {
 
 namespace {
 
-// The keys of --json per command, from the list the output itself is made with.
-QString JsonKeysText() {
-    QString text = QCoreApplication::translate(
-        "tarvello-cli", "\nJSON keys (--json), on every run, null where the work did not get "
-                        "that far:\n  every command: command sensor ok exit_code port supply "
-                        "error\n");
-    for (const Command c : {Command::Ports, Command::Status, Command::Adjust, Command::Read}) {
-        text += QStringLiteral("  %1: %2\n")
-                    .arg(CommandName(c), CommandKeys(c, Sensor::Reflective).join(' '));
-    }
-    for (const Sensor s : {Sensor::Reflective, Sensor::Transmissive}) {
-        text += QStringLiteral("  check %1: %2\n")
-                    .arg(SensorName(s), CommandKeys(Command::Check, s).join(' '));
-    }
-    return text;
-}
-
-QString HelpText() {
-    return QCoreApplication::translate(
-               "tarvello-cli",
-               "Usage: tarvello-cli [OPTIONS] COMMAND [ARGS]\n"
-               "Adjusts, reads and checks the media sensors of a label printer over RS-232, for\n"
-               "production lines and scripts. One process works on one port.\n"
-               "\n"
-               "The printer:\n"
-               "  --port DEVICE             the serial device (e.g. /dev/ttyUSB0)\n"
-               "  --simulate                the built-in virtual printer instead\n"
-               "  --dirty PERCENT, --stock standard|faint-mark|clear   with --simulate: dirt on "
-               "its\n"
-               "                            sensors (0..100), its media stock\n"
-               "  --baud 4800|9600|19200|38400|57600   (default 38400)\n"
-               "  --data-bits 8|7           (default 8)\n"
-               "  --stop-bits 1|2           (default 1)\n"
-               "  --parity none|odd|even    (default none)\n"
-               "  --handshake hardware|software   (default hardware, the window's first item)\n"
-               "  --supply 2.5|3.3|5.0      the sensor supply in volts (default: "
-               "BaseVoltage/Voltage\n"
-               "                            of the parameter file, \"2.5\" or \"3.3\", else 5.0)\n"
-               "Files and output:\n"
-               "  --ini PATH                the parameter file (default: parameterset.ini in the\n"
-               "                            working directory)\n"
-               "  --json                    one JSON object on standard output instead of text\n"
-               "  --verbose                 progress of an adjustment on standard error (shown\n"
-               "                            anyway when standard error is a terminal)\n"
-               "  --trace FILE              the line trace: every byte to and from the printer,\n"
-               "                            a line each, written as it happens\n"
-               "  --help, --version\n"
-               "\n"
-               "Commands:\n"
-               "  ports                     the serial ports the system reports\n"
-               "  status                    open, one status poll, the three values\n"
-               "  adjust reflective|transmissive --standard VOLTS [--max-passes N (default 200)]\n"
-               "                            the automatic adjustment; saves the standard at its "
-               "start\n"
-               "                            and the two levels on success\n"
-               "  read reflective mark|no-paper\n"
-               "  read transmissive no-paper|paper\n"
-               "                            a single reading at --level L (0..3) --intensity I\n"
-               "                            (0..255), by default the levels saved for that "
-               "sensor;\n"
-               "                            saves the value and the two levels\n"
-               "  check reflective|transmissive\n"
-               "                            the paper check (saves nothing)\n"
-               "  --profile NAME            (adjust, check, calibrate) the media profile: its\n"
-               "                            criteria, and its standard and pass limit unless\n"
-               "                            --standard, --max-passes are given (calibrate: its "
-               "steps)\n"
-               "                            (\"Standard\": the standard RBase/TBase holds)\n"
-               "  profiles list | show NAME | export [NAME] FILE | import FILE [--replace] | "
-               "delete NAME\n"
-               "                            the media profiles of this user (profiles.json in the\n"
-               "                            data folder the window shares)\n"
-               "  calibrate [reflective|transmissive|both] --printer-id ID [--operator NAME]\n"
-               "            [--reflective-standard VOLTS] [--transmissive-standard VOLTS]\n"
-               "            [--steps adjust,mark,no-paper,paper,check] [--yes]\n"
-               "                            the guided calibration: each sensor's steps in turn "
-               "on\n"
-               "                            one opening, each saving as adjust and read save; "
-               "asks\n"
-               "                            on the terminal before each change of media. The\n"
-               "                            standards default to the profile's, else RBase/TBase.\n"
-               "                            --yes (a fixture with the media in place): only the\n"
-               "                            steps that need no change, by default adjust and "
-               "check\n"
-               "                            (--operator defaults to the login name)\n"
-               "  records list [--printer-id ID] [--since DATE] [--verdict V] [--limit N]\n"
-               "  records show ID | export --csv FILE | report ID --pdf FILE | overdue --days N\n"
-               "  records prune --sent --older-than DAYS | move-aside\n"
-               "                            the calibration records (records.sqlite in the data\n"
-               "                            folder the window shares, or --records PATH); adjust,\n"
-               "                            read and check store one unless --no-record\n"
-               "\n"
-               "Exit codes: 0 done; 1 no result (no reading, a paper check that ended early, no\n"
-               "status values); 2 usage error; 3 the port could not be opened or the printer "
-               "refused\n"
-               "the handshake; 4 the adjustment did not reach the band within --max-passes; 5 the "
-               "line\n"
-               "failed during the work (write failed, port gone); 6 done, but the parameter file\n"
-               "could not be saved; 7 done, but the verdict is a fail; 8 done, but its record was\n"
-               "not stored; 9 (records sync) some records still wait for the plant database; 130\n"
-               "stopped by SIGINT or SIGTERM (port closed, nothing half-written).\n"
-               "Where several apply, the first of 130, 2, 3, 5, 4, 1, 7, 6, 8 is given.\n"
-               "adjust and check --json also give \"verdict\" (pass, marginal, fail), \"complete\" "
-               "and\n"
-               "\"criteria\" (each with code, name, value, pass_limit, marginal_limit, outcome,\n"
-               "message).\n") +
-           PlantHelpText() + JsonKeysText();
-}
-
-struct Parsed {
-    QCommandLineParser parser;
-    QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("DEVICE")};
-    QCommandLineOption simulate{QStringLiteral("simulate")};
-    QCommandLineOption profile{QStringLiteral("profile"), QString(), QStringLiteral("NAME")};
-    QCommandLineOption replace{QStringLiteral("replace")};
-    QCommandLineOption dirty{QStringLiteral("dirty"), QString(), QStringLiteral("PERCENT")};
-    QCommandLineOption stock{QStringLiteral("stock"), QString(), QStringLiteral("NAME")};
-    QCommandLineOption baud{QStringLiteral("baud"), QString(), QStringLiteral("BAUD")};
-    QCommandLineOption dataBits{QStringLiteral("data-bits"), QString(), QStringLiteral("N")};
-    QCommandLineOption stopBits{QStringLiteral("stop-bits"), QString(), QStringLiteral("N")};
-    QCommandLineOption parity{QStringLiteral("parity"), QString(), QStringLiteral("P")};
-    QCommandLineOption handshake{QStringLiteral("handshake"), QString(), QStringLiteral("H")};
-    QCommandLineOption supply{QStringLiteral("supply"), QString(), QStringLiteral("VOLTS")};
-    QCommandLineOption ini{QStringLiteral("ini"), QString(), QStringLiteral("PATH")};
-    QCommandLineOption json{QStringLiteral("json")};
-    QCommandLineOption verbose{QStringLiteral("verbose")};
-    QCommandLineOption trace{QStringLiteral("trace"), QString(), QStringLiteral("FILE")};
-    QCommandLineOption standard{QStringLiteral("standard"), QString(), QStringLiteral("VOLTS")};
-    QCommandLineOption maxPasses{QStringLiteral("max-passes"), QString(), QStringLiteral("N")};
-    QCommandLineOption level{QStringLiteral("level"), QString(), QStringLiteral("L")};
-    QCommandLineOption intensity{QStringLiteral("intensity"), QString(), QStringLiteral("I")};
-    QCommandLineOption help{{QStringLiteral("help"), QStringLiteral("h")}};
-    QCommandLineOption version{QStringLiteral("version")};
-
-    Parsed() {
-        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        DeclareRecordOptions(parser);
-        DeclarePlantOptions(parser);
-        for (const QCommandLineOption* o :
-             {&port,      &simulate,  &dirty, &stock,   &baud,    &dataBits, &stopBits, &parity,
-              &handshake, &supply,    &ini,   &json,    &verbose, &trace,    &standard, &maxPasses,
-              &level,     &intensity, &help,  &version, &profile, &replace}) {
-            parser.addOption(*o);
-        }
-        for (const QString& name : CalibrateValueOptions())
-            parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("VALUE")));
-        for (const QString& name : CalibrateFlagOptions())
-            parser.addOption(QCommandLineOption(name));
-    }
-};
-
 // Picks value among names; the index of the match, or -1.
 int IndexOf(const QString& value, const QStringList& names) {
     return static_cast<int>(names.indexOf(value));
 }
 
 // The line settings; an empty text when they are all known, else the sentence for the error.
-QString TakeLineSettings(Parsed& p, CliRequest& r) {
+QString TakeLineSettings(CliOptions& p, CliRequest& r) {
     PortSettings& s = r.settings;
     s.dwBaudRate = 38400;
     s.byByteSize = 8;
@@ -233,6 +83,31 @@ QString ProfileArgsError(const QStringList& args) {
                                        "import FILE [--replace], delete NAME or publish NAME.");
 }
 
+// The sensor of adjust, read and check, and what read reads (the count of args already checked);
+// the sentence for the error, or an empty text.
+QString TakeSensor(const QStringList& args, CliRequest& r) {
+    const int sensor = IndexOf(args[1], {"reflective", "transmissive"});
+    if (sensor < 0)
+        return QCoreApplication::translate("tarvello-cli",
+                                           "Unknown sensor \"%1\" (reflective or transmissive).")
+            .arg(args[1]);
+    r.sensor = sensor == 0 ? Sensor::Reflective : Sensor::Transmissive;
+    if (r.command != Command::Read)
+        return QString();
+    const QStringList whats = r.sensor == Sensor::Reflective ? QStringList{"mark", "no-paper"}
+                                                             : QStringList{"no-paper", "paper"};
+    const int what = IndexOf(args[2], whats);
+    if (what < 0) {
+        return QCoreApplication::translate("tarvello-cli",
+                                           "The %1 sensor reads %2 or %3, not \"%4\".")
+            .arg(args[1], whats[0], whats[1], args[2]);
+    }
+    r.what = args[2] == "mark"    ? ReadWhat::Mark
+             : args[2] == "paper" ? ReadWhat::Paper
+                                  : ReadWhat::NoPaper;
+    return QString();
+}
+
 // The command and its sensor and reading; the sentence for the error, or an empty text.
 QString TakeCommand(const QStringList& args, CliRequest& r) {
     if (args.isEmpty())
@@ -276,30 +151,67 @@ QString TakeCommand(const QStringList& args, CliRequest& r) {
             .arg(args[wanted]);
     if (wanted == 1)
         return QString();
-    const int sensor = IndexOf(args[1], {"reflective", "transmissive"});
-    if (sensor < 0)
-        return QCoreApplication::translate("tarvello-cli",
-                                           "Unknown sensor \"%1\" (reflective or transmissive).")
-            .arg(args[1]);
-    r.sensor = sensor == 0 ? Sensor::Reflective : Sensor::Transmissive;
-    if (r.command != Command::Read)
-        return QString();
-    const QStringList whats = r.sensor == Sensor::Reflective ? QStringList{"mark", "no-paper"}
-                                                             : QStringList{"no-paper", "paper"};
-    const int what = IndexOf(args[2], whats);
-    if (what < 0) {
-        return QCoreApplication::translate("tarvello-cli",
-                                           "The %1 sensor reads %2 or %3, not \"%4\".")
-            .arg(args[1], whats[0], whats[1], args[2]);
+    return TakeSensor(args, r);
+}
+
+// adjust's --standard (or --profile) and --max-passes; the sentence for the error, or an empty
+// text.
+QString TakeAdjustOptions(CliOptions& p, CliRequest& r) {
+    if (!p.parser.isSet(p.standard) && r.profileName.isEmpty())
+        return QCoreApplication::translate(
+            "tarvello-cli", "adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.");
+    if (p.parser.isSet(p.standard)) {
+        r.standardText = p.parser.value(p.standard).toStdString();
+        const std::optional<float> standard = ValidateVoltageText(r.standardText);
+        if (!standard) {
+            return QCoreApplication::translate(
+                       "tarvello-cli", "The standard \"%1\" is not a number from 0.0 to 5.0.")
+                .arg(p.parser.value(p.standard));
+        }
+        r.standard = *standard;
+        if (BandBelowReach(ParamsOf(r.sensor), r.standard)) {
+            return QCoreApplication::translate(
+                       "tarvello-cli",
+                       "The standard %1 V puts the band below 0.1 V, which the sensor does not "
+                       "reach: give a standard of at least 0.1 V.")
+                .arg(p.parser.value(p.standard));
+        }
     }
-    r.what = args[2] == "mark"    ? ReadWhat::Mark
-             : args[2] == "paper" ? ReadWhat::Paper
-                                  : ReadWhat::NoPaper;
+    if (p.parser.isSet(p.maxPasses)) {
+        bool ok = false;
+        r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
+        if (!ok || r.maxPasses < 1)
+            return QCoreApplication::translate(
+                "tarvello-cli", "--max-passes must be a whole number of at least 1.");
+    }
+    return QString();
+}
+
+// read's --level and --intensity; the sentence for the error, or an empty text.
+QString TakeReadOptions(CliOptions& p, CliRequest& r) {
+    if (p.parser.isSet(p.level)) {
+        bool ok = false;
+        const int level = p.parser.value(p.level).toInt(&ok);
+        if (!ok || level < 0 || level > 3)
+            return QCoreApplication::translate("tarvello-cli",
+                                               "The level \"%1\" is not one of 0, 1, 2, 3.")
+                .arg(p.parser.value(p.level));
+        r.level = level;
+    }
+    if (p.parser.isSet(p.intensity)) {
+        const std::string text = p.parser.value(p.intensity).toStdString();
+        if (!ValidateIntensityText(text)) {
+            return QCoreApplication::translate(
+                       "tarvello-cli", "The intensity \"%1\" is not a whole number from 0 to 255.")
+                .arg(p.parser.value(p.intensity));
+        }
+        r.intensityText = text;
+    }
     return QString();
 }
 
 // The options of one command only.
-QString TakeCommandOptions(Parsed& p, CliRequest& r) {
+QString TakeCommandOptions(CliOptions& p, CliRequest& r) {
     const bool adjust = r.command == Command::Adjust;
     const bool read = r.command == Command::Read;
     if (p.parser.isSet(p.profile) && !adjust && r.command != Command::Check &&
@@ -318,57 +230,14 @@ QString TakeCommandOptions(Parsed& p, CliRequest& r) {
     if (!read && (p.parser.isSet(p.level) || p.parser.isSet(p.intensity)))
         return QCoreApplication::translate("tarvello-cli",
                                            "--level and --intensity belong to read.");
-    if (adjust) {
-        if (!p.parser.isSet(p.standard) && r.profileName.isEmpty())
-            return QCoreApplication::translate(
-                "tarvello-cli", "adjust needs --standard VOLTS (0.0 to 5.0) or --profile NAME.");
-    }
-    if (adjust && p.parser.isSet(p.standard)) {
-        r.standardText = p.parser.value(p.standard).toStdString();
-        const std::optional<float> standard = ValidateVoltageText(r.standardText);
-        if (!standard) {
-            return QCoreApplication::translate(
-                       "tarvello-cli", "The standard \"%1\" is not a number from 0.0 to 5.0.")
-                .arg(p.parser.value(p.standard));
-        }
-        r.standard = *standard;
-        if (BandBelowReach(ParamsOf(r.sensor), r.standard)) {
-            return QCoreApplication::translate(
-                       "tarvello-cli",
-                       "The standard %1 V puts the band below 0.1 V, which the sensor does not "
-                       "reach: give a standard of at least 0.1 V.")
-                .arg(p.parser.value(p.standard));
-        }
-    }
-    if (adjust && p.parser.isSet(p.maxPasses)) {
-        bool ok = false;
-        r.maxPasses = p.parser.value(p.maxPasses).toInt(&ok);
-        if (!ok || r.maxPasses < 1)
-            return QCoreApplication::translate(
-                "tarvello-cli", "--max-passes must be a whole number of at least 1.");
-    }
-    if (read && p.parser.isSet(p.level)) {
-        bool ok = false;
-        const int level = p.parser.value(p.level).toInt(&ok);
-        if (!ok || level < 0 || level > 3)
-            return QCoreApplication::translate("tarvello-cli",
-                                               "The level \"%1\" is not one of 0, 1, 2, 3.")
-                .arg(p.parser.value(p.level));
-        r.level = level;
-    }
-    if (read && p.parser.isSet(p.intensity)) {
-        const std::string text = p.parser.value(p.intensity).toStdString();
-        if (!ValidateIntensityText(text)) {
-            return QCoreApplication::translate(
-                       "tarvello-cli", "The intensity \"%1\" is not a whole number from 0 to 255.")
-                .arg(p.parser.value(p.intensity));
-        }
-        r.intensityText = text;
-    }
+    if (adjust)
+        return TakeAdjustOptions(p, r);
+    if (read)
+        return TakeReadOptions(p, r);
     return QString();
 }
 
-QString TakePrinter(Parsed& p, CliRequest& r) {
+QString TakePrinter(CliOptions& p, CliRequest& r) {
     r.simulate = p.parser.isSet(p.simulate);
     r.device = p.parser.value(p.port).toStdString();
     if (r.simulate && p.parser.isSet(p.port))
@@ -402,7 +271,7 @@ QString TakePrinter(Parsed& p, CliRequest& r) {
 
 ParseOutcome ParseCommandLine(const QStringList& arguments) {
     ParseOutcome out;
-    Parsed p;
+    CliOptions p;
     const bool parsed = p.parser.parse(arguments);
     out.json = p.parser.isSet(p.json);
     if (!parsed) {

@@ -120,6 +120,8 @@ struct ParseOutcome {
 };
 
 ParseOutcome ParseCommandLine(const QStringList& arguments);
+// The text of --help, which is also the manual page.
+QString HelpText();
 // The calibrate command's sensors (args after the command) and its options; an empty text, or
 // the sentence of the usage error (also for calibrate's options given to another command).
 QString TakeCalibrateArguments(const QStringList& args, CliRequest& r);
