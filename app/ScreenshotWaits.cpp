@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTabWidget>
 
@@ -29,7 +30,7 @@ namespace screenshots {
 namespace {
 
 constexpr int kSearchPassesFirst = 3; // passes of the search before the close is asked
-constexpr int kFeedPictureMs = 1000;  // into the paper check's feed
+constexpr int kFeedPictureMs = 400;   // into the paper check's feed, once its length is known
 constexpr int kPopupWaitMs = 2000;    // for the port list to drop down
 constexpr int kScreenMargin = 16;     // around the two windows on diag-beside.png
 
@@ -112,6 +113,11 @@ void AddCheckDuringSearchSteps(Sequence& seq) {
             Fail(*s, QStringLiteral("the paper check ended before its picture"));
             return true;
         }
+        // The line counts the feed out of its length once the printer's values gave it.
+        QLabel* line = ProgressLine(SensorPage(s->dlg, 1));
+        static const QRegularExpression twoTimes(QStringLiteral("\\d\\.\\d\\D+\\d+\\.\\d s"));
+        if (!line || !line->text().contains(twoTimes))
+            s->waited = 0;
         if (s->waited < kFeedPictureMs)
             return false;
         Save(s->dlg, s->dir, QStringLiteral("page2-check-stops-search.png"));

@@ -71,6 +71,10 @@
         <source>自动调节已因纸张检测停止 (第 %1 次)</source>
         <translation>Adjustment stopped for the paper check (pass %1)</translation>
     </message>
+    <message>
+        <source>%1, %2 / %3 s…</source>
+        <translation>%1, %2/%3 s…</translation>
+    </message>
 </context>
 <context>
     <name>CGuidedCalibration</name>
@@ -772,7 +776,7 @@ Move it aside as it is (kept, never overwritten) and start a new records file?</
     </message>
     <message>
         <source>纸张检测: 打印机走纸中 (自动调节已停止)</source>
-        <translation>Paper check, adjustment stopped: the printer feeds</translation>
+        <translation>Paper check (adjustment stopped): feeding</translation>
     </message>
 </context>
 <context>

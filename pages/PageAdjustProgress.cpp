@@ -92,10 +92,12 @@ QString AdjustProgressText(const AdjustRunState& run, bool running, bool stoppin
     return EndText(run, volts);
 }
 
-QString WaitText(const QString& what, qint64 elapsedMs) {
-    return QCoreApplication::translate("AdjustProgress", "%1, %2 s…")
-        .arg(what)
-        .arg(static_cast<double>(elapsedMs) / 1000.0, 0, 'f', 1);
+QString WaitText(const QString& what, qint64 elapsedMs, qint64 totalMs) {
+    const auto seconds = [](qint64 ms) { return QString::number(ms / 1000.0, 'f', 1); };
+    if (totalMs > 0)
+        return QCoreApplication::translate("AdjustProgress", "%1, %2 / %3 s…")
+            .arg(what, seconds(std::min(elapsedMs, totalMs)), seconds(totalMs));
+    return QCoreApplication::translate("AdjustProgress", "%1, %2 s…").arg(what, seconds(elapsedMs));
 }
 
 QString StoppedForCheckText(int passes) {
@@ -190,10 +192,19 @@ void CAdjustProgress::Wait(const QString& what) {
     m_bFollowing = false;
     m_strWait = what;
     m_nWaitStart = QDateTime::currentMSecsSinceEpoch();
+    m_nWaitTotal = 0;
     ShowStop(false);
     m_lblLine->setText(WaitText(what, 0));
     m_lblLine->show();
     m_timer->start();
+}
+
+void CAdjustProgress::WaitFor(int totalMs) {
+    if (m_strWait.isEmpty())
+        return;
+    m_nWaitStart = QDateTime::currentMSecsSinceEpoch();
+    m_nWaitTotal = totalMs;
+    Refresh();
 }
 
 void CAdjustProgress::ShowText(const QString& text) {
@@ -212,7 +223,8 @@ void CAdjustProgress::Hide() {
 
 void CAdjustProgress::Refresh() {
     if (!m_strWait.isEmpty()) {
-        m_lblLine->setText(WaitText(m_strWait, QDateTime::currentMSecsSinceEpoch() - m_nWaitStart));
+        m_lblLine->setText(
+            WaitText(m_strWait, QDateTime::currentMSecsSinceEpoch() - m_nWaitStart, m_nWaitTotal));
         return;
     }
     if (!m_bFollowing)

@@ -26,8 +26,9 @@ struct DialogTemplate;
 QString AdjustProgressText(const AdjustRunState& run, bool running, bool stopping, float volts);
 
 // The line during a wait of the page's own: what happens, with the seconds it has taken so far
-// ("纸张检测: 打印机走纸中, 5.5 s…").
-QString WaitText(const QString& what, qint64 elapsedMs);
+// ("纸张检测: 打印机走纸中, 5.5 s…"), and of how many when its length is known (totalMs > 0:
+// "…, 2.0 / 5.5 s…"; the seconds shown never pass the total).
+QString WaitText(const QString& what, qint64 elapsedMs, qint64 totalMs = 0);
 // The line after a paper check that stopped the page's adjustment, at the run's last pass.
 QString StoppedForCheckText(int passes);
 
@@ -48,6 +49,9 @@ class CAdjustProgress : public QObject {
     // A wait of the page's own (a paper check) has begun: the line says what, with its time,
     // until ShowText.
     void Wait(const QString& what);
+    // The wait's length has become known (the paper check's feed): the time counts from now,
+    // out of totalMs. Nothing when the line no longer waits.
+    void WaitFor(int totalMs);
     // The line shows text, without the stop control, until the next run (empty: no line).
     void ShowText(const QString& text);
     // The line may wrap over this many lines (a page with room below its line).
@@ -74,4 +78,5 @@ class CAdjustProgress : public QObject {
     bool m_bStopping = false;
     QString m_strWait;       // what the page waits for; empty: no wait
     qint64 m_nWaitStart = 0; // when it began (ms of a monotonic clock)
+    qint64 m_nWaitTotal = 0; // how long it lasts; 0: not known
 };

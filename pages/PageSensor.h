@@ -70,6 +70,8 @@ class CSensorPage : public CPropertyPage {
     // bSaveAndValidate, from them (parsed and range-checked in exchange order; the first field
     // that fails is refused with the framework's message, gets the focus, and the exchange stops).
     bool UpdateData(bool bSaveAndValidate = true);
+    // The paper check's feed has begun and lasts ms: the page's line counts it.
+    void ShowCheckWait(int ms);
     // Takes one field (by its control id) from its control as the data exchange does; a refused
     // text gets the same message and the focus, and the member keeps its value. The handlers
     // validate the standard and the intensity with it before anything is sent or saved.

@@ -76,6 +76,9 @@ class CPageCheckSink : public PaperCheckSink {
     // The two samples as taken (read on the UI thread once the check has ended).
     std::optional<float> first, second;
     bool completed = false;
+    void CheckWait(int ms) override {
+        tarvello::ui::PostToUi(m_page, [page = m_page, ms] { page->ShowCheckWait(ms); });
+    }
     void FirstSample(float volts) override {
         first = volts;
         tarvello::ui::PostToUi(m_page, [page = m_page, first = m_first, volts] {
@@ -105,6 +108,10 @@ class CPageCheckSink : public PaperCheckSink {
 };
 
 } // namespace
+
+void CSensorPage::ShowCheckWait(int ms) {
+    m_pProgress->WaitFor(ms);
+}
 
 void CSensorPage::OnCheckPaper() {
     if (!CheckPortOpen())

@@ -5,6 +5,8 @@
 // with nothing saved, and a check during an adjustment, which stops it first.
 #include "SensorPageE2E.h"
 
+#include <QTimer>
+
 #include "app/Screenshots.h"
 #include "pages/PageAdjustProgress.h"
 #include "sim/SensorModel.h"
@@ -124,10 +126,18 @@ TEST_F(ReadingsE2E, PaperChecksShowThePrintersSamplesAndSaveNothing) {
     printer.SetKeValue("13", 0x00B0);
     Activate(1);
     printer.ClearLog();
+    bool feedShown = false;
+    QTimer watch; // the line as the technician sees it while the check runs
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        feedShown |= Progress(p2)->text().endsWith(QStringLiteral(" / 1.0 s…"));
+    });
+    watch.start(20);
     Button(p2, 1059)->click();
     // The wait is said on the page's line, with its time.
     EXPECT_EQ(Progress(p2)->text(), QStringLiteral("纸张检测: 打印机走纸中, 0.0 s…"));
     ExpectRunThenWait();
+    // Once the printer's values gave the feed's length (1000 ms here), the line counted it.
+    EXPECT_TRUE(feedShown);
     EXPECT_FALSE(Progress(p2)->isVisible());
     EXPECT_EQ(Text(p2, 1057), QStringLiteral("3.7647"));
     EXPECT_EQ(Text(p2, 1056), QStringLiteral("0.78425"));
