@@ -86,6 +86,16 @@ for size in "${sizes[@]}"; do
 done
 echo "package: desktop entry and metainfo valid, the icons of the sizes they are named after"
 
+# The manual page holds the window's Chinese names as they are (help2man writes "?" for what it
+# cannot decode), and each with its English name beside it.
+page=$(gzip -dc "$root/usr/share/man/man1/tarvello.1.gz")
+grep -qF '"诊断" (Diagnostics)' <<<"$page" ||
+  fail "tarvello.1 lacks the diagnostics button's name \"诊断\" (Diagnostics)"
+if grep -qF '??' <<<"$page"; then
+  fail "tarvello.1 holds \"??\" where help2man could not decode the help"
+fi
+echo "package: the manual page shows the Chinese names"
+
 # Each program runs from the unpacked package, the tool without a display.
 export QT_QPA_PLATFORM=offscreen
 run() {
