@@ -1,12 +1,12 @@
 #include "app/GuidedEntry.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "app/HeaderCommand.h"
 #include "app/TarvelloDlg.h"
 #include "pages/GuidedCalibration.h"
 #include "pages/GuidedCalibrationPages.h"
@@ -46,21 +46,15 @@ CGuidedCalibration* OpenGuidedCalibration(CTarvelloDlg& dlg) {
 }
 
 QToolButton* InstallGuidedCalibration(CTarvelloDlg& dlg, QToolButton* diagnostics) {
-    auto* action = new QAction(CommandText(), &dlg);
-    action->setObjectName(QStringLiteral("guidedCalibrationAction"));
-    QObject::connect(action, &QAction::triggered, &dlg, [&dlg] { OpenGuidedCalibration(dlg); });
-    dlg.addAction(action); // the window's menu
-    QWidget* header = dlg.Item(tarvello::res::ids::mainwindow::kHeader);
-    if (!header)
+    QToolButton* button = AddHeaderCommand(dlg, CommandText(), QStringLiteral("guidedCalibration"),
+                                           [&dlg] { OpenGuidedCalibration(dlg); });
+    if (!button)
         return nullptr;
-    auto* button = new QToolButton(&dlg);
-    button->setObjectName(QStringLiteral("guidedCalibrationButton"));
-    button->setDefaultAction(action);
+    QWidget* header = dlg.Item(tarvello::res::ids::mainwindow::kHeader);
     // The header leaves little room beside its title: a short text of its own where a language
     // needs it, the whole command in the tooltip and for screen readers.
     button->setText(QCoreApplication::translate("GuidedEntry", "引导校准…", "header button"));
     button->setToolTip(CommandText());
-    button->setAccessibleName(CommandText());
     const int width = button->sizeHint().width() + 8;
     const QRect beside =
         diagnostics ? diagnostics->geometry()
