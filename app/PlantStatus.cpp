@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/TarvelloDlg.h"
+#include "pages/BackgroundRun.h"
 #include "pages/ToolSettings.h"
 #include "records/DataFolder.h"
 #include "records/PlantSender.h"
@@ -53,13 +54,10 @@ bool Connect(PlantLink& link, const QString& conninfo, QString* error) {
         c, [file] { return std::make_unique<records::RecordStore>(file); },
         [line](const records::PlantSender::State& s) {
             // On the sender's thread: only posted to the line, which may be gone by then.
-            QMetaObject::invokeMethod(
-                line.data(),
-                [line, s] {
-                    if (line)
-                        Show(line, s);
-                },
-                Qt::QueuedConnection);
+            tarvello::ui::PostToUi(line.data(), [line, s] {
+                if (line)
+                    Show(line, s);
+            });
         });
     link.sender->SetProfileFolder(records::DataFolder());
     link.line->setText(QCoreApplication::translate("PlantStatus", "正在连接工厂数据库…"));

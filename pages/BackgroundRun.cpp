@@ -79,23 +79,39 @@ CBackgroundRunNotifier* CBackgroundRunNotifier::Instance() {
 
 namespace {
 std::atomic<unsigned> g_postedEvents{0};
+
+void PublishPosted() {
+    g_postedEvents.fetch_add(1, std::memory_order_release);
+}
+
+// Qt copies a posted call into memory it allocates itself, after the caller let go of it. Each
+// copy ends with a release and the call begins with the matching acquire, so the captures are
+// ordered for every checker (Qt's own queue lock orders them too, out of ThreadSanitizer's sight).
+class CHandedCall {
+  public:
+    explicit CHandedCall(std::function<void()> fn) : m_fn(std::move(fn)) { PublishPosted(); }
+    CHandedCall(const CHandedCall& other) : m_fn(other.m_fn) { PublishPosted(); }
+    CHandedCall(CHandedCall&& other) noexcept : m_fn(std::move(other.m_fn)) { PublishPosted(); }
+    CHandedCall& operator=(const CHandedCall&) = delete;
+    CHandedCall& operator=(CHandedCall&&) = delete;
+    ~CHandedCall() = default;
+
+    void operator()() const {
+        AcceptPostedEvents();
+        m_fn();
+    }
+
+  private:
+    std::function<void()> m_fn;
+};
 } // namespace
 
 void PostToUi(QObject* receiver, std::function<void()> fn) {
-    // What fn holds was made on this thread: the release here and the acquire before the call
-    // order it for every checker (Qt's queue lock does too, out of ThreadSanitizer's sight).
-    g_postedEvents.fetch_add(1, std::memory_order_release);
-    QMetaObject::invokeMethod(
-        receiver,
-        [fn = std::move(fn)] {
-            AcceptPostedEvents();
-            fn();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(receiver, CHandedCall(std::move(fn)), Qt::QueuedConnection);
 }
 
 void PostEventToUi(QObject* receiver, QEvent* event) {
-    g_postedEvents.fetch_add(1, std::memory_order_release);
+    PublishPosted();
     QCoreApplication::postEvent(receiver, event);
 }
 
