@@ -274,22 +274,29 @@ void CurveChart::Rebuild() {
     band_->setColor(QColor(bandColour.red(), bandColour.green(), bandColour.blue(), 60));
     band_->setBorderColor(QColor(bandColour.red(), bandColour.green(), bandColour.blue(), 120));
 
-    QString text = EndText(run_);
+    summary_ = SummaryOf(run_, outcome);
+    ShowStatus(summary_);
+}
+
+QString CurveChart::SummaryOf(const CurveRun& run, verdict::Outcome outcome) {
+    QString text = EndText(run);
     if (outcome != verdict::Outcome::kNotJudged)
         text += tr("  判定: %1").arg(tarvello::records::OutcomeWord(outcome));
-    if (run_.started) {
+    if (run.started) {
         text += tr("  目标 %1 V, 范围 %2 - %3 V, %4 个读数")
-                    .arg(static_cast<double>(t), 0, 'f', 2)
-                    .arg(run_.band.low, 0, 'f', 2)
-                    .arg(run_.band.high, 0, 'f', 2)
-                    .arg(run_.points.size());
+                    .arg(static_cast<double>(run.band.target), 0, 'f', 2)
+                    .arg(run.band.low, 0, 'f', 2)
+                    .arg(run.band.high, 0, 'f', 2)
+                    .arg(run.points.size());
     }
-    if (run_.droppedPoints > 0) {
-        text += tr(" (前 %1 个读数未显示)").arg(run_.droppedPoints);
-    }
-    summary_ = text;
+    if (run.droppedPoints > 0)
+        text += tr(" (前 %1 个读数未显示)").arg(run.droppedPoints);
+    return text;
+}
+
+void CurveChart::ShowStatus(const QString& text) {
     status_->setText(text);
-    status_->setToolTip(text);
+    status_->setToolTip(text); // the line may wrap out of sight
 }
 
 void CurveChart::FillSamples() {
@@ -359,8 +366,7 @@ bool CurveChart::ExportPng(const QString& path) {
 void CurveChart::ReportExport(const QString& path, bool saved) {
     const QString where = QDir::toNativeSeparators(path);
     if (saved) {
-        status_->setText(tr("已保存到 %1").arg(where));
-        status_->setToolTip(status_->text());
+        ShowStatus(tr("已保存到 %1").arg(where));
         return;
     }
     QMessageBox::warning(this, QStringLiteral("Tarvello"), tr("无法写入 %1。").arg(where));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sensor/AdjustCurve.h"
+#include "sensor/Verdict.h"
 
 class QChart;
 class QDateTime;
@@ -61,6 +62,9 @@ class CurveChart : public QWidget {
     void BuildChart(); // the axes and series
     void BuildSide();  // the samples table and the export buttons
     void Rebuild();
+    // The run's line: how it ended, its verdict, standard, band and count of readings.
+    static QString SummaryOf(const CurveRun& run, verdict::Outcome outcome);
+    void ShowStatus(const QString& text);
     void FillSamples();
     void OnHovered(const QPointF& point, bool state);
     // Says where an export was saved (below the chart), or that it could not be written.
