@@ -24,10 +24,6 @@ namespace {
 
 using records::PlantConnection;
 
-QString T(const char* text) {
-    return QCoreApplication::translate("tarvello-cli", text);
-}
-
 // After a run the send may take this long at most, a batch's statement this long: the run's
 // own work is done by then, and what is not sent waits for the next run or records sync.
 constexpr int kAfterRunBudgetMs = 10000;

@@ -22,10 +22,6 @@ namespace {
 using records::Profile;
 using records::ProfileStore;
 
-QString T(const char* text) {
-    return QCoreApplication::translate("tarvello-cli", text);
-}
-
 // The store of this user; a damaged file is told once on standard error.
 ProfileStore LoadStore(QString* damage) {
     ProfileStore store(records::DataFolder());

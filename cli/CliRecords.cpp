@@ -22,10 +22,6 @@ namespace {
 using records::RecordRow;
 using records::RecordStore;
 
-QString T(const char* text) {
-    return QCoreApplication::translate("tarvello-cli", text);
-}
-
 // --printer-id and --operator are declared with calibrate's options.
 const char* const kValueOptions[][2] = {
     {"records", "PATH"}, {"since", "DATE"}, {"verdict", "V"}, {"limit", "N"},

@@ -1,5 +1,6 @@
 #include "cli/CliReport.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 #include <cstdio>
@@ -7,6 +8,10 @@
 #include "device/Protocol.h"
 
 namespace tarvello::cli {
+
+QString T(const char* text) {
+    return QCoreApplication::translate("tarvello-cli", text);
+}
 
 QJsonValue VoltsValue(double volts) {
     return QJsonValue(RoundVolts(volts));

@@ -29,6 +29,9 @@ struct CliReport {
     }
 };
 
+// A sentence of the tool in the reader's language (the "tarvello-cli" translation context).
+QString T(const char* text);
+
 // Volts as the tool shows them: rounded to four decimals, as a JSON number.
 QJsonValue VoltsValue(double volts);
 QJsonValue VoltsValue(const std::optional<float>& volts);

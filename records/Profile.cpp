@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 
+#include "records/RecordSql.h"
+
 namespace tarvello::records {
 
 const char* const kBuiltInProfileName = "Standard";
@@ -13,12 +15,6 @@ const QStringList kStepNames{"adjust", "mark", "no-paper", "paper", "reload", "c
 
 QJsonValue Optional(const std::optional<double>& value) {
     return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
-}
-
-bool Fail(QString* error, const QString& why) {
-    if (error)
-        *error = why;
-    return false;
 }
 
 // A number field that may be null (or missing); false when it is anything else or outside

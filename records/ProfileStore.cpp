@@ -9,17 +9,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "records/RecordSql.h"
 #include "store/AtomicSave.h"
 
 namespace tarvello::records {
 
 namespace {
-
-bool Fail(QString* error, const QString& why) {
-    if (error)
-        *error = why;
-    return false;
-}
 
 bool ReadFile(const QString& path, QByteArray& text, QString* error) {
     QFile file(path);

@@ -8,15 +8,15 @@
 
 namespace {
 
-struct Record {
+struct CurveRecord {
     std::mutex mutex;
     CurveRun runs[2];
     std::vector<SensorSample> samples[2];
     uint32_t sampleCount[2] = {0, 0};
 };
 
-Record& TheRecord() {
-    static Record record;
+CurveRecord& TheCurveRecord() {
+    static CurveRecord record;
     return record;
 }
 
@@ -34,7 +34,7 @@ CurveBand BandOf(const SensorParams& params, float target) {
 }
 
 void NoteCurveRunStart(Sensor sensor, float target) {
-    Record& r = TheRecord();
+    CurveRecord& r = TheCurveRecord();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
         CurveRun& run = r.runs[IndexOf(sensor)];
@@ -48,7 +48,7 @@ void NoteCurveRunStart(Sensor sensor, float target) {
 }
 
 void NoteCurveReading(Sensor sensor, const CurvePoint& point) {
-    Record& r = TheRecord();
+    CurveRecord& r = TheCurveRecord();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
         CurveRun& run = r.runs[IndexOf(sensor)];
@@ -62,7 +62,7 @@ void NoteCurveReading(Sensor sensor, const CurvePoint& point) {
 }
 
 void NoteCurveRunEnd(Sensor sensor, AdjustEnd end) {
-    Record& r = TheRecord();
+    CurveRecord& r = TheCurveRecord();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
         r.runs[IndexOf(sensor)].end = end;
@@ -71,7 +71,7 @@ void NoteCurveRunEnd(Sensor sensor, AdjustEnd end) {
 }
 
 void NoteSensorSample(Sensor sensor, SampleOrigin origin, SensorValue value, float volts) {
-    Record& r = TheRecord();
+    CurveRecord& r = TheCurveRecord();
     {
         std::lock_guard<std::mutex> guard(r.mutex);
         const int i = IndexOf(sensor);
@@ -89,13 +89,13 @@ uint64_t CurveRevision() {
 }
 
 CurveRun LatestCurveRun(Sensor sensor) {
-    Record& r = TheRecord();
+    CurveRecord& r = TheCurveRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     return r.runs[IndexOf(sensor)];
 }
 
 std::vector<SensorSample> SensorSamples(Sensor sensor) {
-    Record& r = TheRecord();
+    CurveRecord& r = TheCurveRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     return r.samples[IndexOf(sensor)];
 }

@@ -10,7 +10,7 @@ namespace {
 
 constexpr unsigned kAllLevels = 0xF;
 
-struct Record {
+struct RunRecord {
     std::mutex mutex;
     AdjustRunState state;
     unsigned levelsSent = 0; // bit n: a frame went out at level n
@@ -18,8 +18,8 @@ struct Record {
     uint32_t runs = 0;
 };
 
-Record& TheRecord() {
-    static Record record;
+RunRecord& TheRunRecord() {
+    static RunRecord record;
     return record;
 }
 
@@ -38,13 +38,13 @@ void ClearAdjustmentStop() {
 }
 
 AdjustRunState LatestAdjustRun() {
-    Record& r = TheRecord();
+    RunRecord& r = TheRunRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     return r.state;
 }
 
 void NoteAdjustRunStart(Sensor sensor) {
-    Record& r = TheRecord();
+    RunRecord& r = TheRunRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     r.state = AdjustRunState{};
     r.state.run = ++r.runs;
@@ -54,7 +54,7 @@ void NoteAdjustRunStart(Sensor sensor) {
 }
 
 void NoteAdjustFrame(int level, int intensity) {
-    Record& r = TheRecord();
+    RunRecord& r = TheRunRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     // Once frames have gone out at every level, the next change of level begins the search's
     // second time round: no level and intensity it tried reached the band.
@@ -70,7 +70,7 @@ void NoteAdjustFrame(int level, int intensity) {
 }
 
 void NoteAdjustReply(bool hadReading, uint32_t bytes, int raw, float volts) {
-    Record& r = TheRecord();
+    RunRecord& r = TheRunRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     ++r.state.passes;
     if (hadReading) {
@@ -105,7 +105,7 @@ void NoteAdjustStopped() {
 }
 
 void NoteAdjustEnd(AdjustEnd end) {
-    Record& r = TheRecord();
+    RunRecord& r = TheRunRecord();
     std::lock_guard<std::mutex> guard(r.mutex);
     r.state.end = end;
 }
