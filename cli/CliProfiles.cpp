@@ -1,6 +1,5 @@
 #include "cli/CliProfiles.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

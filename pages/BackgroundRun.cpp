@@ -92,9 +92,6 @@ class CHandedCall {
     explicit CHandedCall(std::function<void()> fn) : m_fn(std::move(fn)) { PublishPosted(); }
     CHandedCall(const CHandedCall& other) : m_fn(other.m_fn) { PublishPosted(); }
     CHandedCall(CHandedCall&& other) noexcept : m_fn(std::move(other.m_fn)) { PublishPosted(); }
-    CHandedCall& operator=(const CHandedCall&) = delete;
-    CHandedCall& operator=(CHandedCall&&) = delete;
-    ~CHandedCall() = default;
 
     void operator()() const {
         AcceptPostedEvents();
